@@ -1,0 +1,15 @@
+#include "command/CommandInterface.h"
+
+#include "bridge/Log.h"
+#include "middle/SingleTypeParser.h"
+
+CommandInterface::CommandInterface(const std::string& name, const std::string& keyName)
+    : m_name(name), m_keyName(keyName), m_log(Log::getLog()) {}
+
+CommandInterface::~CommandInterface() { Log::clear(); }
+
+void CommandInterface::setKey(const std::string& text) {
+    U16Parser parser;
+    parser.parse(text);
+    parser.setValue(m_key);
+}

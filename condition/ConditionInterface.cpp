@@ -1,0 +1,15 @@
+#include "condition/ConditionInterface.h"
+
+#include "bridge/Log.h"
+#include "middle/SingleTypeParser.h"
+
+ConditionInterface::ConditionInterface(const std::string& name, const std::string& keyName)
+    : m_name(name), m_keyName(keyName), m_log(Log::getLog()) {}
+
+ConditionInterface::~ConditionInterface() { Log::clear(); }
+
+void ConditionInterface::setKey(const std::string& text) {
+    U16Parser parser;
+    parser.parse(text);
+    parser.setValue(m_key);
+}

@@ -1,0 +1,79 @@
+// Test helpers shared by the GoogleTest programs.
+//
+// LoadedBridge loads the built libzdbridge.so with dlopen, exactly as a front
+// end does, and unloads it (running the library's teardown) when it goes out
+// of scope. Before loading it points ZDBRIDGE_LOG_DIR and ZDBRIDGE_DB_PATH at
+// a private temporary directory and resets the simulator to its built-in
+// enclosure on the manual clock. The simulator is linked into every test
+// program, so the bridge's libzd_api.so is the same instance the test shapes
+// through sim/zd_sim.h.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "sim/zd_sim.h"
+
+namespace zdtest {
+
+// A fresh directory under /tmp, removed with its contents at destruction.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return m_path; }
+    // path() + "/" + name
+    std::string file(const std::string& name) const;
+
+private:
+    std::string m_path;
+};
+
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& content);
+bool fileExists(const std::string& path);
+
+struct BridgeOptions {
+    bool resetSimulator = true;
+    // Written as bridge.ini into the log directory before loading, if not empty.
+    std::string logConfig;
+};
+
+class LoadedBridge {
+public:
+    explicit LoadedBridge(const BridgeOptions& options = BridgeOptions());
+    ~LoadedBridge();
+    LoadedBridge(const LoadedBridge&) = delete;
+    LoadedBridge& operator=(const LoadedBridge&) = delete;
+
+    // The raw exported functions.
+    const char* (*getBridgeVersion)() = nullptr;
+    void (*selectAdapter)(const char*) = nullptr;
+    bool (*getSingleInfo)(const char*, const char*, char**) = nullptr;
+    void (*getArrayInfo)(const char*, char**) = nullptr;
+    void (*getRange)(const char*, char**) = nullptr;
+    void (*getCondition)(const char*, char**) = nullptr;
+    unsigned char (*sendCommand)(const char*) = nullptr;
+    void (*getEvent)(char**) = nullptr;
+
+    // Conveniences: the answer copied, "<unset>" when nothing was stored.
+    std::string single(const std::string& cls, const std::string& key, bool* answered = nullptr);
+    std::string array(const std::string& cls);
+    std::string range(const std::string& name);
+    std::string condition(const std::string& request);
+    std::string events();
+    unsigned char command(const std::string& request) { return sendCommand(request.c_str()); }
+
+    void* symbol(const char* name) const;
+    const std::string& logDir() const { return m_dir.path(); }  // no trailing slash
+    std::string logFile() const { return m_dir.file("bridge.log"); }
+    std::string dbPath() const { return m_dir.file("db.xml"); }
+
+private:
+    TempDir m_dir;
+    void* m_handle = nullptr;
+};
+
+}  // namespace zdtest
