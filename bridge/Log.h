@@ -11,11 +11,14 @@
 // ZDBRIDGE_LOG_DIR environment variable names another when the log is built.
 // A line belongs to the thread that started it: another thread's startLine
 // waits until that line ends, so the upload worker and the calling thread
-// never write into each other's lines. Files are opened with O_NOFOLLOW.
+// never write into each other's lines (a line left open for seconds makes the
+// waiting thread drop its own line rather than hang). Files are opened with
+// O_NOFOLLOW.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 class Log {
@@ -52,7 +55,7 @@ private:
     void markType(const std::string& key);
 
     struct State;
-    State* m_state;
+    std::unique_ptr<State> m_state;
 
     static Log* m_this;
     static uint32_t m_ref;

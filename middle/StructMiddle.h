@@ -14,7 +14,7 @@
 
 class FieldMiddle;
 
-class StructMiddle : public Mid2XML {
+class StructMiddle final : public Mid2XML {
 public:
     explicit StructMiddle(const std::string& name);
     ~StructMiddle();

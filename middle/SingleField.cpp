@@ -1,0 +1,10 @@
+#include "middle/SingleField.h"
+
+#include <tinyxml.h>
+
+SingleField::SingleField(const std::string& value) : m_value(value) {}
+
+void SingleField::addInNode(TiXmlElement* parent) {
+    if (parent == nullptr) return;
+    parent->LinkEndChild(new TiXmlText(m_value));
+}
