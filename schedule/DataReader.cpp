@@ -1,0 +1,218 @@
+#include "schedule/DataReader.h"
+
+#include <unistd.h>
+
+#include <libxml/parser.h>
+#include <libxml/xpath.h>
+
+#include "bridge/Log.h"
+#include "schedule/AtomicXmlFile.h"
+#include "schedule/DataKey.h"
+#include "schedule/DataRow.h"
+#include "schedule/DataTable.h"
+
+namespace {
+
+const xmlChar* xml(const std::string& text) { return reinterpret_cast<const xmlChar*>(text.c_str()); }
+
+std::string nameOf(xmlNodePtr node) { return reinterpret_cast<const char*>(node->name); }
+
+bool isElement(xmlNodePtr node) { return node->type == XML_ELEMENT_NODE; }
+
+bool isElementWithContent(xmlNodePtr node) { return isElement(node) && node->children != nullptr; }
+
+// The text held by an element (entity references resolved), "" when none.
+std::string textOf(xmlDocPtr doc, xmlNodePtr element) {
+    xmlChar* text = xmlNodeListGetString(doc, element->children, 1);
+    if (text == nullptr) return std::string();
+    std::string value(reinterpret_cast<const char*>(text));
+    xmlFree(text);
+    return value;
+}
+
+// Replaces an element's content with value, stored verbatim as text.
+void setText(xmlNodePtr element, const std::string& value) {
+    xmlNodeSetContent(element, nullptr);
+    xmlNodeAddContent(element, xml(value));
+}
+
+// One XPath evaluation over a document, freed at the end of its scope.
+// Errors are not printed: the library runs inside the front end's process.
+class XPathQuery {
+public:
+    XPathQuery(xmlDocPtr doc, const std::string& expression) : m_context(xmlXPathNewContext(doc)) {
+        if (m_context == nullptr) return;
+        m_context->error = [](void*, auto) {};  // callers see the failed result
+        m_result = xmlXPathEvalExpression(xml(expression), m_context);
+    }
+    ~XPathQuery() {
+        if (m_result != nullptr) xmlXPathFreeObject(m_result);
+        if (m_context != nullptr) xmlXPathFreeContext(m_context);
+    }
+    XPathQuery(const XPathQuery&) = delete;
+    XPathQuery& operator=(const XPathQuery&) = delete;
+
+    bool contextFailed() const { return m_context == nullptr; }
+    bool evaluationFailed() const { return m_result == nullptr; }
+    int size() const {
+        return (m_result != nullptr && m_result->nodesetval != nullptr) ? m_result->nodesetval->nodeNr : 0;
+    }
+    xmlNodePtr node(int position) const { return m_result->nodesetval->nodeTab[position]; }
+
+private:
+    xmlXPathContextPtr m_context;
+    xmlXPathObjectPtr m_result = nullptr;
+};
+
+}  // namespace
+
+DataReader::DataReader(const std::string& path, int /*type*/)
+    : m_storageType(STORAGE_TYPE_XML), m_path(path), m_log(Log::getLog()) {
+    initFile();
+}
+
+DataReader::~DataReader() { Log::clear(); }
+
+void DataReader::initFile() {
+    if (::access(m_path.c_str(), F_OK) == 0) return;
+    xmlDocPtr doc = xmlNewDoc(xml("1.0"));
+    xmlNodePtr root = xmlNewNode(nullptr, xml("root"));
+    xmlDocSetRootElement(doc, root);
+    xmlAddChild(root, xmlNewNode(nullptr, xml("BGASchedules")));
+    AtomicXmlFile::create(m_path, doc);
+    xmlFreeDoc(doc);
+}
+
+void DataReader::openLink() {
+    if (m_storageType != STORAGE_TYPE_XML) return;
+    m_lock.lock();
+    if (::access(m_path.c_str(), F_OK) == 0) {
+        xmlInitParser();
+        // No network, no external entities, no DTD loading; errors are not printed.
+        m_doc = xmlReadFile(m_path.c_str(), nullptr, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+    } else {
+        m_doc = xmlNewDoc(xml("1.0"));
+    }
+}
+
+void DataReader::saveLink() {
+    if (m_storageType != STORAGE_TYPE_XML || m_doc == nullptr) return;
+    AtomicXmlFile::save(m_path, m_doc);
+}
+
+// xmlCleanupParser is deliberately not called: it tears down libxml2 for the
+// whole process, including other users of the library in the front end.
+void DataReader::closeLink() {
+    if (m_storageType != STORAGE_TYPE_XML) return;
+    if (m_doc != nullptr) {
+        xmlFreeDoc(m_doc);
+        m_doc = nullptr;
+    }
+    m_lock.unlock();
+}
+
+std::unique_ptr<DataTable> DataReader::getTable(const std::string& tableName,
+                                                const std::set<std::string>& keyNames) {
+    auto table = std::make_unique<DataTable>(this, tableName);
+    {
+        Link link(*this);
+        m_log->startLine(Log::util, "DataReader::getTable");
+        m_log->writeFormatInfo("table Name : %s\n", tableName.c_str());
+        if (m_doc != nullptr) {
+            XPathQuery query(m_doc, "/" + tableName);
+            if (query.contextFailed()) {
+                m_log->writeFormatInfo("xml path context error");
+            } else if (query.evaluationFailed()) {
+                m_log->writeFormatInfo("xml path parse error");
+            } else if (query.size() > 0) {
+                m_log->writeFormatInfo("node num found : %d\n", query.size());
+                for (int i = 0; i < query.size(); ++i) {
+                    xmlNodePtr tableNode = query.node(i);
+                    if (!isElement(tableNode)) continue;
+                    m_log->writeFormatInfo("node loop : %d\n", i);
+                    for (xmlNodePtr rowNode = tableNode->children; rowNode; rowNode = rowNode->next) {
+                        if (!isElementWithContent(rowNode)) continue;
+                        DataKey key;
+                        auto row = std::make_unique<DataRow>(table.get());
+                        for (xmlNodePtr column = rowNode->children; column; column = column->next) {
+                            if (!isElementWithContent(column)) continue;
+                            std::string name = nameOf(column);
+                            std::string value = textOf(m_doc, column);
+                            if (keyNames.count(name) != 0) key.setValue(name, value);
+                            row->setValue(name, value);
+                        }
+                        table->addRow(key, row.release());
+                    }
+                }
+            }
+        }
+    }
+    m_log->writeFormatInfo("table row count : %d\n", static_cast<int>(table->getRowCount()));
+    m_log->endLine();
+    return table;
+}
+
+void DataReader::updateData(DataTable* table, const DataKey* key, DataRow* row) {
+    if (table == nullptr || key == nullptr || row == nullptr || !row->isChanged()) return;
+    Link link(*this);
+    const std::set<std::string>& keyNames = key->getItemNameList();
+    if (m_doc != nullptr && !keyNames.empty()) {
+        const std::string& keyName = *keyNames.begin();
+        const std::string keyValue = key->getValueByName(keyName);
+        const std::set<std::string>& changed = row->getUpdateItemNameList();
+        XPathQuery query(m_doc, "//" + keyName);
+        for (int i = 0; i < query.size(); ++i) {
+            xmlNodePtr keyNode = query.node(i);
+            if (!isElement(keyNode) || textOf(m_doc, keyNode) != keyValue) continue;
+            for (xmlNodePtr column = keyNode->parent->children; column; column = column->next) {
+                if (isElement(column) && changed.count(nameOf(column)) != 0)
+                    setText(column, row->getValueByName(nameOf(column)));
+            }
+            break;
+        }
+    }
+    saveLink();
+}
+
+void DataReader::addNode(const std::string& tableName, const std::string& rowName, const DataRow& row) {
+    Link link(*this);
+    xmlNodePtr root = m_doc != nullptr ? xmlDocGetRootElement(m_doc) : nullptr;
+    if (root != nullptr) {
+        for (xmlNodePtr tableNode = root->children; tableNode; tableNode = tableNode->next) {
+            if (!isElement(tableNode) || xmlStrcmp(tableNode->name, xml(tableName)) != 0) continue;
+            xmlNodePtr rowNode = xmlNewNode(nullptr, xml(rowName));
+            xmlAddChild(tableNode, rowNode);
+            for (const std::string& name : row.getUpdateItemNameList()) {
+                xmlNodePtr column = xmlNewNode(nullptr, xml(name));
+                setText(column, row.getValueByName(name));
+                xmlAddChild(rowNode, column);
+            }
+            break;
+        }
+    }
+    saveLink();
+}
+
+void DataReader::deleteNode(const std::string& rowName, const std::string& keyName, const DataKey& key) {
+    Link link(*this);
+    if (m_doc != nullptr) {
+        const std::string keyValue = key.getValueByName(keyName);
+        XPathQuery query(m_doc, "//" + rowName);
+        xmlNodePtr found = nullptr;
+        for (int i = 0; i < query.size() && found == nullptr; ++i) {
+            xmlNodePtr rowNode = query.node(i);
+            if (!isElement(rowNode)) continue;
+            for (xmlNodePtr column = rowNode->children; column; column = column->next) {
+                if (isElement(column) && nameOf(column) == keyName && textOf(m_doc, column) == keyValue) {
+                    found = rowNode;
+                    break;
+                }
+            }
+        }
+        if (found != nullptr) {
+            xmlUnlinkNode(found);
+            xmlFreeNode(found);
+        }
+    }
+    saveLink();
+}

@@ -1,0 +1,44 @@
+// An in-memory snapshot of one table of the table store: rows ordered by key.
+//
+// DataReader::getTable builds it from the file. Changes made with
+// DataRow::changeValue reach the file only through flashData (or the
+// reader's updateData); rows added or deleted in the file afterwards are not
+// seen by a table already loaded. The table owns its rows.
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "schedule/DataKey.h"
+#include "schedule/DataRow.h"
+
+class DataReader;
+
+class DataTable {
+public:
+    DataTable(DataReader* reader, const std::string& name) : m_reader(reader), m_name(name) {}
+    virtual ~DataTable() = default;
+    DataTable(const DataTable&) = delete;
+    DataTable& operator=(const DataTable&) = delete;
+
+    // Stores a copy of key with the row (taking ownership of it); when an
+    // equal key is already present the existing row is kept and row deleted.
+    void addRow(const DataKey& key, DataRow* row);
+    void removeRow(const DataKey& key);
+    size_t getRowCount() const { return m_rows.size(); }
+    // The row (or its key) at a position in key order, or nullptr past the end.
+    DataRow* getRow(size_t position) const;
+    const DataKey* getKey(size_t position) const;
+    // The row with that key, or nullptr.
+    DataRow* getRow(const DataKey& key) const;
+    // Writes every changed row to the file, in key order.
+    void flashData();
+    const std::string& getName() const { return m_name; }
+
+private:
+    DataReader* m_reader;
+    std::string m_name;
+    std::map<DataKey, std::unique_ptr<DataRow>> m_rows;
+};

@@ -1,0 +1,73 @@
+// The schedule store and runner.
+//
+// Schedules live as rows "Sch" of the table "BGASchedules" in the schedule
+// file (the path in ZDBRIDGE_DB_PATH when the library was loaded, otherwise
+// "/etc/db.xml"), keyed by the column "index". An object loads the table
+// once when built, so build one per request: the schedule commands and the
+// "Schedule" provider do.
+//
+//   ScheduleDataAccess store;
+//   store.AddSchedule(info);        // false when 32 schedules are stored
+//   store.RunSchedule();            // starts every schedule due now
+//
+// Status of a schedule ("S"): "0" when added, "1" once a check found it due,
+// "2" after it ran; the run's result code goes to "R" and, on failure, the
+// virtual disk's RAID level and status to "VM" and "VS" ("4": no such disk).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "schedule/DataReader.h"
+#include "schedule/DataTable.h"
+#include "schedule/ScheduleInfoRecord.h"
+
+class Log;
+struct _Adapter_Info;
+
+class ScheduleDataAccess {
+public:
+    // Most schedules stored, listed, or found due at one check.
+    static constexpr int kMaxSchedules = 32;
+    // Most adapters examined when a schedule runs.
+    static constexpr int kMaxAdapters = 32;
+
+    // On the configured schedule file.
+    ScheduleDataAccess();
+    // On the schedule file at path (created when missing).
+    explicit ScheduleDataAccess(const std::string& path);
+    ~ScheduleDataAccess();
+    ScheduleDataAccess(const ScheduleDataAccess&) = delete;
+    ScheduleDataAccess& operator=(const ScheduleDataAccess&) = delete;
+
+    // The schedule file's path: ZDBRIDGE_DB_PATH as the library found it
+    // when loaded, or "/etc/db.xml".
+    static const std::string& configuredPath();
+
+    // Fills up to kMaxSchedules records in key order ("index" as text).
+    void GetAllScheduleInfo(_Schedule_Info* infos, int& count);
+    // Fills info from the first row whose "index", as a number, is index;
+    // leaves it as it was when there is none.
+    void GetScheduleInfoByID(_Schedule_Info& info, uint64_t index);
+    // Writes a new schedule from info's setting fields with a fresh index;
+    // false (nothing written) when kMaxSchedules are stored.
+    bool AddSchedule(const _Schedule_Info& info);
+    // Removes the schedule with that index, if stored.
+    void RemoveSchedule(uint16_t index);
+    // Marks every schedule due now with status "1" in the file and answers
+    // their indexes (at most kMaxSchedules).
+    void checkBgaSchedules(uint64_t* indexes, int& count);
+    // Runs every schedule due now and records the outcomes in the file.
+    void RunSchedule();
+
+private:
+    static bool isDue(const DataRow& row);
+    // Runs one due schedule; nothing when its adapter or activity is missing.
+    void runOne(uint64_t index, const _Adapter_Info* adapters, int adapterCount);
+
+    Log* m_log;
+    std::string m_path;
+    DataReader m_reader;
+    std::unique_ptr<DataTable> m_pScheduleTable;
+};

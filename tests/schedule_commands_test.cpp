@@ -1,0 +1,317 @@
+// The schedule commands and the "Schedule" provider through the exported
+// functions: the file an "AddSchedule" writes, the limit of 32, removal,
+// listing order, a broken or missing file, a link at the file's path, and
+// what "CheckSchedule" records after running due schedules on the simulator.
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "support/TestSupport.h"
+
+using zdtest::readFile;
+using zdtest::writeFile;
+
+namespace {
+
+const char kSerial0[] = "ZDT8-2411-1001";
+const char kSerial1[] = "ZDU4-2411-1002";
+
+struct Row {
+    std::string index;
+    std::string adapter = "0";
+    std::string serial = kSerial0;
+    std::string disk = "0";
+    std::string activity = "4";
+    std::string type = "0";
+    std::string time = "0000";
+    std::string date = "20000101";
+    std::string day = "";
+    std::string start = "199912010000";
+    std::string status = "0";
+    std::string result = "0";
+    std::string raid = "";
+    std::string vdStatus = "";
+};
+
+std::string column(const std::string& name, const std::string& value) {
+    return value.empty() ? "<" + name + "/>" : "<" + name + ">" + value + "</" + name + ">";
+}
+
+std::string rowXml(const Row& r) {
+    return "<Sch>" + column("A", r.adapter) + column("BT", r.activity) + column("DS", r.day) +
+           column("Date", r.date) + column("R", r.result) + column("S", r.status) + column("SN", r.serial) +
+           column("ST", r.type) + column("Time", r.time) + column("VDID", r.disk) + column("VM", r.raid) +
+           column("VS", r.vdStatus) + column("index", r.index) + column("start", r.start) + "</Sch>";
+}
+
+std::string storeXml(const std::vector<Row>& rows) {
+    std::string body;
+    for (const Row& r : rows) body += rowXml(r);
+    if (body.empty()) return "<?xml version=\"1.0\"?>\n<root><BGASchedules/></root>\n";
+    return "<?xml version=\"1.0\"?>\n<root><BGASchedules>" + body + "</BGASchedules></root>\n";
+}
+
+std::string localNow() {
+    time_t now = time(nullptr);
+    struct tm local;
+    localtime_r(&now, &local);
+    char text[16];
+    strftime(text, sizeof text, "%Y%m%d%H%M", &local);
+    return text;
+}
+
+// The file with every index and start time replaced by "#"; the replaced
+// values are appended to indexes / starts.
+std::string masked(const std::string& file, std::vector<std::string>* indexes, std::vector<std::string>* starts) {
+    std::string out = file;
+    const std::pair<const char*, std::vector<std::string>*> columns[] = {{"index", indexes}, {"start", starts}};
+    for (const auto& c : columns) {
+        std::regex pattern(std::string("<") + c.first + ">([^<]*)</" + c.first + ">");
+        for (std::sregex_iterator it(out.begin(), out.end(), pattern), end; it != end; ++it)
+            if (c.second != nullptr) c.second->push_back((*it)[1]);
+        out = std::regex_replace(out, pattern, std::string("<") + c.first + ">#</" + c.first + ">");
+    }
+    return out;
+}
+
+size_t countOf(const std::string& text, const std::string& piece) {
+    size_t count = 0;
+    for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) ++count;
+    return count;
+}
+
+std::string calls() {
+    std::string text(zdsim_calls(nullptr, 0) + 1, '\0');
+    zdsim_calls(&text[0], text.size());
+    text.resize(text.find('\0'));
+    return text;
+}
+
+class ScheduleCommands : public ::testing::Test {
+protected:
+    std::string db() const { return m_bridge.dbPath(); }
+    unsigned char command(const std::string& request) { return m_bridge.command(request); }
+    std::string schedules() { return m_bridge.array("Schedule"); }
+    // Runs "CheckSchedule" on rows written to the file; answers the file after it.
+    std::string checkWith(const std::vector<Row>& rows) {
+        writeFile(db(), storeXml(rows));
+        zdsim_clear_calls();
+        EXPECT_EQ(command("<CheckSchedule/>"), 0);
+        return readFile(db());
+    }
+
+    zdtest::LoadedBridge m_bridge;
+};
+
+}  // namespace
+
+TEST_F(ScheduleCommands, AddScheduleWritesOneRowWithAFreshIndexAndTheAdaptersSerial) {
+    const std::string before = localNow();
+    EXPECT_EQ(command("<AddSchedule><AdapterID>0</AdapterID><PackageVDID>1</PackageVDID><VDBGAType>4</VDBGAType>"
+                      "<ScheduleType>1</ScheduleType><SettingTime>2300</SettingTime><SettingDate>1</SettingDate>"
+                      "</AddSchedule>"),
+              0);
+    const std::string after = localNow();
+    std::vector<std::string> indexes, starts;
+    EXPECT_EQ(masked(readFile(db()), &indexes, &starts),
+              "<?xml version=\"1.0\"?>\n<root><BGASchedules><Sch><A>0</A><BT>4</BT><DS/><Date>1</Date><R>0</R>"
+              "<S>0</S><SN>ZDT8-2411-1001</SN><ST>1</ST><Time>2300</Time><VDID>1</VDID><VM/><VS/>"
+              "<index>#</index><start>#</start></Sch></BGASchedules></root>\n");
+    ASSERT_EQ(indexes.size(), 1u);
+    ASSERT_TRUE(std::regex_match(indexes[0], std::regex("[0-9]{1,5}")));
+    EXPECT_LE(std::stoul(indexes[0]), 65535u);
+    EXPECT_LT(std::stoul(indexes[0]) & 0x3FF, 1000u);  // the millisecond
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_TRUE(before <= starts[0] && starts[0] <= after) << starts[0];
+
+    // Fields a request omits keep the previous request's values; the key
+    // (not the selected adapter) names the adapter whose serial is stored.
+    m_bridge.selectAdapter("0");
+    EXPECT_EQ(command("<AddSchedule><AdapterID>1</AdapterID><SettingDateSupplement>3</SettingDateSupplement>"
+                      "</AddSchedule>"),
+              0);
+    zdsim_set_adapter_text(0, "serial_number", "AB\x01" "CD\x7f");
+    EXPECT_EQ(command("<AddSchedule><AdapterID>0</AdapterID><PackageVDID>2</PackageVDID></AddSchedule>"), 0);
+    EXPECT_EQ(command("<AddSchedule><AdapterID>7</AdapterID></AddSchedule>"), 0);  // no adapter 7: SN kept
+    const std::string file = masked(readFile(db()), nullptr, nullptr);
+    EXPECT_EQ(countOf(file, "<Sch>"), 4u);
+    EXPECT_NE(file.find("<Sch><A>1</A><BT>4</BT><DS>3</DS><Date>1</Date><R>0</R><S>0</S><SN>ZDU4-2411-1002</SN>"
+                        "<ST>1</ST><Time>2300</Time><VDID>1</VDID>"),
+              std::string::npos);
+    EXPECT_NE(file.find("<Sch><A>0</A><BT>4</BT><DS>3</DS><Date>1</Date><R>0</R><S>0</S><SN>AB?CD?</SN>"
+                        "<ST>1</ST><Time>2300</Time><VDID>2</VDID>"),
+              std::string::npos);
+    EXPECT_NE(file.find("<Sch><A>7</A><BT>4</BT><DS>3</DS><Date>1</Date><R>0</R><S>0</S><SN>AB?CD?</SN>"),
+              std::string::npos);
+}
+
+TEST_F(ScheduleCommands, ListingAnswersTheStoredTextsInIndexTextOrder) {
+    EXPECT_EQ(schedules(), "<Schedules />");
+    EXPECT_EQ(readFile(db()), storeXml({}));  // created on first use
+
+    Row neverRan{"700"};
+    neverRan.type = "2";
+    neverRan.day = "6";
+    Row failed{"6000"};
+    failed.status = "2";
+    failed.result = "1";
+    failed.vdStatus = "4";
+    Row failedOnDisk{"65"};
+    failedOnDisk.status = "2";
+    failedOnDisk.result = "32";
+    failedOnDisk.raid = "5";
+    failedOnDisk.vdStatus = "1";
+    writeFile(db(), storeXml({neverRan, failed, failedOnDisk}));
+    EXPECT_EQ(schedules(),
+              "<Schedules>"
+              "<Schedule><AdapterID>0</AdapterID><AdapterSN>ZDT8-2411-1001</AdapterSN><Index>6000</Index>"
+              "<PackageVDID>0</PackageVDID><Result>1</Result><ScheduleType>0</ScheduleType>"
+              "<SettingDate>20000101</SettingDate><SettingDateSupplement></SettingDateSupplement>"
+              "<SettingTime>0000</SettingTime><StartTime>199912010000</StartTime><Status>2</Status>"
+              "<VDBGAType>4</VDBGAType><VDStatus>4</VDStatus></Schedule>"
+              "<Schedule><AdapterID>0</AdapterID><AdapterSN>ZDT8-2411-1001</AdapterSN><Index>65</Index>"
+              "<PackageVDID>0</PackageVDID><RAID>5</RAID><Result>32</Result><ScheduleType>0</ScheduleType>"
+              "<SettingDate>20000101</SettingDate><SettingDateSupplement></SettingDateSupplement>"
+              "<SettingTime>0000</SettingTime><StartTime>199912010000</StartTime><Status>2</Status>"
+              "<VDBGAType>4</VDBGAType><VDStatus>1</VDStatus></Schedule>"
+              "<Schedule><AdapterID>0</AdapterID><AdapterSN>ZDT8-2411-1001</AdapterSN><Index>700</Index>"
+              "<PackageVDID>0</PackageVDID><Result>0</Result><ScheduleType>2</ScheduleType>"
+              "<SettingDate>20000101</SettingDate><SettingDateSupplement>6</SettingDateSupplement>"
+              "<SettingTime>0000</SettingTime><StartTime>199912010000</StartTime><Status>0</Status>"
+              "<VDBGAType>4</VDBGAType></Schedule>"
+              "</Schedules>");
+    bool answered = true;
+    m_bridge.single("Schedule", "700", &answered);
+    EXPECT_FALSE(answered);
+}
+
+TEST_F(ScheduleCommands, AtMost32SchedulesAndRemoval) {
+    std::vector<Row> rows;
+    for (int i = 1; i <= 31; ++i) rows.push_back(Row{std::to_string(i)});
+    writeFile(db(), storeXml(rows));
+    const std::string add = "<AddSchedule><AdapterID>0</AdapterID><PackageVDID>0</PackageVDID></AddSchedule>";
+    EXPECT_EQ(command(add), 0);
+    const std::string full = readFile(db());
+    EXPECT_EQ(countOf(full, "<Sch>"), 32u);
+    EXPECT_EQ(command(add), 4);
+    EXPECT_EQ(readFile(db()), full);
+
+    EXPECT_EQ(command("<RemoveSchedule><Index>999</Index></RemoveSchedule>"), 0);
+    EXPECT_EQ(readFile(db()), full);
+    EXPECT_EQ(command("<RemoveSchedule><Index>5</Index></RemoveSchedule>"), 0);
+    EXPECT_EQ(countOf(readFile(db()), "<Sch>"), 31u);
+    EXPECT_EQ(readFile(db()).find(rowXml(Row{"5"})), std::string::npos);
+    EXPECT_NE(readFile(db()).find(rowXml(Row{"4"}) + rowXml(Row{"6"})), std::string::npos);
+    EXPECT_EQ(command(add), 0);
+    EXPECT_EQ(countOf(readFile(db()), "<Sch>"), 32u);
+    EXPECT_EQ(countOf(schedules(), "<Schedule>"), 32u);
+
+    EXPECT_EQ(command("<InitSchedule/>"), 0);
+}
+
+TEST_F(ScheduleCommands, BrokenFileIsAnEmptyStoreAndIsLeftAlone) {
+    writeFile(db(), "<root><BGASchedules>");
+    EXPECT_EQ(schedules(), "<Schedules />");
+    EXPECT_EQ(command("<AddSchedule><AdapterID>0</AdapterID></AddSchedule>"), 0);
+    EXPECT_EQ(command("<RemoveSchedule><Index>1</Index></RemoveSchedule>"), 0);
+    EXPECT_EQ(command("<CheckSchedule/>"), 0);
+    EXPECT_EQ(readFile(db()), "<root><BGASchedules>");
+}
+
+TEST_F(ScheduleCommands, ALinkAtTheFilesPathIsNeverWrittenThrough) {
+    const std::string target = m_bridge.logDir() + "/elsewhere.xml";
+    writeFile(target, storeXml({}));
+    ASSERT_EQ(symlink(target.c_str(), db().c_str()), 0);
+    EXPECT_EQ(command("<AddSchedule><AdapterID>0</AdapterID></AddSchedule>"), 0);
+    EXPECT_EQ(readFile(target), storeXml({}));
+    struct stat st;
+    ASSERT_EQ(lstat(db().c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+}
+
+TEST_F(ScheduleCommands, CheckScheduleRecordsSuccessfulRuns) {
+    Row check{"1"};  // check only (4) of package VD 0 on adapter 0, due since 2000
+    std::string file = checkWith({check});
+    EXPECT_NE(calls().find("ZD_LD_StartConsistencyCheck 0 0 0\n"), std::string::npos) << calls();
+    std::vector<std::string> starts;
+    check.status = "2";
+    EXPECT_EQ(masked(file, nullptr, &starts), masked(storeXml({check}), nullptr, nullptr));
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0].size(), 12u);
+    EXPECT_NE(starts[0], "199912010000");
+    // A run-once schedule never runs again.
+    zdsim_clear_calls();
+    EXPECT_EQ(command("<CheckSchedule/>"), 0);
+    EXPECT_EQ(zdsim_call_count("ZD_LD_StartConsistencyCheck"), 0u);
+
+    Row patrol{"2"};  // media patrol (33) of disk 5
+    patrol.activity = "33";
+    patrol.disk = "5";
+    checkWith({patrol});
+    EXPECT_NE(calls().find("ZD_PD_StartMediaPatrol 0 5\n"), std::string::npos) << calls();
+    EXPECT_NE(readFile(db()).find("<R>0</R><S>2</S>"), std::string::npos);
+
+    Row byId{"3"};  // no serial: adapter 1 from "A"
+    byId.serial = "";
+    byId.adapter = "1";
+    byId.activity = "2";
+    checkWith({byId});
+    EXPECT_NE(calls().find("ZD_LD_StartConsistencyCheck 1 0 1\n"), std::string::npos) << calls();
+
+    Row bySerial{"4"};  // the serial wins over "A"
+    bySerial.serial = kSerial1;
+    bySerial.adapter = "0";
+    bySerial.activity = "16";
+    checkWith({bySerial});
+    EXPECT_EQ(zdsim_call_count("ZD_LD_StartINIT"), 1u);
+    EXPECT_NE(calls().find("ZD_LD_StartINIT 1 0 2\n"), std::string::npos) << calls();
+}
+
+TEST_F(ScheduleCommands, CheckScheduleRecordsFailedRuns) {
+    zdsim_inject_status("ZD_LD_StartConsistencyCheck", 0x20, 1);
+    std::string file = checkWith({Row{"1"}});
+    EXPECT_NE(file.find("<R>32</R><S>2</S>"), std::string::npos) << file;
+    EXPECT_NE(file.find("<VM>5</VM><VS>"), std::string::npos) << file;  // RAID 5 and its status
+    EXPECT_EQ(schedules().find("<RAID>5</RAID><Result>32</Result>") != std::string::npos, true) << schedules();
+
+    Row missing{"2"};  // no package VD 9: the check fails with 1
+    missing.disk = "9";
+    file = checkWith({missing});
+    EXPECT_NE(file.find("<R>1</R><S>2</S>"), std::string::npos) << file;
+    EXPECT_NE(file.find("<VM/><VS>4</VS>"), std::string::npos) << file;
+    EXPECT_NE(schedules().find("<Result>1</Result>"), std::string::npos);
+    EXPECT_EQ(schedules().find("<RAID>"), std::string::npos);
+    EXPECT_NE(schedules().find("<VDStatus>4</VDStatus>"), std::string::npos);
+}
+
+TEST_F(ScheduleCommands, SchedulesThatCannotStartStayWaiting) {
+    Row unknownAdapter{"1"};
+    unknownAdapter.serial = "NO-SUCH-ADAPTER";
+    Row startsNothing{"2"};
+    startsNothing.activity = "8";
+    std::string file = checkWith({unknownAdapter, startsNothing});
+    unknownAdapter.status = "1";
+    startsNothing.status = "1";
+    EXPECT_EQ(file, storeXml({unknownAdapter, startsNothing}));
+    EXPECT_EQ(zdsim_call_count("ZD_LD_StartConsistencyCheck") + zdsim_call_count("ZD_LD_StartINIT") +
+                  zdsim_call_count("ZD_PD_StartMediaPatrol"),
+              0u);
+    // Waiting rows are skipped by every later check.
+    zdsim_clear_calls();
+    EXPECT_EQ(command("<CheckSchedule/>"), 0);
+    EXPECT_EQ(readFile(db()), file);
+
+    // Adapters that cannot be read: nothing runs, the due rows wait.
+    zdsim_inject_status("ZD_Adapter_GetInfo", 1, 1);
+    Row check{"3"};
+    file = checkWith({check});
+    check.status = "1";
+    EXPECT_EQ(file, storeXml({check}));
+    EXPECT_EQ(zdsim_call_count("ZD_LD_StartConsistencyCheck"), 0u);
+}

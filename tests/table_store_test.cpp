@@ -1,0 +1,263 @@
+// The XML table store: file creation, loading order, the file effects of
+// updateData / addNode / deleteNode, and the safety of every save (atomic
+// replacement, no writing through symbolic links, no external entities).
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <libxml/parser.h>
+
+#include <string>
+#include <vector>
+
+#include "schedule/AtomicXmlFile.h"
+#include "schedule/DataKey.h"
+#include "schedule/DataReader.h"
+#include "schedule/DataRow.h"
+#include "schedule/DataTable.h"
+#include "support/TestSupport.h"
+
+using zdtest::readFile;
+using zdtest::TempDir;
+using zdtest::writeFile;
+
+namespace {
+
+const std::string kDeclaration = "<?xml version=\"1.0\"?>\n";
+const std::string kEmptyStore = kDeclaration + "<root><BGASchedules/></root>\n";
+
+std::string store(const std::string& rows) {
+    return kDeclaration + "<root><BGASchedules>" + rows + "</BGASchedules></root>\n";
+}
+
+std::vector<std::string> keysInOrder(const DataTable& table) {
+    std::vector<std::string> keys;
+    for (size_t i = 0; i < table.getRowCount(); ++i) keys.push_back(table.getKey(i)->getValueByName("index"));
+    return keys;
+}
+
+std::vector<std::string> filesIn(const std::string& dir) {
+    std::vector<std::string> names;
+    DIR* d = opendir(dir.c_str());
+    while (dirent* entry = readdir(d)) {
+        std::string name = entry->d_name;
+        if (name != "." && name != "..") names.push_back(name);
+    }
+    closedir(d);
+    return names;
+}
+
+DataKey indexKey(const std::string& value) {
+    DataKey key;
+    key.setValue("index", value);
+    return key;
+}
+
+}  // namespace
+
+TEST(TableStore, MissingFileIsCreatedAsLibxml2WritesAnEmptyStore) {
+    TempDir dir;
+    const std::string path = dir.file("db.xml");
+    DataReader reader(path, 7);
+    EXPECT_EQ(readFile(path), kEmptyStore);
+    EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"db.xml"});
+
+    // Byte for byte what xmlSaveFileEnc writes for the same document.
+    xmlDocPtr doc = xmlReadFile(path.c_str(), nullptr, XML_PARSE_NONET);
+    ASSERT_NE(doc, nullptr);
+    const std::string reference = dir.file("reference.xml");
+    ASSERT_GT(xmlSaveFileEnc(reference.c_str(), doc, nullptr), 0);
+    xmlFreeDoc(doc);
+    EXPECT_EQ(readFile(reference), readFile(path));
+
+    // An existing file is never touched.
+    writeFile(path, "not xml");
+    DataReader again(path, DataReader::STORAGE_TYPE_XML);
+    EXPECT_EQ(readFile(path), "not xml");
+}
+
+TEST(TableStore, LoadsRowsInTextKeyOrderSkippingEmptyColumns) {
+    TempDir dir;
+    const std::string path = dir.file("db.xml");
+    writeFile(path, store("<Sch><index>9</index><S>0</S><VM/></Sch>\n  <Sch><index>100</index><S>2</S></Sch>"
+                          "<Sch></Sch><Sch><index>10</index><VM>5</VM></Sch><Sch><index>9</index><S>1</S></Sch>"));
+    DataReader reader(path, DataReader::STORAGE_TYPE_XML);
+    std::unique_ptr<DataTable> table = reader.getTable("root/BGASchedules", {"index"});
+    ASSERT_EQ(table->getRowCount(), 3u);  // the empty row is skipped, the second "9" dropped
+    EXPECT_EQ(keysInOrder(*table), (std::vector<std::string>{"10", "100", "9"}));
+    EXPECT_EQ(table->getRow(0)->getValueByName("VM"), "5");
+    const DataRow* nine = table->getRow(indexKey("9"));
+    ASSERT_NE(nine, nullptr);
+    EXPECT_EQ(nine->getValueByName("S"), "0");  // the first row with a key wins
+    EXPECT_EQ(nine->getValueByName("VM"), "");
+    EXPECT_EQ(table->getRow(3), nullptr);
+    EXPECT_EQ(table->getRow(indexKey("11")), nullptr);
+    EXPECT_FALSE(nine->isChanged());
+    table->removeRow(indexKey("100"));
+    EXPECT_EQ(keysInOrder(*table), (std::vector<std::string>{"10", "9"}));
+
+    EXPECT_EQ(reader.getTable("root/Other", {"index"})->getRowCount(), 0u);
+    EXPECT_EQ(reader.getTable("root/[", {"index"})->getRowCount(), 0u);  // XPath error
+}
+
+TEST(TableStore, KeyOrderComparesNamesThenValuesAsText) {
+    DataKey a, b;
+    a.setValue("index", "10");
+    b.setValue("index", "9");
+    EXPECT_TRUE(a < b);
+    EXPECT_FALSE(b < a);
+    DataKey shorter, longer;
+    shorter.setValue("index", "5");
+    longer.setValue("index", "5");
+    longer.setValue("type", "1");
+    EXPECT_TRUE(shorter < longer);
+    EXPECT_FALSE(longer < shorter);
+    DataKey byName;
+    byName.setValue("A", "9");
+    EXPECT_TRUE(byName < a);  // "A" < "index"
+    EXPECT_EQ(longer.getItemNameList(), (std::set<std::string>{"index", "type"}));
+}
+
+TEST(TableStore, UpdateDataRewritesOnlyTheChangedColumnsOfTheKeyedRow) {
+    TempDir dir;
+    const std::string path = dir.file("db.xml");
+    writeFile(path, store("<Sch><index>1</index><S>0</S><R>0</R><VM/></Sch><Sch><index>2</index><S>0</S><R>0</R></Sch>"));
+    DataReader reader(path, DataReader::STORAGE_TYPE_XML);
+    std::unique_ptr<DataTable> table = reader.getTable("root/BGASchedules", {"index"});
+
+    table->flashData();  // nothing changed: the file is not rewritten
+    EXPECT_EQ(readFile(path), store("<Sch><index>1</index><S>0</S><R>0</R><VM/></Sch>"
+                                    "<Sch><index>2</index><S>0</S><R>0</R></Sch>"));
+
+    DataRow* second = table->getRow(indexKey("2"));
+    second->changeValue("S", "1");
+    second->changeValue("VM", "5");  // the row element lacks it: not added
+    DataRow* first = table->getRow(indexKey("1"));
+    first->changeValue("VM", "a&b<c>");
+    table->flashData();
+    EXPECT_EQ(readFile(path), store("<Sch><index>1</index><S>0</S><R>0</R><VM>a&amp;b&lt;c&gt;</VM></Sch>"
+                                    "<Sch><index>2</index><S>1</S><R>0</R></Sch>"));
+    // Values come back verbatim.
+    EXPECT_EQ(reader.getTable("root/BGASchedules", {"index"})->getRow(indexKey("1"))->getValueByName("VM"),
+              "a&b<c>");
+}
+
+TEST(TableStore, AddNodeAppendsTheChangedColumnsInNameOrder) {
+    TempDir dir;
+    const std::string path = dir.file("db.xml");
+    DataReader reader(path, DataReader::STORAGE_TYPE_XML);
+    DataRow row;
+    row.setValue("ignored", "not written");
+    row.changeValue("index", "7");
+    row.changeValue("S", "0");
+    row.changeValue("VS", "");
+    row.changeValue("A", "1");
+    reader.addNode("BGASchedules", "Sch", row);
+    EXPECT_EQ(readFile(path), store("<Sch><A>1</A><S>0</S><VS/><index>7</index></Sch>"));
+
+    reader.addNode("NoSuchTable", "Sch", row);
+    EXPECT_EQ(readFile(path), store("<Sch><A>1</A><S>0</S><VS/><index>7</index></Sch>"));
+}
+
+TEST(TableStore, DeleteNodeRemovesOnlyTheFirstMatchingRow) {
+    TempDir dir;
+    const std::string path = dir.file("db.xml");
+    writeFile(path, store("<Sch><index>3</index><S>a</S></Sch><Sch><index>4</index></Sch>"
+                          "<Sch><index>3</index><S>b</S></Sch>"));
+    DataReader reader(path, DataReader::STORAGE_TYPE_XML);
+    reader.deleteNode("Sch", "index", indexKey("3"));
+    EXPECT_EQ(readFile(path), store("<Sch><index>4</index></Sch><Sch><index>3</index><S>b</S></Sch>"));
+    reader.deleteNode("Sch", "index", indexKey("5"));
+    EXPECT_EQ(readFile(path), store("<Sch><index>4</index></Sch><Sch><index>3</index><S>b</S></Sch>"));
+}
+
+TEST(TableStore, UnparsableFileReadsEmptyAndIsNeverWritten) {
+    TempDir dir;
+    const std::string path = dir.file("db.xml");
+    const std::string broken = "<root><BGASchedules><Sch><index>1</index>";
+    writeFile(path, broken);
+    DataReader reader(path, DataReader::STORAGE_TYPE_XML);
+    std::unique_ptr<DataTable> table = reader.getTable("root/BGASchedules", {"index"});
+    EXPECT_EQ(table->getRowCount(), 0u);
+    DataRow row;
+    row.changeValue("index", "1");
+    reader.addNode("BGASchedules", "Sch", row);
+    reader.deleteNode("Sch", "index", indexKey("1"));
+    DataKey key = indexKey("1");
+    reader.updateData(table.get(), &key, &row);
+    EXPECT_EQ(readFile(path), broken);
+}
+
+TEST(TableStore, ExternalEntitiesAreNotLoaded) {
+    TempDir dir;
+    const std::string secret = dir.file("secret.txt");
+    writeFile(secret, "top secret");
+    const std::string path = dir.file("db.xml");
+    writeFile(path, "<?xml version=\"1.0\"?>\n<!DOCTYPE root [<!ENTITY x SYSTEM \"file://" + secret +
+                        "\">]>\n<root><BGASchedules><Sch><index>1</index><SN>&x;</SN></Sch></BGASchedules></root>\n");
+    DataReader reader(path, DataReader::STORAGE_TYPE_XML);
+    std::unique_ptr<DataTable> table = reader.getTable("root/BGASchedules", {"index"});
+    ASSERT_EQ(table->getRowCount(), 1u);
+    EXPECT_EQ(table->getRow(0)->getValueByName("SN").find("secret"), std::string::npos);
+}
+
+TEST(TableStore, FailedSaveLeavesThePreviousFileIntact) {
+    TempDir dir;
+    const std::string path = dir.file("db.xml");
+    const std::string before = store("<Sch><index>1</index><S>0</S></Sch>");
+    writeFile(path, before);
+    DataReader reader(path, DataReader::STORAGE_TYPE_XML);
+    DataRow row;
+    row.changeValue("index", "2");
+
+    AtomicXmlFile::failWritesForTesting(1);
+    reader.addNode("BGASchedules", "Sch", row);
+    EXPECT_EQ(readFile(path), before);
+    EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"db.xml"});  // no temporary file left
+
+    std::unique_ptr<DataTable> table = reader.getTable("root/BGASchedules", {"index"});
+    table->getRow(0)->changeValue("S", "1");
+    AtomicXmlFile::failWritesForTesting(1);
+    table->flashData();
+    EXPECT_EQ(readFile(path), before);
+
+    reader.addNode("BGASchedules", "Sch", row);  // the next save goes through
+    EXPECT_EQ(readFile(path), store("<Sch><index>1</index><S>0</S></Sch><Sch><index>2</index></Sch>"));
+    EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"db.xml"});
+}
+
+TEST(TableStore, SaveKeepsTheFileModeAndNeverWritesThroughASymlink) {
+    TempDir dir;
+    const std::string path = dir.file("db.xml");
+    writeFile(path, kEmptyStore);
+    chmod(path.c_str(), 0640);
+    DataRow row;
+    row.changeValue("index", "1");
+    {
+        DataReader reader(path, DataReader::STORAGE_TYPE_XML);
+        reader.addNode("BGASchedules", "Sch", row);
+    }
+    struct stat st;
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+
+    // A link planted at the path: read through, never written through or replaced.
+    const std::string target = dir.file("target.xml");
+    const std::string link = dir.file("link.xml");
+    writeFile(target, kEmptyStore);
+    ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+    DataReader linked(link, DataReader::STORAGE_TYPE_XML);
+    linked.addNode("BGASchedules", "Sch", row);
+    linked.deleteNode("Sch", "index", indexKey("1"));
+    EXPECT_EQ(readFile(target), kEmptyStore);
+    ASSERT_EQ(lstat(link.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+
+    // A dangling link is not followed to create the file.
+    const std::string dangling = dir.file("dangling.xml");
+    const std::string nowhere = dir.file("nowhere.xml");
+    ASSERT_EQ(symlink(nowhere.c_str(), dangling.c_str()), 0);
+    DataReader danglingReader(dangling, DataReader::STORAGE_TYPE_XML);
+    EXPECT_FALSE(zdtest::fileExists(nowhere));
+}
