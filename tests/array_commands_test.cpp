@@ -1,0 +1,359 @@
+// "CreatePackageVD" and "DeletePackageVD" through the loaded bridge: the
+// records and calls that reach the controller, the result codes, what is
+// skipped after a failure, and the USB rescan.
+#include <gtest/gtest.h>
+
+#include "ArrayTestSupport.h"
+
+using namespace arraytest;
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+_CreateOrModify_DG_Param expectedGroupRecord(const char* name, uint8_t raid, uint8_t parity, uint16_t stripe,
+                                             uint32_t blockSize, uint8_t initType,
+                                             const std::vector<uint16_t>& disks) {
+    _CreateOrModify_DG_Param record;
+    std::memset(&record, 0, sizeof(record));
+    record.dg_id = 0xFFFF;
+    std::strncpy(record.name, name, sizeof(record.name) - 1);
+    record.raid_level = raid;
+    record.parity_count = parity;
+    record.stripe_size = stripe;
+    record.block_size = blockSize;
+    record.init_type = initType;
+    record.disk_count = static_cast<uint8_t>(disks.size());
+    std::copy(disks.begin(), disks.end(), record.disk_ids);
+    return record;
+}
+
+_CreateOrModify_VD_Param expectedVdRecord(uint16_t group, const char* name, uint8_t raid, uint8_t parity,
+                                          uint16_t stripe, uint32_t blockSize, uint8_t initType, uint8_t rounding) {
+    _CreateOrModify_VD_Param record;
+    std::memset(&record, 0, sizeof(record));
+    record.ld_id = 0xFFFF;
+    record.dg_id = group;
+    std::strncpy(record.name, name, sizeof(record.name) - 1);
+    record.raid_level = raid;
+    record.parity_count = parity;
+    record.fixed23 = 0xFF;
+    record.stripe_size = stripe;
+    record.rounding_scheme = rounding;
+    record.init_type = initType;
+    record.block_size = blockSize;
+    return record;
+}
+
+const std::string kBackupRequest =
+    "<CreatePackageVD><ID>9</ID><Name>Backup</Name><RAID>5</RAID>" + disksXml({5, 6, 7}) +
+    "<StripeSize>128</StripeSize><PDCache>0</PDCache><InitType>2</InitType><ParityNumber>0</ParityNumber>"
+    "<RoundingScheme>1</RoundingScheme><Size>123</Size><VDCache>1</VDCache></CreatePackageVD>";
+
+std::string deleteRequest(uint16_t group, const std::string& extra = "") {
+    return "<DeletePackageVD><ID>" + std::to_string(group) + "</ID>" + extra + "</DeletePackageVD>";
+}
+
+}  // namespace
+
+using CreatePackageVDTest = ArrayTest;
+using DeletePackageVDTest = ArrayTest;
+
+TEST_F(CreatePackageVDTest, DiskGroupThenVirtualDiskWithoutOneCallFeature) {
+    zdsim_set_adapter_value(kTbAdapter, "AdvancedFeatures2", 0);
+    for (uint16_t disk : {5, 6, 7}) zdsim_set_disk_value(kTbAdapter, disk, "block_size", 4096);
+    zdsim_clear_calls();
+
+    ASSERT_EQ(command(kBackupRequest), 0);
+
+    _DG_Info group;
+    ASSERT_TRUE(findGroup(kTbAdapter, "Backup", group));
+    EXPECT_EQ(bytesOf(lastRecord<_CreateOrModify_DG_Param>("ZD_CreateOrModify_DG")),
+              bytesOf(expectedGroupRecord("Backup", 5, 0, 128, 4096, 2, {5, 6, 7})));
+    EXPECT_EQ(bytesOf(lastRecord<_CreateOrModify_VD_Param>("ZD_CreateOrModify_VD")),
+              bytesOf(expectedVdRecord(group.id, "Backup", 5, 0, 128, 4096, 2, 1)));
+    EXPECT_EQ(zdsim_call_count("ZD_Create_PackageVD"), 0u);
+    EXPECT_EQ(actions(), (Lines{"ZD_CreateOrModify_DG 0 0", "ZD_CreateOrModify_VD 0",
+                                "ZD_DG_SetConfig 0 " + std::to_string(group.id)}));
+    _DG_CONFIG config = lastRecord<_DG_CONFIG>("ZD_DG_SetConfig");
+    EXPECT_EQ(config.pd_cache, 0);
+    EXPECT_EQ(config.id, group.id);
+
+    const std::string text = log();
+    EXPECT_NE(text.find("CreatePackageVD ZD_CreateOrModify_DG:(file "), std::string::npos);
+    EXPECT_NE(text.find("CreatePackageVD ZD_CreateOrModify_VD:(file "), std::string::npos);
+    EXPECT_NE(text.find("CreatePackageVD ZD_DG_SetConfig:( WriteCacheOn 0 )"), std::string::npos);
+
+    const std::string answer = bridge->single("PackageVD", std::to_string(group.id));
+    EXPECT_NE(answer.find("<Name>Backup</Name>"), std::string::npos) << answer;
+    EXPECT_NE(answer.find("<RAID>5</RAID>"), std::string::npos) << answer;
+    EXPECT_NE(answer.find("<Disks><ID>5</ID><ID>6</ID><ID>7</ID></Disks>"), std::string::npos) << answer;
+    EXPECT_NE(answer.find("<PDCache>0</PDCache>"), std::string::npos) << answer;
+    EXPECT_NE(answer.find("<StripeSize>128</StripeSize>"), std::string::npos) << answer;
+}
+
+TEST_F(CreatePackageVDTest, OneCallWithFeatureBit) {
+    zdsim_set_adapter_value(kTbAdapter, "AdvancedFeatures2", 2);
+    zdsim_clear_calls();
+
+    ASSERT_EQ(command(kBackupRequest), 0);
+
+    _DG_Info group;
+    ASSERT_TRUE(findGroup(kTbAdapter, "Backup", group));
+    _Create_PackageVD_Param expected;
+    expected.vd = expectedVdRecord(0xFFFF, "Backup", 5, 0, 128, 512, 2, 1);
+    expected.dg = expectedGroupRecord("Backup", 5, 0, 128, 512, 2, {5, 6, 7});
+    EXPECT_EQ(bytesOf(lastRecord<_Create_PackageVD_Param>("ZD_Create_PackageVD")), bytesOf(expected));
+    EXPECT_EQ(actions(), (Lines{"ZD_Create_PackageVD 0", "ZD_DG_SetConfig 0 " + std::to_string(group.id)}));
+    EXPECT_NE(log().find("CreatePackageVD ZD_Create_PackageVD:(file "), std::string::npos);
+    EXPECT_NE(bridge->single("PackageVD", std::to_string(group.id)).find("<Name>Backup</Name>"), std::string::npos);
+}
+
+TEST_F(CreatePackageVDTest, FieldsAndSpareAreKeptBetweenRequests) {
+    zdsim_set_adapter_value(kTbAdapter, "AdvancedFeatures2", 0);
+    const uint64_t size = diskSize(kTbAdapter, 5);
+    const int extraA = zdsim_add_disk(kTbAdapter, size);
+    const int extraB = zdsim_add_disk(kTbAdapter, size);
+    const int extraSpare = zdsim_add_disk(kTbAdapter, size);
+    ASSERT_GE(extraA, 0);
+    zdsim_clear_calls();
+
+    ASSERT_EQ(command("<CreatePackageVD><Name>LongerName12345</Name><RAID>1</RAID>" + disksXml({5, 6}) +
+                      "<StripeSize>256</StripeSize><Spare>1</Spare><SpareDiskID>7</SpareDiskID></CreatePackageVD>"),
+              0);
+    _DG_Info first;
+    ASSERT_TRUE(findGroup(kTbAdapter, "LongerName12345", first));
+    EXPECT_EQ(actions().back(), "ZD_PD_FreeHD2DGSpare 0 7 " + std::to_string(first.id));
+    EXPECT_NE(log().find("CreatePackageVD ZD_PD_FreeHD2DGSpare:( hd id 7, dg id " + std::to_string(first.id) + " )"),
+              std::string::npos);
+
+    // No "Spare", "RAID" or "StripeSize" this time: the earlier values stay.
+    zdsim_clear_calls();
+    ASSERT_EQ(command("<CreatePackageVD><Name>Two</Name>" +
+                      disksXml({static_cast<unsigned>(extraA), static_cast<unsigned>(extraB)}) +
+                      "<SpareDiskID>" + std::to_string(extraSpare) + "</SpareDiskID></CreatePackageVD>"),
+              0);
+    _DG_Info second;
+    ASSERT_TRUE(findGroup(kTbAdapter, "Two", second));
+    EXPECT_EQ(bytesOf(lastRecord<_CreateOrModify_DG_Param>("ZD_CreateOrModify_DG")),
+              bytesOf(expectedGroupRecord("Two", 1, 0, 256, 512, 0,
+                                          {static_cast<uint16_t>(extraA), static_cast<uint16_t>(extraB)})));
+    EXPECT_EQ(actions().back(),
+              "ZD_PD_FreeHD2DGSpare 0 " + std::to_string(extraSpare) + " " + std::to_string(second.id));
+}
+
+TEST_F(CreatePackageVDTest, MissingFirstDiskAnswers9WithoutCreating) {
+    ASSERT_EQ(command("<CreatePackageVD><Name>Ghost</Name><RAID>1</RAID>" + disksXml({99, 5}) +
+                      "<Spare>1</Spare><SpareDiskID>7</SpareDiskID></CreatePackageVD>"),
+              9);
+    EXPECT_EQ(actions(), Lines{});
+}
+
+TEST_F(CreatePackageVDTest, FailedGroupCreationSkipsEverythingAfter) {
+    zdsim_set_adapter_value(kTbAdapter, "AdvancedFeatures2", 0);
+    zdsim_inject_status("ZD_CreateOrModify_DG", 30, 1);
+    zdsim_clear_calls();
+    ASSERT_EQ(command("<CreatePackageVD><Name>NoGroup</Name><RAID>1</RAID>" + disksXml({5, 6}) +
+                      "<Spare>1</Spare><SpareDiskID>7</SpareDiskID></CreatePackageVD>"),
+              30);
+    EXPECT_EQ(actions(), Lines{"ZD_CreateOrModify_DG 0 0"});
+}
+
+TEST_F(CreatePackageVDTest, FailedVirtualDiskLeavesTheGroup) {
+    zdsim_set_adapter_value(kTbAdapter, "AdvancedFeatures2", 0);
+    zdsim_inject_status("ZD_CreateOrModify_VD", 31, 1);
+    zdsim_clear_calls();
+    ASSERT_EQ(command("<CreatePackageVD><Name>NoVd</Name><RAID>1</RAID>" + disksXml({5, 6}) +
+                      "<Spare>1</Spare><SpareDiskID>7</SpareDiskID></CreatePackageVD>"),
+              31);
+    EXPECT_EQ(actions(), (Lines{"ZD_CreateOrModify_DG 0 0", "ZD_CreateOrModify_VD 0"}));
+    _DG_Info group;
+    ASSERT_TRUE(findGroup(kTbAdapter, "NoVd", group));
+    EXPECT_EQ(group.ld_ids[0], 0xFFFF);
+}
+
+TEST_F(CreatePackageVDTest, CacheFailureIsIgnoredSpareFailureIsAnswered) {
+    zdsim_set_adapter_value(kTbAdapter, "AdvancedFeatures2", 0);
+    zdsim_inject_status("ZD_DG_SetConfig", 5, 1);
+    zdsim_clear_calls();
+    ASSERT_EQ(command("<CreatePackageVD><Name>Cache</Name><RAID>0</RAID>" + disksXml({5}) +
+                      "<Spare>1</Spare><SpareDiskID>6</SpareDiskID></CreatePackageVD>"),
+              0);
+    EXPECT_EQ(zdsim_call_count("ZD_DG_SetConfig"), 1u);
+    EXPECT_EQ(zdsim_call_count("ZD_PD_FreeHD2DGSpare"), 1u);
+
+    zdsim_inject_status("ZD_PD_FreeHD2DGSpare", 40, 1);
+    ASSERT_EQ(command("<CreatePackageVD><Name>Spare</Name>" + disksXml({7}) + "</CreatePackageVD>"), 40);
+    _DG_Info group;
+    EXPECT_TRUE(findGroup(kTbAdapter, "Spare", group));  // nothing is rolled back
+}
+
+TEST_F(CreatePackageVDTest, OneCallFailureIsAnswered) {
+    zdsim_set_adapter_value(kTbAdapter, "AdvancedFeatures2", 2);
+    zdsim_inject_status("ZD_Create_PackageVD", 41, 1);
+    zdsim_clear_calls();
+    ASSERT_EQ(command("<CreatePackageVD><Name>One</Name><RAID>1</RAID>" + disksXml({5, 6}) +
+                      "<Spare>1</Spare><SpareDiskID>7</SpareDiskID></CreatePackageVD>"),
+              41);
+    EXPECT_EQ(actions(), Lines{"ZD_Create_PackageVD 0"});
+}
+
+TEST_F(CreatePackageVDTest, OversizedNameOrDiskListIsRefusedWhole) {
+    zdsim_set_adapter_value(kTbAdapter, "AdvancedFeatures2", 0);
+    zdsim_inject_status("ZD_CreateOrModify_DG", 30, -1);  // keep the disks free
+    ASSERT_EQ(command("<CreatePackageVD><Name>Keep</Name><RAID>1</RAID>" + disksXml({5, 6}) + "</CreatePackageVD>"),
+              30);
+
+    zdsim_clear_calls();
+    EXPECT_EQ(command("<CreatePackageVD><Name>SixteenCharsName</Name><RAID>0</RAID></CreatePackageVD>"), 7);
+    EXPECT_EQ(command("<CreatePackageVD><Name>Other</Name><RAID>0</RAID>" + disksXml(repeated(5, 129)) +
+                      "</CreatePackageVD>"),
+              7);
+    EXPECT_EQ(calls(), Lines{});
+
+    // Neither refused request changed the kept record.
+    ASSERT_EQ(command("<CreatePackageVD><ID>1</ID></CreatePackageVD>"), 30);
+    EXPECT_EQ(bytesOf(lastRecord<_CreateOrModify_DG_Param>("ZD_CreateOrModify_DG")),
+              bytesOf(expectedGroupRecord("Keep", 1, 0, 0, 512, 0, {5, 6})));
+
+    // 15 characters and 128 disks fit.
+    ASSERT_EQ(command("<CreatePackageVD><Name>FifteenCharsNa</Name>" + disksXml(repeated(5, 128)) +
+                      "</CreatePackageVD>"),
+              30);
+    _CreateOrModify_DG_Param sent = lastRecord<_CreateOrModify_DG_Param>("ZD_CreateOrModify_DG");
+    EXPECT_EQ(std::string(sent.name), "FifteenCharsNa");
+    EXPECT_EQ(sent.disk_count, 128);
+    EXPECT_EQ(sent.disk_ids[127], 5);
+}
+
+TEST_F(CreatePackageVDTest, UsbAdapterIsRescannedAfterSuccessAndFailure) {
+    select(kUsbAdapter);
+    zdsim_clear_calls();
+    ASSERT_EQ(command("<CreatePackageVD><Name>Usb</Name><RAID>1</RAID>" + disksXml({2, 3}) + "</CreatePackageVD>"),
+              0);
+    EXPECT_EQ(actions().back(), "ZD_API_RescanAdapter");
+    EXPECT_NE(log().find("CreatePackageVD RescanAdapter:"), std::string::npos);
+
+    zdsim_clear_calls();
+    ASSERT_EQ(command("<CreatePackageVD>" + disksXml({99}) + "</CreatePackageVD>"), 9);
+    EXPECT_EQ(actions(), Lines{"ZD_API_RescanAdapter"});
+}
+
+TEST_F(DeletePackageVDTest, DeletesVirtualDiskThenGroupWithDeleteMbrPerRequest) {
+    ASSERT_EQ(command("<CreatePackageVD><Name>Extra</Name><RAID>0</RAID>" + disksXml({5, 6}) + "</CreatePackageVD>"),
+              0);
+    _DG_Info extra;
+    _DG_Info data;
+    ASSERT_TRUE(findGroup(kTbAdapter, "Extra", extra));
+    ASSERT_TRUE(findGroup(kTbAdapter, "Data", data));
+    const std::string extraId = std::to_string(extra.id);
+    const std::string extraVd = std::to_string(extra.ld_ids[0]);
+    const std::string dataId = std::to_string(data.id);
+    const std::string dataVd = std::to_string(data.ld_ids[0]);
+
+    zdsim_clear_calls();
+    ASSERT_EQ(command(deleteRequest(extra.id, "<DeleteMBR>0</DeleteMBR>")), 0);
+    EXPECT_EQ(actions(), (Lines{"ZD_LD_Delete 0 " + extraVd + " 0", "ZD_DG_Delete 0 " + extraId}));
+
+    zdsim_clear_calls();
+    ASSERT_EQ(command(deleteRequest(data.id)), 0);
+    EXPECT_EQ(actions(), (Lines{"ZD_LD_Delete 0 " + dataVd + " 1", "ZD_DG_Delete 0 " + dataId}));
+    EXPECT_NE(log().find("DeletePackageVD:(ZD_LD_Delete " + dataVd + ")( ret  0)(ZD_DG_Delete " + dataId +
+                         ")( ret  0)"),
+              std::string::npos);
+
+    bool answered = true;
+    bridge->single("PackageVD", dataId, &answered);
+    EXPECT_FALSE(answered);
+}
+
+TEST_F(DeletePackageVDTest, UnknownGroupAnswers8WithoutDeleting) {
+    ASSERT_EQ(command(deleteRequest(77)), 8);
+    EXPECT_EQ(actions(), Lines{});
+}
+
+TEST_F(DeletePackageVDTest, RunningMigrationIsStoppedBeforeDeleting) {
+    _DG_Info data;
+    ASSERT_TRUE(findGroup(kTbAdapter, "Data", data));
+    const std::string dataId = std::to_string(data.id);
+    const std::string dataVd = std::to_string(data.ld_ids[0]);
+    ASSERT_EQ(command("<MigratePackageVD><ID>" + dataId + "</ID><RAID>5</RAID>" + disksXml({0, 1, 2, 3, 5}) +
+                      "</MigratePackageVD>"),
+              0);
+
+    zdsim_clear_calls();
+    EXPECT_EQ(command(deleteRequest(data.id)), 0);
+    EXPECT_EQ(actions(), (Lines{"ZD_DG_BGAControl 0 " + dataId + " 7", "ZD_LD_BGAControl 0 " + dataVd + " 7",
+                                "ZD_LD_Delete 0 " + dataVd + " 1", "ZD_DG_Delete 0 " + dataId}));
+    EXPECT_NE(log().find("DeletePackageVD TERMINATE:(ZD_DG_BGAControl stop " + dataId + ")( ret  0)"),
+              std::string::npos);
+    EXPECT_NE(log().find("DeletePackageVD TERMINATE:(ZD_LD_BGAControl stop " + dataVd + ")( ret  "),
+              std::string::npos);
+}
+
+TEST_F(DeletePackageVDTest, RefusedStopAnswers8AndDeletesNothing) {
+    _DG_Info data;
+    ASSERT_TRUE(findGroup(kTbAdapter, "Data", data));
+    ASSERT_EQ(command("<MigratePackageVD><ID>" + std::to_string(data.id) + "</ID><RAID>5</RAID>" +
+                      disksXml({0, 1, 2, 3, 5}) + "</MigratePackageVD>"),
+              0);
+    for (uint8_t refusal : {17, 8}) {
+        zdsim_inject_status("ZD_DG_BGAControl", refusal, 1);
+        zdsim_inject_status("ZD_LD_BGAControl", 0, 1);
+        zdsim_clear_calls();
+        ASSERT_EQ(command(deleteRequest(data.id)), 8);
+        EXPECT_EQ(actions(), (Lines{"ZD_DG_BGAControl 0 " + std::to_string(data.id) + " 7",
+                                    "ZD_LD_BGAControl 0 " + std::to_string(data.ld_ids[0]) + " 7"}));
+    }
+}
+
+TEST_F(DeletePackageVDTest, GroupDeletionDecidesTheResult) {
+    _DG_Info data;
+    ASSERT_TRUE(findGroup(kTbAdapter, "Data", data));
+    zdsim_inject_status("ZD_LD_Delete", 5, 1);
+    zdsim_inject_status("ZD_DG_Delete", 0, 1);
+    ASSERT_EQ(command(deleteRequest(data.id)), 0);
+    EXPECT_EQ(zdsim_call_count("ZD_DG_Delete"), 1u);
+
+    zdsim_inject_status("ZD_LD_Delete", 0, 1);
+    zdsim_inject_status("ZD_DG_Delete", 33, 1);
+    EXPECT_EQ(command(deleteRequest(data.id)), 33);
+}
+
+TEST_F(DeletePackageVDTest, Code76WipesMembersThenSpares) {
+    _DG_Info data;
+    ASSERT_TRUE(findGroup(kTbAdapter, "Data", data));
+    ASSERT_EQ(ZD_PD_FreeHD2DGSpare(kTbAdapter, 5, data.id), 0);
+    const std::string vd = std::to_string(data.ld_ids[0]);
+    const std::string id = std::to_string(data.id);
+
+    zdsim_inject_status("ZD_LD_Delete", 0, -1);
+    zdsim_inject_status("ZD_DG_Delete", 76, -1);
+    zdsim_inject_status("ZD_PD_WipeHDMDD", 0, -1);
+    zdsim_clear_calls();
+    ASSERT_EQ(command(deleteRequest(data.id)), 0);
+    EXPECT_EQ(actions(), (Lines{"ZD_LD_Delete 0 " + vd + " 1", "ZD_DG_Delete 0 " + id, "ZD_PD_WipeHDMDD 0 0 1",
+                                "ZD_PD_WipeHDMDD 0 1 1", "ZD_PD_WipeHDMDD 0 2 1", "ZD_PD_WipeHDMDD 0 3 1",
+                                "ZD_PD_WipeHDMDD 0 5 1"}));
+    EXPECT_NE(log().find("DeletePackageVD retry:(wipe 0 ret 0)(wipe 1 ret 0)(wipe 2 ret 0)(wipe 3 ret 0)"
+                         "(wipe 5 ret 0)"),
+              std::string::npos);
+
+    zdsim_inject_status("ZD_PD_WipeHDMDD", 9, -1);
+    EXPECT_EQ(command(deleteRequest(data.id)), 181);
+}
+
+TEST_F(DeletePackageVDTest, UsbAdapterIsRescannedAfterwards) {
+    select(kUsbAdapter);
+    _DG_Info mirror;
+    ASSERT_TRUE(findGroup(kUsbAdapter, "Mirror", mirror));
+    zdsim_clear_calls();
+    ASSERT_EQ(command(deleteRequest(mirror.id)), 0);
+    EXPECT_EQ(actions(), (Lines{"ZD_LD_Delete 1 " + std::to_string(mirror.ld_ids[0]) + " 1",
+                                "ZD_DG_Delete 1 " + std::to_string(mirror.id), "ZD_API_RescanAdapter"}));
+    EXPECT_NE(log().find("DeletePackageVD RescanAdapter:"), std::string::npos);
+
+    zdsim_clear_calls();
+    ASSERT_EQ(command(deleteRequest(77)), 8);
+    EXPECT_EQ(actions(), Lines{"ZD_API_RescanAdapter"});
+}
