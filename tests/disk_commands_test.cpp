@@ -1,0 +1,146 @@
+// Physical disk commands against the simulator: the controller call each
+// request makes (arguments and record bytes), fields kept between requests,
+// and the disk states that result.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "api/records/Records.h"
+#include "command/MPPD.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+std::string calls() {
+    std::vector<char> text(zdsim_calls(nullptr, 0) + 1);
+    zdsim_calls(text.data(), text.size());
+    return text.data();
+}
+
+bool called(const std::string& line) { return ("\n" + calls()).find("\n" + line + "\n") != std::string::npos; }
+
+_HD_CONFIG lastSetConfig() {
+    _HD_CONFIG record;
+    std::memset(&record, 0xEE, sizeof record);
+    EXPECT_EQ(zdsim_last_record("ZD_PD_SetConfig", &record, sizeof record), sizeof record);
+    return record;
+}
+
+std::string pdStatus(zdtest::LoadedBridge& bridge, const std::string& disk) {
+    std::string answer = bridge.single("PD", disk);
+    size_t begin = answer.find("<PDStatus>");
+    size_t end = answer.find("</PDStatus>");
+    if (begin == std::string::npos || end == std::string::npos) return "<none>";
+    begin += std::strlen("<PDStatus>");
+    return answer.substr(begin, end - begin);
+}
+
+}  // namespace
+
+TEST(DiskCommands, PdConfigRewritesTheWholeRecordWithOnlyTheCacheChanged) {
+    zdtest::LoadedBridge bridge;
+    ASSERT_EQ(zdsim_set_disk_value(0, 5, "pd_cache", 1), 0);
+    ASSERT_EQ(zdsim_set_disk_value(0, 5, "current_speed", 3), 0);
+
+    zdsim_clear_calls();
+    EXPECT_EQ(bridge.command("<PDConfig><ID>5</ID><PDCache>0</PDCache></PDConfig>"), 0);
+    EXPECT_TRUE(called("ZD_PD_SetConfig 0 5")) << calls();
+    _HD_CONFIG written = lastSetConfig();
+    EXPECT_EQ(written.pd_cache, 0);
+    EXPECT_EQ(written.current_speed, 3);
+    EXPECT_EQ(written.hd_id, 5);
+    EXPECT_EQ(written.reserved1[0] | written.reserved1[1] | written.reserved4[0] | written.reserved4[1], 0);
+
+    // No "PDCache" and no "ID": disk 5 again, its current settings written back.
+    ASSERT_EQ(zdsim_set_disk_value(0, 5, "pd_cache", 1), 0);
+    zdsim_clear_calls();
+    EXPECT_EQ(bridge.command("<PDConfig></PDConfig>"), 0);
+    EXPECT_TRUE(called("ZD_PD_SetConfig 0 5")) << calls();
+    written = lastSetConfig();
+    EXPECT_EQ(written.pd_cache, 1);
+    EXPECT_EQ(written.current_speed, 3);
+
+    // An unknown disk: 9, and nothing written.
+    zdsim_clear_calls();
+    EXPECT_EQ(bridge.command("<PDConfig><ID>99</ID><PDCache>1</PDCache></PDConfig>"), 9);
+    EXPECT_EQ(zdsim_call_count("ZD_PD_SetConfig"), 0u);
+
+    // A failing write is passed on.
+    zdsim_inject_status("ZD_PD_SetConfig", 77, 1);
+    EXPECT_EQ(bridge.command("<PDConfig><ID>5</ID></PDConfig>"), 77);
+}
+
+TEST(DiskCommands, BackgroundControlMediaPatrolAndWipe) {
+    zdtest::LoadedBridge bridge;
+
+    zdsim_clear_calls();
+    zdsim_inject_status("ZD_PD_BGAControl", 42, 1);
+    EXPECT_EQ(bridge.command("<PDBGAControl><PDID>3</PDID><BGAControl>2</BGAControl></PDBGAControl>"), 42);
+    EXPECT_TRUE(called("ZD_PD_BGAControl 0 3 2")) << calls();
+    // Disk and action are kept from the previous request.
+    zdsim_clear_calls();
+    bridge.command("<PDBGAControl></PDBGAControl>");
+    EXPECT_TRUE(called("ZD_PD_BGAControl 0 3 2")) << calls();
+
+    zdsim_clear_calls();
+    EXPECT_EQ(bridge.command("<MediaPatrolPD><ID>6</ID></MediaPatrolPD>"), 0);
+    EXPECT_TRUE(called("ZD_PD_StartMediaPatrol 0 6")) << calls();
+    zdsim_inject_status("ZD_PD_StartMediaPatrol", 12, 1);
+    EXPECT_EQ(bridge.command("<MediaPatrolPD/>"), 12);
+
+    zdsim_clear_calls();
+    bridge.selectAdapter("1");
+    EXPECT_EQ(bridge.command("<SetPDFree><ID>3</ID></SetPDFree>"), 0);
+    EXPECT_TRUE(called("ZD_PD_WipeHDMDD 1 3 1")) << calls();
+    EXPECT_EQ(pdStatus(bridge, "3"), "1");
+}
+
+TEST(DiskCommands, SparesMoveBetweenStates) {
+    zdtest::LoadedBridge bridge;
+
+    zdsim_clear_calls();
+    EXPECT_EQ(bridge.command("<SparePD><DiskID>5</DiskID></SparePD>"), 0);
+    EXPECT_TRUE(called("ZD_PD_FreeHD2GlobalSpare 0 5")) << calls();
+    EXPECT_EQ(pdStatus(bridge, "5"), "5");  // Global Spare (Free)
+
+    zdsim_clear_calls();
+    EXPECT_EQ(bridge.command("<FreePD><DiskID>5</DiskID></FreePD>"), 0);
+    EXPECT_TRUE(called("ZD_PD_Spare2FreeHD 0 5")) << calls();
+    EXPECT_EQ(pdStatus(bridge, "5"), "1");  // Free
+
+    // Without "DiskID" the disk is 0, not the previous request's disk.
+    zdsim_clear_calls();
+    bridge.command("<FreePD></FreePD>");
+    EXPECT_TRUE(called("ZD_PD_Spare2FreeHD 0 0")) << calls();
+
+    // Disk first, group second.
+    zdsim_clear_calls();
+    zdsim_inject_status("ZD_PD_FreeHD2DGSpare", 0, 1);
+    EXPECT_EQ(bridge.command("<PackageVDDSpare><PackageVDID>2</PackageVDID><DiskID>7</DiskID></PackageVDDSpare>"), 0);
+    EXPECT_TRUE(called("ZD_PD_FreeHD2DGSpare 0 7 2")) << calls();
+
+    // A real dedicated spare of package VD 0; the group is kept when omitted.
+    zdsim_clear_calls();
+    EXPECT_EQ(bridge.command("<PackageVDDSpare><PackageVDID>0</PackageVDID><DiskID>6</DiskID></PackageVDDSpare>"), 0);
+    EXPECT_EQ(bridge.command("<PackageVDDSpare><DiskID>7</DiskID></PackageVDDSpare>"), 0);
+    EXPECT_TRUE(called("ZD_PD_FreeHD2DGSpare 0 7 0")) << calls();
+    EXPECT_EQ(pdStatus(bridge, "6"), "65");  // Dedicated Spare (Free)
+    EXPECT_NE(bridge.single("PD", "6").find("<PackageVDID>0</PackageVDID>"), std::string::npos);
+}
+
+// The schedule runner drives its own objects of the patrol command.
+TEST(DiskCommands, MediaPatrolObjectOfItsOwn) {
+    zdtest::LoadedBridge bridge;  // simulator reset, private log directory
+    MPPD patrol;
+    EXPECT_EQ(patrol.getName(), "MediaPatrolPD");
+    EXPECT_EQ(patrol.getKey(), "ID");
+    patrol.setKey("7");
+    patrol.prepare(0);
+    patrol.replacePara(nullptr);
+    zdsim_clear_calls();
+    patrol.run();
+    EXPECT_EQ(patrol.getRet(), 0);
+    EXPECT_TRUE(called("ZD_PD_StartMediaPatrol 0 7")) << calls();
+}
