@@ -1,0 +1,24 @@
+// "Adapter": the description of the RAID adapters.
+//
+// getSingle(key = adapter index) answers one "Adapter" structure with the
+// adapter's versions (including the enclosure's NXP version, asked once per
+// adapter and kept in the dispatcher's cache), identity, limits, supported
+// stripe sizes and RAID levels, configuration and OEM details; it answers
+// whether the adapter's configuration could be read. getArray answers
+// "Adapters" with ID, SubDevice, MaxPD and Alias of every adapter.
+#pragma once
+
+#include "info/Info.h"
+
+class Management;
+
+class AdapterInfo : public Info {
+public:
+    explicit AdapterInfo(Management& management);
+
+    bool getSingle(uint32_t adapterId, const std::string& key, std::string& result) override;
+    void getArray(uint32_t adapterId, std::string& result) override;
+
+private:
+    Management& m_management;
+};
