@@ -1,0 +1,33 @@
+// Terminal: what zdctl may do with its standard streams.
+//
+// Colour is used only when standard output is a terminal and --no-color was
+// not given (NO_COLOR in the environment also switches it off); progress bars
+// redraw in place only on a terminal. paint() wraps a text in the escape
+// sequence of a colour, or returns it unchanged when colour is off.
+#pragma once
+
+#include <string>
+
+namespace zdctl {
+
+enum class Color { None, Green, Yellow, Red, Cyan, Bold };
+
+class Terminal {
+public:
+    explicit Terminal(bool colorAllowed);
+
+    bool outputIsTerminal() const { return m_outputTty; }
+    bool errorIsTerminal() const { return m_errorTty; }
+    bool inputIsTerminal() const { return m_inputTty; }
+    bool color() const { return m_color; }
+
+    std::string paint(const std::string& text, Color color) const;
+
+private:
+    bool m_outputTty;
+    bool m_errorTty;
+    bool m_inputTty;
+    bool m_color;
+};
+
+}  // namespace zdctl
