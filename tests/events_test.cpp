@@ -1,0 +1,312 @@
+// Event retrieval through getEvent: draining the controller's queue,
+// per-adapter sequence bookkeeping in six serial-number slots, class 13
+// dropped, virtual-disk names and RAID levels, parameters and sense data.
+// Events are queued as raw records (zdsim_queue_event) or produced by the
+// simulator's own activity.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "api/zd_api.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+EventRecord event(uint16_t evtClass, uint16_t code, uint32_t sequence) {
+    EventRecord record{};
+    record.evt_class = evtClass;
+    record.code = code;
+    record.sequence = sequence;
+    return record;
+}
+
+void queue(uint8_t adapter, const EventRecord& record) { ASSERT_EQ(zdsim_queue_event(adapter, &record), 0); }
+
+// The "Index" values of the delivered events, in order.
+std::vector<uint32_t> indexes(const std::string& answer) {
+    static const std::regex index("<Index>(\\d+)</Index>");
+    std::vector<uint32_t> found;
+    for (auto it = std::sregex_iterator(answer.begin(), answer.end(), index); it != std::sregex_iterator(); ++it) {
+        found.push_back(static_cast<uint32_t>(std::stoul((*it)[1])));
+    }
+    return found;
+}
+
+using Seq = std::vector<uint32_t>;
+
+size_t count(const std::string& text, const std::string& piece) {
+    size_t n = 0;
+    for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + piece.size())) ++n;
+    return n;
+}
+
+// The first virtual disk of the adapter: its id and RAID level.
+_LD_Info firstVirtualDisk(uint8_t adapter) {
+    std::vector<uint8_t> buffer(sizeof(_Request_Header) + 4 * sizeof(_LD_Info), 0);
+    _Request_Header header{};
+    header.request_type = ZD_REQUEST_RANGE;
+    header.start_id = 0;
+    header.requested_count = 4;
+    std::memcpy(buffer.data(), &header, sizeof header);
+    EXPECT_EQ(ZD_LD_GetInfo(adapter, buffer.data()), 0);
+    _LD_Info disk{};
+    std::memcpy(&disk, buffer.data() + sizeof(_Request_Header), sizeof disk);
+    return disk;
+}
+
+}  // namespace
+
+TEST(Events, AnswerTextOfOneEvent) {
+    zdtest::LoadedBridge bridge;
+    zdsim_set_adapter_text(0, "serial_number", "  SN-0001");
+    EventRecord record = event(2, 5, 9);
+    record.timestamp = 1234567;
+    record.device_id = 3;
+    record.severity = 6;
+    queue(0, record);
+    EXPECT_EQ(bridge.events(),
+              "<Events><Event><AdapterID>0</AdapterID><Class>2</Class><Code>5</Code><DeviceID>3</DeviceID>"
+              "<Index>9</Index><Serial>SN-0001</Serial><Severity>6</Severity><TimeStamp>1234567</TimeStamp>"
+              "</Event></Events>");
+    EXPECT_EQ(bridge.events(), "<Events />");
+}
+
+TEST(Events, SequenceBookkeeping) {
+    zdtest::LoadedBridge bridge({true, "api_data=1\n"});
+    for (uint32_t s : {5u, 6u, 7u}) queue(0, event(2, 1, s));
+    EXPECT_EQ(indexes(bridge.events()), (Seq{5, 6, 7}));
+    for (uint32_t s : {6u, 7u}) queue(0, event(2, 1, s));
+    EXPECT_EQ(bridge.events(), "<Events />");
+    queue(0, event(2, 1, 8));
+    EXPECT_EQ(indexes(bridge.events()), (Seq{8}));
+
+    // Class 13 is never delivered and leaves the remembered number alone.
+    queue(0, event(13, 1, 100));
+    queue(0, event(2, 1, 9));
+    EXPECT_EQ(indexes(bridge.events()), (Seq{9}));
+
+    // Numbers 0 and 1 restart the count: always delivered, then anything above.
+    for (uint32_t s : {1u, 3u, 0u, 2u}) queue(0, event(2, 1, s));
+    EXPECT_EQ(indexes(bridge.events()), (Seq{1, 3, 0, 2}));
+
+    // A decreasing batch delivers only its first event.
+    for (uint32_t s : {20u, 19u, 18u}) queue(0, event(2, 1, s));
+    EXPECT_EQ(indexes(bridge.events()), (Seq{20}));
+
+    // More than one batch of 30 is drained in one call.
+    zdsim_clear_calls();
+    for (uint32_t s = 100; s < 135; ++s) queue(0, event(2, 1, s));
+    EXPECT_EQ(indexes(bridge.events()).size(), 35u);
+    EXPECT_EQ(zdsim_call_count("ZD_EVT_GetEvent"), 3u);
+
+    const std::string log = zdtest::readFile(bridge.logFile());
+    EXPECT_NE(log.find("  new seq:(adapter_count 0)\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("  memcmp seq:(evt seq 6, mem seq 7)\n"), std::string::npos);
+    EXPECT_NE(log.find("  ZD_EVT_GetEvent:(count returned 3 )\n"), std::string::npos);
+    EXPECT_NE(log.find("  ZD_EVT_GetEvent:(count returned 30 )\n"), std::string::npos);
+}
+
+TEST(Events, SixSlotsForSixAdapters) {
+    zdtest::LoadedBridge bridge;
+    zdsim_reset_empty(8);
+    ZD_API_RescanAdapter();
+    for (uint8_t a = 0; a < 8; ++a) {
+        zdsim_set_adapter_text(a, "serial_number", a == 1 ? "" : ("SN-" + std::to_string(a)).c_str());
+    }
+    uint8_t adapters = 1;
+    _Adapter_Info info{};
+    ASSERT_EQ(ZD_Adapter_GetInfo(1, &adapters, &info), 0);
+    ASSERT_EQ(info.serial_number[0], 0);
+
+    auto deliver = [&bridge](uint8_t adapter, std::initializer_list<uint32_t> sequences) {
+        bridge.selectAdapter(std::to_string(adapter).c_str());
+        for (uint32_t s : sequences) queue(adapter, event(0, 1, s));
+        return bridge.events();
+    };
+    EXPECT_EQ(indexes(deliver(0, {5})), (Seq{5}));
+    // A serial that starts with NUL never keeps its slot: everything comes again.
+    const std::string unnamed = deliver(1, {5});
+    EXPECT_EQ(indexes(unnamed), (Seq{5}));
+    EXPECT_NE(unnamed.find("<AdapterID>1</AdapterID>"), std::string::npos);
+    EXPECT_NE(unnamed.find("<Serial></Serial>"), std::string::npos) << unnamed;
+    EXPECT_EQ(indexes(deliver(1, {5})), (Seq{5}));
+    // Adapters 2 to 6 take the five remaining slots.
+    for (uint8_t a = 2; a < 7; ++a) EXPECT_EQ(indexes(deliver(a, {5})), (Seq{5})) << "adapter " << int(a);
+    // Once six adapters hold every slot, others get nothing.
+    EXPECT_EQ(deliver(7, {5}), "<Events />");
+    EXPECT_EQ(deliver(1, {5}), "<Events />");
+    // Each slot follows its own adapter.
+    EXPECT_EQ(indexes(deliver(2, {5, 6})), (Seq{6}));
+    EXPECT_EQ(indexes(deliver(6, {6})), (Seq{6}));
+}
+
+TEST(Events, ParametersAndSenseData) {
+    zdtest::LoadedBridge bridge;
+    EventRecord withParams = event(2, 1, 10);
+    withParams.params[0] = 9;
+    withParams.params[3] = 4000000000u;
+    queue(0, withParams);
+    EventRecord laterParams = event(0, 1, 11);  // params[0] 0: no "Params"
+    laterParams.params[1] = 5;
+    queue(0, laterParams);
+    queue(0, event(12, 22, 12));  // counted from one: 0 reads as 1
+    queue(0, event(12, 30, 13));  // misc: always "Params"
+    EventRecord sense = event(2, 1, 14);
+    sense.sense_length = 3;
+    sense.sense_data[0] = 0x70;
+    sense.sense_data[1] = 0;
+    sense.sense_data[2] = 255;
+    queue(0, sense);
+    EventRecord longSense = event(2, 1, 15);
+    longSense.sense_length = 200;  // beyond the record: 30 bytes at most
+    for (uint8_t i = 0; i < 30; ++i) longSense.sense_data[i] = i;
+    queue(0, longSense);
+
+    const std::string answer = bridge.events();
+    std::vector<std::string> events;
+    static const std::regex one("<Event>.*?</Event>");
+    for (auto it = std::sregex_iterator(answer.begin(), answer.end(), one); it != std::sregex_iterator(); ++it) {
+        events.push_back(it->str());
+    }
+    ASSERT_EQ(events.size(), 6u) << answer;
+    EXPECT_NE(events[0].find("<Params><Param>9</Param><Param>0</Param><Param>0</Param><Param>4000000000</Param>"
+                             "</Params>"),
+              std::string::npos);
+    EXPECT_EQ(events[1].find("<Params>"), std::string::npos);
+    EXPECT_NE(events[2].find("<Params><Param>1</Param><Param>0</Param><Param>0</Param><Param>0</Param></Params>"),
+              std::string::npos);
+    EXPECT_NE(events[3].find("<Params><Param>0</Param><Param>0</Param><Param>0</Param><Param>0</Param></Params>"),
+              std::string::npos);
+    EXPECT_NE(events[4].find("<SenseDataLength>3</SenseDataLength><SenseDatas><SenseData>112</SenseData>"
+                             "<SenseData>0</SenseData><SenseData>255</SenseData></SenseDatas>"),
+              std::string::npos)
+        << events[4];
+    EXPECT_EQ(events[0].find("SenseData"), std::string::npos);
+    EXPECT_NE(events[5].find("<SenseDataLength>30</SenseDataLength>"), std::string::npos) << events[5];
+    EXPECT_EQ(count(events[5], "<SenseData>"), 30u);
+    EXPECT_NE(events[5].find("<SenseData>29</SenseData></SenseDatas>"), std::string::npos);
+}
+
+TEST(Events, VirtualDiskNamesAndLevels) {
+    zdtest::LoadedBridge bridge({true, "api_data=1\n"});
+    const _LD_Info disk = firstVirtualDisk(0);
+    ASSERT_STREQ(disk.name, "Data");
+
+    // A deleted disk's name travels in the parameter bytes.
+    EventRecord deleted = event(1, 3, 20);
+    std::memcpy(deleted.params, "Gone", 4);
+    queue(0, deleted);
+    EventRecord garbled = event(1, 3, 21);
+    std::memcpy(garbled.params, "Ab\x01" "cd\x80", 6);
+    queue(0, garbled);
+    EventRecord unnamed = event(1, 3, 22);
+    queue(0, unnamed);
+    // Other virtual-disk events look the disk up.
+    EventRecord changed = event(1, 2, 23);
+    changed.device_id = disk.id;
+    queue(0, changed);
+    EventRecord levelChange = event(1, 84, 24);
+    levelChange.device_id = disk.id;
+    queue(0, levelChange);
+    EventRecord fromParams = event(1, 87, 25);
+    fromParams.device_id = disk.id;
+    fromParams.params[0] = 6;
+    queue(0, fromParams);
+    EventRecord noTarget = event(1, 80, 26);  // no migration runs: no levels
+    noTarget.device_id = disk.id;
+    queue(0, noTarget);
+    EventRecord unknownDisk = event(1, 84, 27);
+    unknownDisk.device_id = 300;
+    queue(0, unknownDisk);
+
+    const std::string answer = bridge.events();
+    std::vector<std::string> events;
+    static const std::regex one("<Event>.*?</Event>");
+    for (auto it = std::sregex_iterator(answer.begin(), answer.end(), one); it != std::sregex_iterator(); ++it) {
+        events.push_back(it->str());
+    }
+    ASSERT_EQ(events.size(), 8u) << answer;
+    EXPECT_NE(events[0].find("<Name>Gone</Name>"), std::string::npos) << events[0];
+    // "Gone" read as a little-endian number.
+    EXPECT_NE(events[0].find("<Params><Param>1701736263</Param><Param>0</Param>"), std::string::npos);
+    EXPECT_NE(events[1].find("<Name>Ab</Name>"), std::string::npos) << events[1];
+    EXPECT_EQ(events[2].find("<Name>"), std::string::npos);
+    EXPECT_NE(events[3].find("<Name>Data</Name>"), std::string::npos) << events[3];
+    EXPECT_EQ(events[3].find("<Before>"), std::string::npos);
+    EXPECT_NE(events[4].find("<Before>" + std::to_string(disk.raid_level) + "</Before>"), std::string::npos);
+    EXPECT_EQ(events[4].find("<After>"), std::string::npos);
+    EXPECT_NE(events[5].find("<Before>6</Before>"), std::string::npos);
+    EXPECT_EQ(events[6].find("<Before>"), std::string::npos) << events[6];
+    EXPECT_EQ(events[7].find("<Name>"), std::string::npos);
+    EXPECT_EQ(events[7].find("<Before>"), std::string::npos);
+
+    const std::string log = zdtest::readFile(bridge.logFile());
+    EXPECT_EQ(count(log, "  EVT_CODE_LD_DELETE:(name error name["), 12u + 12u + 16u);
+    EXPECT_NE(log.find("  EVT_CODE_LD_DELETE:(name error name[4] 0x0)\n"), std::string::npos);
+    EXPECT_NE(log.find("  EVT_CODE_LD_DELETE:(name error name[2] 0x1)\n"), std::string::npos);
+    EXPECT_NE(log.find("  EVT_CODE_LD_DELETE:(name error name[5] 0xffffff80)\n"), std::string::npos);
+    EXPECT_NE(log.find("  EVT CODE LD else:(code 2 name error name[4] 0x0)\n"), std::string::npos);
+}
+
+TEST(Events, SimulatorActivityIsReportedOnce) {
+    zdtest::LoadedBridge bridge;
+    EXPECT_EQ(bridge.events(), "<Events />");
+    // A disk of the RAID 5 "Data" fails; the spare takes over and a rebuild starts.
+    ASSERT_EQ(zdsim_fail_disk(0, 1), 0);
+    const std::string failure = bridge.events();
+    EXPECT_NE(failure.find("<Class>2</Class><Code>3</Code><DeviceID>1</DeviceID>"), std::string::npos) << failure;
+    EXPECT_EQ(failure.find("<Class>13</Class>"), std::string::npos);
+    static const std::regex vdEvent("<Event>(?:(?!</Event>).)*<Class>1</Class>(?:(?!</Event>).)*</Event>");
+    size_t vdEvents = 0;
+    for (auto it = std::sregex_iterator(failure.begin(), failure.end(), vdEvent); it != std::sregex_iterator(); ++it) {
+        EXPECT_NE(it->str().find("<Name>Data</Name>"), std::string::npos) << it->str();
+        ++vdEvents;
+    }
+    EXPECT_GE(vdEvents, 1u) << failure;
+    EXPECT_EQ(bridge.events(), "<Events />");
+
+    // The rebuild completes a day later: one new event, delivered once.
+    zdsim_advance_ms(24ull * 3600 * 1000);
+    const std::string rebuilt = bridge.events();
+    EXPECT_NE(rebuilt.find("<Class>1</Class><Code>31</Code>"), std::string::npos) << rebuilt;
+    EXPECT_NE(rebuilt.find("<Name>Data</Name>"), std::string::npos);
+    EXPECT_EQ(bridge.events(), "<Events />");
+}
+
+TEST(Events, MigrationEventsCarryBothLevels) {
+    zdtest::LoadedBridge bridge;
+    EXPECT_EQ(bridge.events(), "<Events />");
+    ASSERT_EQ(bridge.command("<MigratePackageVD><ID>0</ID><RAID>6</RAID><Disks><Disk>0</Disk><Disk>1</Disk>"
+                             "<Disk>2</Disk><Disk>3</Disk><Disk>5</Disk></Disks><ParityNumber>2</ParityNumber>"
+                             "</MigratePackageVD>"),
+              0);
+    const std::string answer = bridge.events();
+    EXPECT_NE(answer.find("<After>6</After><Before>5</Before><Class>1</Class><Code>80</Code>"), std::string::npos)
+        << answer;
+    EXPECT_NE(answer.find("<Name>Data</Name>"), std::string::npos);
+}
+
+TEST(Events, NoAdapterAndFailingReads) {
+    zdtest::LoadedBridge bridge({true, "api_data=1\n"});
+    // A failing event read ends the drain.
+    zdsim_inject_status("ZD_EVT_GetEvent", 4, -1);
+    queue(0, event(2, 1, 5));
+    zdsim_clear_calls();
+    EXPECT_EQ(bridge.events(), "<Events />");
+    EXPECT_EQ(zdsim_call_count("ZD_EVT_GetEvent"), 1u);
+    zdsim_clear_injections();
+    EXPECT_EQ(indexes(bridge.events()), (Seq{5}));
+
+    // With no adapter, even after a rescan, the answer is empty.
+    zdsim_remove_adapter(1);
+    zdsim_remove_adapter(0);
+    ZD_API_RescanAdapter();
+    zdsim_clear_calls();
+    EXPECT_EQ(bridge.events(), "<Events />");
+    EXPECT_EQ(zdsim_call_count("ZD_API_RescanAdapter"), 1u);
+    EXPECT_EQ(zdsim_call_count("ZD_EVT_GetEvent"), 0u);
+    EXPECT_NE(zdtest::readFile(bridge.logFile()).find("  getEvent RescanAdapter:\n"), std::string::npos);
+}

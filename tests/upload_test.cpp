@@ -1,0 +1,360 @@
+// Firmware upload end to end: "Upload" starts the worker, which checks the
+// image, flashes it page by page (once or twice) while the dispatcher refuses
+// other work, and publishes its progress through "UpdateProcess".
+//
+// Progress is asserted on the worker's own log lines ("page %d m_percentage
+// %d", the value before each page) and on the values seen by polling, never
+// on timing.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "api/zd_api.h"
+#include "command/FileHelper.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+constexpr uint32_t kImageHeader = 32;  // the simulator's image header
+
+std::string makeImage(const zdtest::TempDir& dir, const std::string& name, uint8_t type, uint32_t fileBytes) {
+    const std::string path = dir.file(name);
+    EXPECT_EQ(zdsim_write_image(path.c_str(), type, 0x1234, 2, 3, 4, 5, fileBytes - kImageHeader), 0);
+    EXPECT_EQ(zdtest::readFile(path).size(), fileBytes);
+    return path;
+}
+
+std::string uploadRequest(const std::string& path) { return "<Upload><Address>" + path + "</Address></Upload>"; }
+
+struct Progress {
+    int percentage = -1;
+    int lastRet = -1;
+};
+
+Progress poll(zdtest::LoadedBridge& bridge) {
+    bool answered = false;
+    const std::string text = bridge.single("UpdateProcess", "0", &answered);
+    EXPECT_TRUE(answered);
+    static const std::regex shape("<UpdateProcess><LastRet>(\\d+)</LastRet><Percentage>(\\d+)</Percentage></UpdateProcess>");
+    std::smatch match;
+    Progress progress;
+    if (std::regex_match(text, match, shape)) {
+        progress.lastRet = std::stoi(match[1]);
+        progress.percentage = std::stoi(match[2]);
+    } else {
+        ADD_FAILURE() << "unexpected answer " << text;
+    }
+    return progress;
+}
+
+// Polls until the upload ended (100 acknowledged, or 0 with a result code);
+// answers every percentage seen. Gives up after a generous bound so that a
+// broken worker fails the test instead of hanging it.
+std::vector<int> pollUntilEnd(zdtest::LoadedBridge& bridge, Progress* last = nullptr) {
+    std::vector<int> seen;
+    for (int round = 0; round < 20000; ++round) {
+        const Progress progress = poll(bridge);
+        seen.push_back(progress.percentage);
+        if (last != nullptr) *last = progress;
+        if (progress.percentage == 100 || (progress.percentage == 0 && progress.lastRet != 0) ||
+            progress.percentage < 0) {
+            return seen;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ADD_FAILURE() << "upload did not end";
+    return seen;
+}
+
+// The worker's page lines, in order: "page 0 m_percentage 10", ...
+std::vector<std::string> pageLines(const std::string& log) {
+    static const std::regex line("\\((page (again )?\\d+ m_percentage \\d+)\\)");
+    std::vector<std::string> found;
+    for (auto it = std::sregex_iterator(log.begin(), log.end(), line); it != std::sregex_iterator(); ++it) {
+        found.push_back((*it)[1]);
+    }
+    return found;
+}
+
+std::vector<std::string> callNames() {
+    std::string text(zdsim_calls(nullptr, 0) + 1, '\0');
+    zdsim_calls(&text[0], text.size());
+    text.resize(text.find('\0'));
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+std::vector<std::string> callsOf(const std::string& function) {
+    std::vector<std::string> found;
+    for (const std::string& line : callNames()) {
+        if (line == function || line.compare(0, function.size() + 1, function + " ") == 0) found.push_back(line);
+    }
+    return found;
+}
+
+_Version_Info_CIM firmwareVersion(uint8_t adapter) {
+    uint8_t count = 1;
+    _Adapter_Info info{};
+    EXPECT_EQ(ZD_Adapter_GetInfo(adapter, &count, &info), 0);
+    return info.firmware_version;
+}
+
+void expectPrefixNonDecreasing(const std::vector<int>& seen, const std::vector<int>& allowed) {
+    for (size_t i = 0; i < seen.size(); ++i) {
+        EXPECT_NE(std::find(allowed.begin(), allowed.end(), seen[i]), allowed.end()) << "value " << seen[i];
+        if (i > 0) {
+            EXPECT_LE(seen[i - 1], seen[i]);
+        }
+    }
+}
+
+}  // namespace
+
+TEST(Upload, OnePassSendsEveryPageAndInstallsTheImage) {
+    zdtest::LoadedBridge bridge({true, "api_data=1\nutil=1\n"});
+    zdtest::TempDir dir;
+    const std::string path = makeImage(dir, "fw.bin", 3, 65536);
+    const std::string image = zdtest::readFile(path);
+    zdsim_clear_calls();
+
+    EXPECT_EQ(bridge.command(uploadRequest(path)), 0);
+    const std::vector<int> seen = pollUntilEnd(bridge);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.back(), 100);
+    expectPrefixNonDecreasing(seen, {1, 5, 10, 55, 100});
+    Progress after = poll(bridge);  // the 100 was acknowledged
+    EXPECT_EQ(after.percentage, 0);
+    EXPECT_EQ(after.lastRet, 0);
+
+    const std::string log = zdtest::readFile(bridge.logFile());
+    EXPECT_EQ(pageLines(log), (std::vector<std::string>{"page 0 m_percentage 10", "page 1 m_percentage 55"}));
+    EXPECT_NE(log.find("  UpLoadFW:(adapter 0 fw file " + path + ")\n"), std::string::npos);
+    EXPECT_NE(log.find("  upload_thread ZD_Adapter_GetInfo:(AdvancedFeatures2 "), std::string::npos);
+    EXPECT_NE(log.find("  FWOperation::getPercentage:(m_percentage 100)\n"), std::string::npos);
+
+    std::vector<std::string> flashCalls;
+    for (const std::string& line : callNames()) {
+        if (line.compare(0, 8, "ZD_Flash") == 0 || line.compare(0, 18, "ZD_Adapter_GetInfo") == 0) {
+            flashCalls.push_back(line.substr(0, line.find(' ')));
+        }
+    }
+    EXPECT_EQ(flashCalls, (std::vector<std::string>{"ZD_Flash_GetHeaderInfo", "ZD_Adapter_GetInfo", "ZD_Flash_PreData",
+                                                    "ZD_Flash_Bin", "ZD_Flash_Bin"}));
+    EXPECT_EQ(callsOf("ZD_Flash_Bin"), (std::vector<std::string>{"ZD_Flash_Bin 0 15 3", "ZD_Flash_Bin 0 15 3"}));
+
+    _Flash_PreData preparation{};
+    ASSERT_EQ(zdsim_last_record("ZD_Flash_PreData", &preparation, sizeof preparation), sizeof preparation);
+    EXPECT_EQ(preparation.image_type, 3);
+    EXPECT_EQ(preparation.file_length, 65536u);
+    static _Flash_Page page;
+    ASSERT_EQ(zdsim_last_record("ZD_Flash_Bin", &page, sizeof page), sizeof page);
+    EXPECT_EQ(page.data_length, 32768u);
+    EXPECT_EQ(page.page_index, 1);
+    EXPECT_EQ(page.last_page, 1);
+    EXPECT_EQ(std::memcmp(page.data, image.data() + 32768, 32768), 0);
+
+    const _Version_Info_CIM version = firmwareVersion(0);
+    EXPECT_EQ(version.part1, 2);
+    EXPECT_EQ(version.part2, 3);
+    EXPECT_EQ(version.part3, 4);
+    EXPECT_EQ(version.part4, 5);
+
+    // A request without "Address" flashes the previous file again; a short
+    // last page carries only its bytes and lifts the progress past its share.
+    const std::string shortImage = makeImage(dir, "short.bin", 3, 40000);
+    EXPECT_EQ(bridge.command(uploadRequest(shortImage)), 0);
+    EXPECT_EQ(pollUntilEnd(bridge).back(), 100);
+    ASSERT_EQ(zdsim_last_record("ZD_Flash_Bin", &page, sizeof page), sizeof page);
+    EXPECT_EQ(page.data_length, 40000u - 32768u);
+    EXPECT_EQ(page.last_page, 1);
+    EXPECT_EQ(bridge.command("<Upload></Upload>"), 0);
+    EXPECT_EQ(pollUntilEnd(bridge).back(), 100);
+    const std::vector<std::string> lines = pageLines(zdtest::readFile(bridge.logFile()));
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 2, lines.end()),
+              (std::vector<std::string>{"page 0 m_percentage 10", "page 1 m_percentage 83", "page 0 m_percentage 10",
+                                        "page 1 m_percentage 83"}));
+    EXPECT_NE(zdtest::readFile(bridge.logFile()).find("  UpLoadFW:(adapter 0 fw file " + shortImage + ")\n"),
+              std::string::npos);
+}
+
+TEST(Upload, TwoPassAdapterTakesTheImageTwice) {
+    zdtest::LoadedBridge bridge({true, "api_data=1\n"});
+    zdtest::TempDir dir;
+    const std::string path = makeImage(dir, "fw.bin", 3, 65536);
+    uint8_t count = 1;
+    _Adapter_Info info{};
+    ASSERT_EQ(ZD_Adapter_GetInfo(0, &count, &info), 0);
+    zdsim_set_adapter_value(0, "AdvancedFeatures2", info.AdvancedFeatures2 | ZD_FEATURE_TWO_PASS_FLASH);
+    zdsim_clear_calls();
+
+    EXPECT_EQ(bridge.command(uploadRequest(path)), 0);
+    const std::vector<int> seen = pollUntilEnd(bridge);
+    EXPECT_EQ(seen.back(), 100);
+    expectPrefixNonDecreasing(seen, {1, 5, 10, 32, 55, 77, 100});
+
+    EXPECT_EQ(pageLines(zdtest::readFile(bridge.logFile())),
+              (std::vector<std::string>{"page 0 m_percentage 10", "page 1 m_percentage 32",
+                                        "page again 0 m_percentage 55", "page again 1 m_percentage 77"}));
+    EXPECT_EQ(callsOf("ZD_Flash_Bin"), (std::vector<std::string>{"ZD_Flash_Bin 0 15 3", "ZD_Flash_Bin 0 15 3",
+                                                                 "ZD_Flash_Bin 0 15 9", "ZD_Flash_Bin 0 15 9"}));
+    EXPECT_EQ(callsOf("ZD_Flash_PreData").size(), 2u);
+    _Flash_PreData preparation{};
+    ASSERT_EQ(zdsim_last_record("ZD_Flash_PreData", &preparation, sizeof preparation), sizeof preparation);
+    EXPECT_EQ(preparation.image_type, 9);
+    EXPECT_EQ(preparation.file_length, 65536u);
+    EXPECT_EQ(firmwareVersion(0).part4, 5);
+}
+
+TEST(Upload, RefusedImagesAndAdaptersSendNoPage) {
+    zdtest::TempDir dir;
+    const std::string wrongType = makeImage(dir, "type9.bin", 9, 40000);
+    const std::string good = makeImage(dir, "fw.bin", 3, 40000);
+    {
+        zdtest::LoadedBridge bridge({true, "api_data=1\n"});
+        zdsim_clear_calls();
+        EXPECT_EQ(bridge.command(uploadRequest(wrongType)), 0);
+        Progress last;
+        pollUntilEnd(bridge, &last);
+        EXPECT_EQ(last.percentage, 0);
+        EXPECT_EQ(last.lastRet, 185);
+        // A failure is not acknowledged away; a new upload is accepted at once.
+        EXPECT_EQ(poll(bridge).lastRet, 185);
+        EXPECT_EQ(bridge.command(uploadRequest(dir.file("missing.bin"))), 0);
+        pollUntilEnd(bridge, &last);
+        EXPECT_EQ(last.lastRet, 185);
+
+        bridge.selectAdapter("5");  // no such adapter
+        EXPECT_EQ(bridge.command(uploadRequest(good)), 0);
+        pollUntilEnd(bridge, &last);
+        EXPECT_EQ(last.percentage, 0);
+        EXPECT_EQ(last.lastRet, 185);
+
+        const std::string log = zdtest::readFile(bridge.logFile());
+        EXPECT_NE(log.find("  upload_thread ZD_Flash_GetHeaderInfo failed:\n"), std::string::npos) << log;
+    }  // unloading waits for the last worker
+    EXPECT_EQ(zdsim_call_count("ZD_Flash_PreData"), 0u);
+    EXPECT_EQ(zdsim_call_count("ZD_Flash_Bin"), 0u);
+    EXPECT_EQ(zdsim_call_count("ZD_Flash_GetHeaderInfo"), 3u);
+}
+
+TEST(Upload, PageFailureStopsTheUpload) {
+    zdtest::LoadedBridge bridge({true, "api_data=1\n"});
+    zdtest::TempDir dir;
+    const std::string path = makeImage(dir, "fw.bin", 3, 3 * 32768);
+    const _Version_Info_CIM before = firmwareVersion(0);
+    zdsim_clear_calls();
+    zdsim_set_page_delay_ms(100);
+    EXPECT_EQ(bridge.command(uploadRequest(path)), 0);
+    // The first page is in the controller: fail the next one.
+    for (int round = 0; round < 20000 && zdsim_call_count("ZD_Flash_Bin") == 0; ++round) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    zdsim_inject_status("ZD_Flash_Bin", 7, 1);
+    Progress last;
+    pollUntilEnd(bridge, &last);
+    zdsim_set_page_delay_ms(0);
+    EXPECT_EQ(last.percentage, 0);
+    EXPECT_EQ(last.lastRet, 7);
+    EXPECT_EQ(zdsim_call_count("ZD_Flash_Bin"), 2u);
+    EXPECT_EQ(firmwareVersion(0).part4, before.part4);
+    const std::string log = zdtest::readFile(bridge.logFile());
+    EXPECT_NE(log.find("  upload_thread ZD_Flash_Bin failed:\n"), std::string::npos);
+
+    // The next upload is accepted at once and succeeds.
+    EXPECT_EQ(bridge.command(uploadRequest(path)), 0);
+    pollUntilEnd(bridge, &last);
+    EXPECT_EQ(last.percentage, 100);
+    EXPECT_EQ(firmwareVersion(0).part4, 5);
+}
+
+TEST(Upload, DispatcherIsBusyWhileFlashing) {
+    zdtest::LoadedBridge bridge({true, "api_data=1\n"});
+    zdtest::TempDir dir;
+    const std::string path = makeImage(dir, "fw.bin", 3, 4 * 32768);
+    zdsim_set_page_delay_ms(250);
+    EXPECT_EQ(bridge.command(uploadRequest(path)), 0);
+
+    // The percentage is non-zero from the moment the command returns until
+    // the finished upload is acknowledged, far longer than these calls take.
+    EXPECT_EQ(bridge.command("<NoSuchCommand/>"), 181);
+    EXPECT_EQ(bridge.command(uploadRequest(path)), 181);
+    EXPECT_EQ(bridge.command("not a document"), 181);
+    EXPECT_EQ(bridge.array("UpdateProcess"), "<unset>");
+    bool answered = true;
+    EXPECT_EQ(bridge.single("Adapter", "0", &answered), "<unset>");
+    EXPECT_FALSE(answered);
+    EXPECT_EQ(bridge.condition("<GetFlashFileInfo><Address>" + path + "</Address></GetFlashFileInfo>"), "<unset>");
+    EXPECT_EQ(bridge.events(), "<unset>");
+    const Progress running = poll(bridge);
+    EXPECT_GE(running.percentage, 1);
+    EXPECT_LT(running.percentage, 100);
+
+    EXPECT_EQ(pollUntilEnd(bridge).back(), 100);
+    zdsim_set_page_delay_ms(0);
+    EXPECT_EQ(bridge.command("<NoSuchCommand/>"), 6);
+    // Events are served again, among them the controller's own flash events.
+    const std::string events = bridge.events();
+    EXPECT_NE(events.find("<Class>10</Class><Code>2</Code>"), std::string::npos) << events;
+
+    const std::string log = zdtest::readFile(bridge.logFile());
+    EXPECT_NE(log.find("  Management::command:(adapter flash "), std::string::npos);
+    EXPECT_NE(log.find("  Management::getArray:(adapter flash "), std::string::npos);
+    EXPECT_NE(log.find("  Management::condition:(adapter flash "), std::string::npos);
+}
+
+TEST(Upload, UnloadWaitsForTheWorker) {
+    zdtest::TempDir dir;
+    const std::string path = makeImage(dir, "fw.bin", 3, 4 * 32768);
+    {
+        zdtest::LoadedBridge bridge;
+        zdsim_clear_calls();
+        zdsim_set_page_delay_ms(50);
+        EXPECT_EQ(bridge.command(uploadRequest(path)), 0);
+    }
+    zdsim_set_page_delay_ms(0);
+    EXPECT_EQ(zdsim_call_count("ZD_Flash_Bin"), 4u);
+    const std::vector<std::string> calls = callNames();
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.back().substr(0, calls.back().find(' ')), "ZD_API_Finalize");
+    EXPECT_EQ(firmwareVersion(0).part4, 5);
+}
+
+TEST(Upload, FileHelperReadsAndReportsFailures) {
+    zdtest::TempDir dir;
+    zdtest::writeFile(dir.file("data"), "0123456789");
+    FileHelper file(dir.file("data"));
+    ASSERT_TRUE(file.isOpen());
+    EXPECT_EQ(file.GetFileLen(), 10u);
+    char buffer[8];
+    size_t count = 99;
+    EXPECT_TRUE(file.ReadFromFile(buffer, sizeof buffer, &count));
+    EXPECT_EQ(count, 8u);
+    EXPECT_EQ(file.FileSeek(0, SEEK_CUR), 8);
+    EXPECT_TRUE(file.ReadFromFile(buffer, sizeof buffer, &count));
+    EXPECT_EQ(count, 2u);
+    EXPECT_TRUE(file.ReadFromFile(buffer, sizeof buffer, &count));
+    EXPECT_EQ(count, 0u);
+    EXPECT_EQ(file.FileSeek(0, SEEK_SET), 0);
+    file.closeFile();
+    EXPECT_FALSE(file.isOpen());
+    EXPECT_FALSE(file.ReadFromFile(buffer, sizeof buffer, &count));
+
+    FileHelper missing(dir.file("missing"));
+    EXPECT_FALSE(missing.isOpen());
+
+    // A directory opens but cannot be read.
+    FileHelper directory(dir.path());
+    ASSERT_TRUE(directory.isOpen());
+    count = 99;
+    EXPECT_FALSE(directory.ReadFromFile(buffer, sizeof buffer, &count));
+    EXPECT_EQ(count, 0u);
+}
