@@ -79,7 +79,7 @@ TEST(Cli, StatusOfTheBuiltInEnclosure)
     Enclosure enclosure;
     Outcome status = enclosure.zdctl({"--no-color"});
     EXPECT_EQ(status.code, 0) << status.err;
-    EXPECT_EQ(status.out, std::string(R"(Adapter 0  "Thunderbolt Enclosu"  TB  firmware 2.4.1.7  serial ZDT8-2411-1001
+    EXPECT_EQ(status.out, std::string(R"(Adapter 0  "Thunderbolt Storage"  TB  firmware 2.4.1.7  serial ZDT8-2411-1001
   Alarm: on, buzzer silent
 
   Array  Name  RAID    Status                          Size  Disks  Spares  Activity
@@ -468,7 +468,7 @@ TEST(Cli, AdapterCommands)
     Enclosure enclosure;
     EXPECT_EQ(enclosure.zdctl({"adapter", "list"}).out,
               "ID  Alias                Link  Firmware  Serial          Max disks\n"
-              " 0  Thunderbolt Enclosu  TB    2.4.1.7   ZDT8-2411-1001          8\n"
+              " 0  Thunderbolt Storage  TB    2.4.1.7   ZDT8-2411-1001          8\n"
               " 1  USB Enclosure        USB   2.4.1.7   ZDU4-2411-1002          4\n");
     Outcome buzzer = enclosure.zdctl({"--xml", "adapter", "buzzer-off"});
     EXPECT_EQ(buzzer.out, "<OEMCommand><OEMType>8</OEMType><OEMValue>1</OEMValue><OEMID>0</OEMID><Force>0</Force>"

@@ -86,7 +86,7 @@ namespace {
 
 // The built-in adapter 0 as "Adapter" answers it.
 const std::string kAdapter0 =
-    "<Adapter><AdapterLinkType>0</AdapterLinkType><AlarmStatus>1</AlarmStatus><Alias>Thunderbolt Enclosu</Alias>"
+    "<Adapter><AdapterLinkType>0</AdapterLinkType><AlarmStatus>1</AlarmStatus><Alias>Thunderbolt Storage</Alias>"
     "<AutoRebuild>1</AutoRebuild><Bootloader>1.1.0.3</Bootloader><CopyBack>0</CopyBack><Device>2578</Device>"
     "<DiskCheckSpeed>30</DiskCheckSpeed><Driver>3.1.0.12</Driver><Firmware>2.4.1.7</Firmware><ID>0</ID>"
     "<InitSpeed>50</InitSpeed><MaxPD>8</MaxPD><MaxParityDisks>2</MaxParityDisks><MigrateSpeed>50</MigrateSpeed>"
@@ -160,7 +160,7 @@ TEST(AdapterProvider, SingleAndArrayTexts) {
     EXPECT_EQ(field(usb, "Alias"), "USB Enclosure");
 
     EXPECT_EQ(bridge.array("Adapter"),
-              "<Adapters><Adapter><Alias>Thunderbolt Enclosu</Alias><ID>0</ID><MaxPD>8</MaxPD><SubDevice>1</SubDevice>"
+              "<Adapters><Adapter><Alias>Thunderbolt Storage</Alias><ID>0</ID><MaxPD>8</MaxPD><SubDevice>1</SubDevice>"
               "</Adapter><Adapter><Alias>USB Enclosure</Alias><ID>1</ID><MaxPD>4</MaxPD><SubDevice>1</SubDevice>"
               "</Adapter></Adapters>");
 
