@@ -1,6 +1,7 @@
 #include "command/CheckPackageVD.h"
 
 #include "api/ListWrappers.h"
+#include "api/SingleRecord.h"
 #include "api/zd_api.h"
 #include "bridge/Log.h"
 #include "command/PackageVDSlot.h"
@@ -24,16 +25,14 @@ void CheckPackageVD::prepare(unsigned char adapterId) { m_adapter = adapterId; }
 void CheckPackageVD::replacePara(StructMiddle* para) { request::readNumber<U8Parser>(para, "CheckType", m_para); }
 
 void CheckPackageVD::run() {
-    APIDGInfoData groups;
-    groups.readSingle(m_adapter);
     bool found = false;
-    const _DG_Info* group = groups.getData(m_key, found);
+    const _DG_Info group = readSingleRecord<APIDGInfoData>(m_adapter, m_key, found);
     if (!found) {
         m_ret = kFailed;
         return;
     }
-    const unsigned slot = packageVDSlot(*group);
-    const uint16_t vd = packageVDId(*group, kNoVirtualDisk);
+    const unsigned slot = packageVDSlot(group);
+    const uint16_t vd = packageVDId(group, kNoVirtualDisk);
     m_log->startLine(Log::api_data, "ZD_LD_StartConsistencyCheck");
     m_log->writeFormatInfo("m_key %d, vdid %d, type %d, i %d", m_key, vd, m_para, slot);
     m_log->endLine();

@@ -3,13 +3,14 @@
 #include <algorithm>
 
 #include "api/ListWrappers.h"
+#include "api/SingleRecord.h"
 #include "api/zd_api.h"
 #include "bridge/Log.h"
 #include "command/RequestFields.h"
+#include "command/ResultCodes.h"
 #include "command/UsbRescan.h"
 
 namespace {
-constexpr uint8_t kInvalidVirtualDisk = 8;
 constexpr uint8_t kDeviceBusy = 181;
 // The controller's answers to a stop that it cannot carry out.
 constexpr uint8_t kStopRefused = 17;
@@ -33,11 +34,9 @@ void DeletePackageVD::replacePara(StructMiddle* para) {
 void DeletePackageVD::run() {
     APIVDStatusData statuses;
     statuses.readRange(m_adapter);
-    APIDGInfoData groups;
-    groups.readSingle(m_adapter);
     bool found = false;
-    const _DG_Info group = *groups.getData(m_key, found);
-    if (!found) m_ret = kInvalidVirtualDisk;
+    const _DG_Info group = readSingleRecord<APIDGInfoData>(m_adapter, m_key, found);
+    if (!found) m_ret = result::kInvalidVirtualDisk;
 
     if (m_ret == 0) stopActivities(group, statuses);
     deleteGroup(group);
@@ -50,7 +49,7 @@ void DeletePackageVD::stopActivities(const _DG_Info& group, APIVDStatusData& sta
         m_log->startLine(Log::api_data, "DeletePackageVD TERMINATE");
         m_log->writeFormatInfo("ZD_DG_BGAControl stop %d", m_key);
         uint8_t answer = ZD_DG_BGAControl(m_adapter, m_key, ZD_BGA_ACTION_STOP);
-        if (answer == kStopRefused || answer == kStopNoActivity) m_ret = kInvalidVirtualDisk;
+        if (answer == kStopRefused || answer == kStopNoActivity) m_ret = result::kInvalidVirtualDisk;
         m_log->writeFormatInfo(" ret  %d", answer);
         m_log->endLine();
     }

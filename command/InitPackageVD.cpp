@@ -1,6 +1,7 @@
 #include "command/InitPackageVD.h"
 
 #include "api/ListWrappers.h"
+#include "api/SingleRecord.h"
 #include "api/zd_api.h"
 #include "bridge/Log.h"
 #include "command/PackageVDSlot.h"
@@ -25,15 +26,13 @@ void InitPackageVD::prepare(unsigned char adapterId) { m_adapter = adapterId; }
 void InitPackageVD::replacePara(StructMiddle* para) { request::readNumber<U8Parser>(para, "InitType", m_para); }
 
 void InitPackageVD::run() {
-    APIDGInfoData groups;
-    groups.readSingle(m_adapter);
     bool found = false;
-    const _DG_Info* group = groups.getData(m_key, found);
+    const _DG_Info group = readSingleRecord<APIDGInfoData>(m_adapter, m_key, found);
     if (!found || m_para == kInitForeground) {
         m_ret = kFailed;
         return;
     }
-    const uint16_t vd = packageVDId(*group, kNoVirtualDisk);
+    const uint16_t vd = packageVDId(group, kNoVirtualDisk);
     m_log->startLine(Log::api_data, "ZD_LD_StartINIT");
     m_log->writeFormatInfo("m_adapter %d,m_key %d, vdid %d, type %d", m_adapter, m_key, vd, m_para);
     m_log->endLine();

@@ -1,14 +1,12 @@
 #include "command/MigratePackageVD.h"
 
 #include "api/ListWrappers.h"
+#include "api/SingleRecord.h"
 #include "api/zd_api.h"
 #include "bridge/Log.h"
 #include "command/RequestFields.h"
+#include "command/ResultCodes.h"
 #include "condition/RaidRules.h"
-
-namespace {
-constexpr uint8_t kInvalidRaidMode = 14;
-}
 
 MigratePackageVD::MigratePackageVD() : Command("MigratePackageVD", "ID") {}
 
@@ -35,20 +33,18 @@ void MigratePackageVD::replacePara(StructMiddle* para) {
         return;
     }
 
-    APIDGInfoData groups;
-    groups.readSingle(m_adapter);
     bool found = false;
-    const _DG_Info* group = groups.getData(m_key, found);
-    if (!found || RAID_MODE_MAP(group->raid_level) > RAID_MODE_MAP(m_para.raid_level)) {
-        m_ret = kInvalidRaidMode;
+    const _DG_Info group = readSingleRecord<APIDGInfoData>(m_adapter, m_key, found);
+    if (!found || RAID_MODE_MAP(group.raid_level) > RAID_MODE_MAP(m_para.raid_level)) {
+        m_ret = result::kInvalidRaidMode;
         m_log->startLine(Log::api_data, "MigratePackageVD");
-        m_log->writeFormatInfo("RAID MODE failed source %d, target %d", group->raid_level, m_para.raid_level);
+        m_log->writeFormatInfo("RAID MODE failed source %d, target %d", group.raid_level, m_para.raid_level);
         m_log->endLine();
         return;
     }
-    m_para.block_size = group->block_size;
-    m_para.stripe_size = group->stripe_size;
-    m_para.raid_aux = group->raid_aux;
+    m_para.block_size = group.block_size;
+    m_para.stripe_size = group.stripe_size;
+    m_para.raid_aux = group.raid_aux;
     m_para.dg_id = m_key;
     m_migrate.disk_count = m_para.disk_count;
     m_migrate.raid_level = m_para.raid_level;

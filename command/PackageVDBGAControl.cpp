@@ -1,32 +1,28 @@
 #include "command/PackageVDBGAControl.h"
 
 #include "api/ListWrappers.h"
+#include "api/SingleRecord.h"
 #include "api/zd_api.h"
 #include "bridge/Log.h"
 #include "command/PackageVDSlot.h"
 #include "command/RequestFields.h"
-
-namespace {
-constexpr uint8_t kInvalidVirtualDisk = 8;
-}
+#include "command/ResultCodes.h"
 
 PackageVDBGAControl::PackageVDBGAControl() : Command("PackageVDBGAControl", "PackageVDID") {}
 
 void PackageVDBGAControl::prepare(unsigned char adapterId) {
     m_adapter = adapterId;
     m_ret = 0;
-    APIDGInfoData groups;
-    groups.readSingle(m_adapter);
     bool found = false;
-    const _DG_Info* group = groups.getData(m_key, found);
+    const _DG_Info group = readSingleRecord<APIDGInfoData>(m_adapter, m_key, found);
     if (!found) {
-        m_ret = kInvalidVirtualDisk;
-    } else if (group->bga_type == ZD_BGA_MIGRATE || group->bga_type == ZD_BGA_REBUILD) {
+        m_ret = result::kInvalidVirtualDisk;
+    } else if (group.bga_type == ZD_BGA_MIGRATE || group.bga_type == ZD_BGA_REBUILD) {
         m_para.dg_level = 1;
         m_para.id = m_key;
     } else {
         m_para.dg_level = 0;
-        m_para.id = packageVDId(*group, ZD_EMPTY_ID);
+        m_para.id = packageVDId(group, ZD_EMPTY_ID);
     }
 }
 

@@ -1,37 +1,28 @@
 #include "command/PackageVDConfig.h"
 
 #include "api/ListWrappers.h"
+#include "api/SingleRecord.h"
 #include "api/zd_api.h"
 #include "bridge/Log.h"
 #include "command/PackageVDSlot.h"
 #include "command/RequestFields.h"
-
-namespace {
-constexpr uint8_t kInvalidVirtualDisk = 8;
-}
+#include "command/ResultCodes.h"
 
 PackageVDConfig::PackageVDConfig() : Command("PackageVDConfig", "ID") {}
 
 void PackageVDConfig::prepare(unsigned char adapterId) {
     m_adapter = adapterId;
     m_ret = 0;
-    APIDGInfoData groups;
-    groups.readSingle(m_adapter);
     bool found = false;
-    const _DG_Info* group = groups.getData(m_key, found);
-    if (!found || group->ld_ids[0] == ZD_EMPTY_ID) {
-        m_ret = kInvalidVirtualDisk;
+    const _DG_Info group = readSingleRecord<APIDGInfoData>(m_adapter, m_key, found);
+    if (!found || group.ld_ids[0] == ZD_EMPTY_ID) {
+        m_ret = result::kInvalidVirtualDisk;
         return;
     }
-    m_vdId = packageVDId(*group, ZD_EMPTY_ID);
+    m_vdId = packageVDId(group, ZD_EMPTY_ID);
 
-    APIDGConfigData groupConfigs;
-    groupConfigs.readSingle(m_adapter);
-    m_para.dg = *groupConfigs.getData(m_key, found);
-
-    APIVDConfigData vdConfigs;
-    vdConfigs.readSingle(m_adapter);
-    m_para.ld = *vdConfigs.getData(m_vdId, m_vdConfigFound);
+    m_para.dg = readSingleRecord<APIDGConfigData>(m_adapter, m_key, found);
+    m_para.ld = readSingleRecord<APIVDConfigData>(m_adapter, m_vdId, m_vdConfigFound);
 }
 
 void PackageVDConfig::replacePara(StructMiddle* para) {

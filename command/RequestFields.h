@@ -16,13 +16,14 @@
 #include <vector>
 
 #include "api/records/RecordText.h"
+#include "command/ResultCodes.h"
 #include "middle/SingleTypeParser.h"
 #include "middle/StructMiddle.h"
 
 namespace request {
 
 // Result of a request whose fields do not fit their records.
-constexpr uint8_t kInvalidParameter = 7;
+constexpr uint8_t kInvalidParameter = result::kInvalidParameter;
 // Longest "Name" a 16-byte name field holds with its NUL.
 constexpr size_t kMaxRecordName = 15;
 

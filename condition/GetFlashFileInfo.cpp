@@ -4,6 +4,7 @@
 
 #include "api/zd_api.h"
 #include "bridge/Log.h"
+#include "command/ResultCodes.h"
 #include "middle/SingleTypeParser.h"
 #include "middle/StructMiddle.h"
 #include "middle/VersionParser.h"
@@ -14,7 +15,6 @@ namespace {
 constexpr uint8_t kFirmwareImage = 3;
 constexpr uint8_t kNoImageType = 255;
 constexpr uint16_t kNoDeviceId = 65535;
-constexpr uint8_t kInvalidParameter = 7;
 constexpr uint8_t kInvalidFlashType = 155;
 
 }  // namespace
@@ -42,7 +42,7 @@ void GetFlashFileInfo::run() {
     m_para.deviceId = kNoDeviceId;
     std::memset(&m_para.version, 0, sizeof m_para.version);
     if (m_refusedLength != 0) {
-        m_ret = kInvalidParameter;
+        m_ret = result::kInvalidParameter;
         m_log->startLine(Log::api_data, "ZD_Flash_GetHeaderInfo");
         m_log->writeFormatInfo("address of %zu characters refused ", m_refusedLength);
         m_log->endLine();

@@ -3,14 +3,13 @@
 #include <algorithm>
 
 #include "api/ListWrappers.h"
+#include "api/SingleRecord.h"
 #include "api/zd_api.h"
 #include "bridge/Log.h"
+#include "command/ResultCodes.h"
 #include "condition/RaidRules.h"
 
 namespace {
-constexpr uint8_t kInvalidVirtualDisk = 8;
-constexpr uint8_t kInvalidRaidMode = 14;
-constexpr uint8_t kInvalidParameter = 7;
 // ZD_CreateOrModify_DG mode that only computes the capacity.
 constexpr uint8_t kCalculateOnly = 1;
 }  // namespace
@@ -41,21 +40,17 @@ void MigrateTarget::run() {
         return;
     }
 
-    APIVDInfoData vds;
-    vds.readSingle(m_adapter);
     bool found = false;
-    const _LD_Info vd = *vds.getData(m_key, found);
+    const _LD_Info vd = readSingleRecord<APIVDInfoData>(m_adapter, m_key, found);
     if (!found) {
-        m_ret = kInvalidVirtualDisk;
+        m_ret = result::kInvalidVirtualDisk;
         return;
     }
     m_para.dg_id = vd.dg_id;
-    APIDGInfoData groups;
-    groups.readSingle(m_adapter);
-    const _DG_Info group = *groups.getData(m_para.dg_id, found);
+    const _DG_Info group = readSingleRecord<APIDGInfoData>(m_adapter, m_para.dg_id, found);
 
     if (RAID_MODE_MAP(vd.raid_level) > RAID_MODE_MAP(m_para.raid_level)) {
-        m_ret = kInvalidRaidMode;
+        m_ret = result::kInvalidRaidMode;
         m_log->startLine(Log::api_data, "MigrateTarget");
         m_log->writeFormatInfo("RAID_MODE_MAP failed source %d, target %d", vd.raid_level, m_para.raid_level);
         m_log->endLine();
@@ -65,12 +60,12 @@ void MigrateTarget::run() {
     checkDisks(group);
     m_para.size = zdU64Make(0);
     if (m_noOldMember) {
-        m_ret = kInvalidParameter;
+        m_ret = result::kInvalidParameter;
         logTitle("MigrateTarget target has not old member disk");
         return;
     }
     if (m_noNewDisk && group.member_count == m_para.disk_count) {
-        m_ret = kInvalidParameter;
+        m_ret = result::kInvalidParameter;
         logTitle("MigrateTarget target has not diff disk");
         return;
     }
@@ -78,7 +73,7 @@ void MigrateTarget::run() {
     m_ret = ZD_CreateOrModify_DG(m_adapter, &m_para, kCalculateOnly);
     if (m_ret == 0 && zdU64Value(m_para.size) < zdU64Value(group.total_size)) {
         logTitle("MigrateTarget target size is smaller");
-        m_ret = kInvalidParameter;
+        m_ret = result::kInvalidParameter;
         m_para.size = zdU64Make(0);
     }
     m_distribution.setVDSize(m_para.size);

@@ -1,7 +1,8 @@
 #include "condition/RaidRules.h"
 
+#include "command/ResultCodes.h"
+
 namespace {
-constexpr uint8_t kInvalidRaidMode = 14;
 constexpr uint8_t kDiskCountMismatch = 57;
 }  // namespace
 
@@ -41,7 +42,7 @@ uint8_t valid_raid_mode(uint8_t raidLevel) {
         case raid_level::kRaid102:
             return 0;
         default:
-            return kInvalidRaidMode;
+            return result::kInvalidRaidMode;
     }
 }
 

@@ -41,10 +41,7 @@ std::vector<std::string> u16Texts(const uint16_t* values, uint8_t count) {
 AdapterInfo::AdapterInfo(Management& management) : Info("Adapter"), m_management(management) {}
 
 bool AdapterInfo::getSingle(uint32_t, const std::string& key, std::string& result) {
-    U8Parser keyParser;
-    keyParser.parse(key);
-    uint8_t id = 0;
-    keyParser.setValue(id);
+    uint8_t id = u8Key(key);
 
     bool found = false;
     APIAdapterInfoData infoData;

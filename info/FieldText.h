@@ -1,6 +1,7 @@
 // Text forms of record values for the answers of the information providers:
 // numbers through the value parsers (unsigned decimal), fixed-width record
 // texts read the way the string parser reads them (leading blanks dropped).
+// Also the ids that request keys name, read by the same parsers.
 #pragma once
 
 #include <cstddef>
@@ -42,4 +43,21 @@ inline std::string fieldText(const char* field, size_t width) {
     StringParser parser;
     parser.parse(recordText(field, width).c_str());
     return parser.toString();
+}
+
+// The id a request key names; 0 when the key is not a number of that width.
+inline uint8_t u8Key(const std::string& key) {
+    U8Parser parser;
+    parser.parse(key);
+    uint8_t id = 0;
+    parser.setValue(id);
+    return id;
+}
+
+inline uint16_t u16Key(const std::string& key) {
+    U16Parser parser;
+    parser.parse(key);
+    uint16_t id = 0;
+    parser.setValue(id);
+    return id;
 }

@@ -2,6 +2,7 @@
 
 #include "api/ListWrappers.h"
 #include "info/FieldText.h"
+#include "info/PackageVDRecords.h"
 #include "info/VDDistribution.h"
 #include "middle/StructMiddle.h"
 #include "middle/XMLMiddle.h"
@@ -10,44 +11,24 @@ GetDistribution::GetDistribution() : Info("VDDistribution") {}
 
 bool GetDistribution::getSingle(uint32_t adapterId, const std::string& key, std::string& result) {
     const uint8_t adapter = static_cast<uint8_t>(adapterId);
-    U16Parser keyParser;
-    keyParser.parse(key);
-    uint16_t dgId = 0;
-    keyParser.setValue(dgId);
+    const uint16_t dgId = u16Key(key);
 
-    bool found = false;
-    APIDGInfoData dgData;
-    dgData.readSingle(adapter);
-    const _DG_Info* dg = dgData.getData(dgId, found);
-    if (!found || dg->ld_ids[0] == ZD_EMPTY_ID) return false;
-    APIVDInfoData vdData;
-    vdData.readSingle(adapter);
-    const _LD_Info* vd = vdData.getData(dg->ld_ids[0], found);
-    if (!found) return false;
-    if (zdU64Value(vd->size) == 0) return true;
+    PackageVDRecords array;
+    if (!readPackageVD(adapter, dgId, array)) return false;
+    if (zdU64Value(array.vd.size) == 0) return true;
 
     XMLMiddle doc;
-    addDistribution(adapter, *dg, *vd, doc.addStruct(m_name));
+    addDistribution(adapter, array.dg, array.vd, doc.addStruct(m_name));
     result = doc.toString();
     return true;
 }
 
 void GetDistribution::getArray(uint32_t adapterId, std::string& result) {
     const uint8_t adapter = static_cast<uint8_t>(adapterId);
-    APIDGInfoData dgData;
-    dgData.readRange(adapter);
-    APIVDInfoData vdData;
-    vdData.readRange(adapter);
-
     XMLMiddle doc(m_name + "s");
-    for (; !dgData.isEnd(); dgData.moveToNext()) {
-        bool found = false;
-        const _DG_Info* dg = dgData.getData(dgData.getID(), found);
-        if (dg->ld_ids[0] == ZD_EMPTY_ID) continue;
-        const _LD_Info* vd = vdData.getData(dg->ld_ids[0], found);
-        if (!found || zdU64Value(vd->size) == 0) continue;
-        addDistribution(adapter, *dg, *vd, doc.addStruct(m_name));
-    }
+    forEachPackageVD(adapter, [&](const _DG_Info& dg, const _LD_Info& vd) {
+        addDistribution(adapter, dg, vd, doc.addStruct(m_name));
+    });
     result = doc.toString();
 }
 

@@ -5,6 +5,7 @@
 #include "api/APIMigrateTargetVDInfoData.h"
 #include "api/ListWrappers.h"
 #include "info/FieldText.h"
+#include "info/PackageVDRecords.h"
 #include "middle/StructMiddle.h"
 #include "middle/XMLMiddle.h"
 
@@ -24,22 +25,14 @@ PackageVDInfo::PackageVDInfo() : Info("PackageVD") {}
 
 bool PackageVDInfo::getSingle(uint32_t adapterId, const std::string& key, std::string& result) {
     const uint8_t adapter = static_cast<uint8_t>(adapterId);
-    U16Parser keyParser;
-    keyParser.parse(key);
-    uint16_t dgId = 0;
-    keyParser.setValue(dgId);
+    const uint16_t dgId = u16Key(key);
 
-    bool found = false;
-    APIDGInfoData dgData;
-    dgData.readSingle(adapter);
-    const _DG_Info* dg = dgData.getData(dgId, found);
-    const uint16_t vdId = dg->ld_ids[0];
-    if (!found || vdId == ZD_EMPTY_ID) return false;
-    APIVDInfoData vdData;
-    vdData.readSingle(adapter);
-    const _LD_Info* vd = vdData.getData(vdId, found);
-    if (!found) return false;
+    PackageVDRecords array;
+    if (!readPackageVD(adapter, dgId, array)) return false;
+    const _DG_Info* dg = &array.dg;
+    const _LD_Info* vd = &array.vd;
     if (zdU64Value(vd->size) == 0) return true;
+    bool found = false;
     APIDGConfigData configData;
     configData.readSingle(adapter);
     const _DG_CONFIG* config = configData.getData(dgId, found);
@@ -60,7 +53,7 @@ bool PackageVDInfo::getSingle(uint32_t adapterId, const std::string& key, std::s
     s->addSingle("StripeSize", u32Text(vd->stripe_size));
     s->addSingle("VDCache", u8Text(vd->cache_policy));
     s->addSingle("PDCount", u8Text(vd->pd_count));
-    if (addBackgroundActivity(adapter, *vd, s, found) == ZD_BGA_MIGRATE) addMigrationTarget(adapter, vdId, s);
+    if (addBackgroundActivity(adapter, *vd, s, found) == ZD_BGA_MIGRATE) addMigrationTarget(adapter, dg->ld_ids[0], s);
 
     result = doc.toString();
     return found;
@@ -68,29 +61,19 @@ bool PackageVDInfo::getSingle(uint32_t adapterId, const std::string& key, std::s
 
 void PackageVDInfo::getArray(uint32_t adapterId, std::string& result) {
     const uint8_t adapter = static_cast<uint8_t>(adapterId);
-    APIDGInfoData dgData;
-    dgData.readRange(adapter);
-    APIVDInfoData vdData;
-    vdData.readRange(adapter);
-
     XMLMiddle doc(m_name + "s");
-    for (; !dgData.isEnd(); dgData.moveToNext()) {
-        bool found = false;
-        const _DG_Info* dg = dgData.getData(dgData.getID(), found);
-        if (dg->ld_ids[0] == ZD_EMPTY_ID) continue;
-        const _LD_Info* vd = vdData.getData(dg->ld_ids[0], found);
-        if (!found || zdU64Value(vd->size) == 0) continue;
-
+    forEachPackageVD(adapter, [&](const _DG_Info& dg, const _LD_Info& vd) {
         StructMiddle* s = doc.addStruct(m_name);
-        s->addSingle("ID", u16Text(dg->id));
-        s->addSingle("Name", fieldText(dg->name, sizeof(dg->name)));
-        s->addSingle("RAID", u8Text(dg->raid_level));
-        if (dg->spare_count != 0) s->addArray("SpareDisks", "ID", listTexts(dg->spare_ids, dg->spare_count));
-        s->addSingle("VDStatus", u8Text(vd->status));
-        s->addSingle("Size", u64Text(vd->size));
-        s->addSingle("PDCount", u8Text(vd->pd_count));
-        addBackgroundActivity(adapter, *vd, s, found);
-    }
+        s->addSingle("ID", u16Text(dg.id));
+        s->addSingle("Name", fieldText(dg.name, sizeof(dg.name)));
+        s->addSingle("RAID", u8Text(dg.raid_level));
+        if (dg.spare_count != 0) s->addArray("SpareDisks", "ID", listTexts(dg.spare_ids, dg.spare_count));
+        s->addSingle("VDStatus", u8Text(vd.status));
+        s->addSingle("Size", u64Text(vd.size));
+        s->addSingle("PDCount", u8Text(vd.pd_count));
+        bool found = false;
+        addBackgroundActivity(adapter, vd, s, found);
+    });
     result = doc.toString();
 }
 

@@ -29,10 +29,7 @@ PdInfo::PdInfo() : Info("PD") {}
 
 bool PdInfo::getSingle(uint32_t adapterId, const std::string& key, std::string& result) {
     const uint8_t adapter = static_cast<uint8_t>(adapterId);
-    U16Parser keyParser;
-    keyParser.parse(key);
-    uint16_t id = 0;
-    keyParser.setValue(id);
+    const uint16_t id = u16Key(key);
 
     bool found = false;
     APIPdInfoData infoData;

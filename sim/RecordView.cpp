@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "api/records/RecordText.h"
 
@@ -12,6 +13,20 @@ namespace {
 void fillText(char* field, size_t width, const std::string& text) {
     std::memset(field, 0, width);
     std::memcpy(field, text.data(), std::min(width, text.size()));
+}
+
+// The activity fields of a status record: type, state and percentage done.
+template <typename StatusRecord>
+void setActivity(StatusRecord& r, uint8_t bgaType, const Activity& activity) {
+    r.bga_type = bgaType;
+    r.bga_status = static_cast<uint8_t>(activity.state);
+    r.percentage = activity.percentage();
+}
+
+// The block slots of a virtual disk: the given blocks, the rest empty.
+void setBlockIds(_LD_Info& r, const std::vector<uint16_t>& blocks) {
+    std::fill(std::begin(r.block_ids), std::end(r.block_ids), ZD_EMPTY_ID);
+    std::copy_n(blocks.begin(), std::min<size_t>(blocks.size(), ZD_LD_BLOCK_SLOTS), r.block_ids);
 }
 
 }  // namespace
@@ -44,11 +59,7 @@ _HD_CONFIG hdConfig(const Disk& d) {
 _HD_BGA_STATUS hdBgaStatus(const AdapterModel& a, const Disk& d) {
     _HD_BGA_STATUS r{};
     r.hd_id = d.id;
-    if (const Activity* patrol = a.diskActivity(d.id)) {
-        r.bga_type = 1;
-        r.bga_status = static_cast<uint8_t>(patrol->state);
-        r.percentage = patrol->percentage();
-    }
+    if (const Activity* patrol = a.diskActivity(d.id)) setActivity(r, 1, *patrol);
     return r;
 }
 
@@ -79,8 +90,7 @@ _LD_Info ldInfo(const AdapterModel& a, const VirtualDisk& v) {
     r.dg_id = v.dg;
     r.size = zdU64Make(v.size);
     setRecordText(r.name, sizeof(r.name), v.name);
-    std::fill(std::begin(r.block_ids), std::end(r.block_ids), ZD_EMPTY_ID);
-    std::copy_n(v.blocks.begin(), std::min<size_t>(v.blocks.size(), ZD_LD_BLOCK_SLOTS), r.block_ids);
+    setBlockIds(r, v.blocks);
     if (const DiskGroup* g = a.group(v.dg)) {
         r.raid_level = g->raidLevel;
         r.pd_count = static_cast<uint8_t>(g->members.size());
@@ -99,12 +109,8 @@ _LD_Info targetLdInfo(const AdapterModel& a, const VirtualDisk& v, const Activit
     uint64_t target = size == t.vdSizes.end() ? v.size : size->second;
     r.size = zdU64Make(target);
     r.disk_block = t.members.empty() ? 0 : static_cast<uint32_t>(target / t.members.size() / 2048);
-    std::fill(std::begin(r.block_ids), std::end(r.block_ids), ZD_EMPTY_ID);
     auto blocks = t.vdBlocks.find(v.id);
-    if (blocks != t.vdBlocks.end()) {
-        std::copy_n(blocks->second.begin(), std::min<size_t>(blocks->second.size(), ZD_LD_BLOCK_SLOTS),
-                    r.block_ids);
-    }
+    setBlockIds(r, blocks == t.vdBlocks.end() ? std::vector<uint16_t>() : blocks->second);
     return r;
 }
 
@@ -119,11 +125,7 @@ _LD_Config ldConfig(const VirtualDisk& v) {
 _LD_STATUS ldStatus(const AdapterModel& a, const VirtualDisk& v) {
     _LD_STATUS r{};
     r.id = v.id;
-    if (const Activity* shown = a.shownActivity(v)) {
-        r.bga_type = static_cast<uint8_t>(shown->bgaType);
-        r.bga_status = static_cast<uint8_t>(shown->state);
-        r.percentage = shown->percentage();
-    }
+    if (const Activity* shown = a.shownActivity(v)) setActivity(r, static_cast<uint8_t>(shown->bgaType), *shown);
     return r;
 }
 

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstring>
 #include <initializer_list>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -25,6 +26,10 @@ namespace {
 
 constexpr uint8_t kInvalidParameter = 7;
 constexpr uint8_t kInvalidAdapter = 13;
+// Answers for an id the adapter does not have.
+constexpr uint8_t kDiskAbsent = 9;
+constexpr uint8_t kVdAbsent = 59;
+constexpr uint8_t kGroupAbsent = 8;
 enum class Change { None, OnSuccess };
 
 // The record argument of a call, as the call record keeps it.
@@ -76,18 +81,49 @@ uint8_t serveList(const char* function, uint8_t adapter, void* buffer, uint8_t a
     });
 }
 
-template <typename T>
-void eachDisk(AdapterModel& a, std::vector<std::pair<uint16_t, T>>& out, T (*make)(const AdapterModel&, const Disk&)) {
-    for (const auto& [id, d] : a.disks) {
-        if (d.present) out.emplace_back(id, make(a, d));
-    }
+// Whether a record of the item is listed: pulled disks are not.
+bool listed(const Disk& d) { return d.present; }
+template <typename Item>
+bool listed(const Item&) {
+    return true;
+}
+
+// A list read of one kind of item of the adapter (disks, virtual disks or
+// disk groups), one record make(adapter, item) for each listed item.
+template <typename T, typename Item, typename Make>
+uint8_t serveItems(const char* function, uint8_t adapter, void* buffer, uint8_t absentStatus,
+                   std::map<uint16_t, Item> AdapterModel::*items, Make make) {
+    return serveList<T>(function, adapter, buffer, absentStatus, [&](AdapterModel& a, auto& out) {
+        for (const auto& [id, item] : a.*items) {
+            if (listed(item)) out.emplace_back(id, make(a, item));
+        }
+    });
 }
 
 uint8_t hdInfoList(const char* function, uint8_t adapter, void* buffer) {
-    return serveList<_HD_Info>(function, adapter, buffer, 9, [adapter](AdapterModel& a, auto& out) {
-        for (const auto& [id, d] : a.disks) {
-            if (d.present) out.emplace_back(id, view::hdInfo(a, d, adapter));
+    auto render = [adapter](const AdapterModel& a, const Disk& d) { return view::hdInfo(a, d, adapter); };
+    return serveItems<_HD_Info>(function, adapter, buffer, kDiskAbsent, &AdapterModel::disks, render);
+}
+
+// The adapter's record (info or config) of one adapter, or of all scanned
+// adapters into an array when adapter is 0xFF.
+template <typename T>
+uint8_t serveAdapterRecord(const char* function, uint8_t adapter, uint8_t* count, T* out, T AdapterModel::*record) {
+    return serve(function, {adapter}, recordOf(out), Change::None, [&](Enclosure& e) -> uint8_t {
+        if (out == nullptr) return kInvalidParameter;
+        if (adapter == 0xFF) {
+            uint8_t n = 0;
+            for (uint8_t i = 0; i < e.scannedCount(); ++i) {
+                if (AdapterModel* a = e.scanned(i)) out[n++] = a->*record;
+            }
+            if (count != nullptr) *count = n;
+            return 0;
         }
+        AdapterModel* a = e.scanned(adapter);
+        if (a == nullptr) return kInvalidAdapter;
+        *out = a->*record;
+        if (count != nullptr) *count = 1;
+        return 0;
     });
 }
 
@@ -123,41 +159,11 @@ uint8_t ZD_Adapter_GetCount(void) {
 }
 
 uint8_t ZD_Adapter_GetInfo(uint8_t adapter, uint8_t* count, _Adapter_Info* info) {
-    return serve("ZD_Adapter_GetInfo", {adapter}, recordOf(info), Change::None, [&](Enclosure& e) -> uint8_t {
-        if (info == nullptr) return kInvalidParameter;
-        if (adapter == 0xFF) {
-            uint8_t n = 0;
-            for (uint8_t i = 0; i < e.scannedCount(); ++i) {
-                if (AdapterModel* a = e.scanned(i)) info[n++] = a->info;
-            }
-            if (count != nullptr) *count = n;
-            return 0;
-        }
-        AdapterModel* a = e.scanned(adapter);
-        if (a == nullptr) return kInvalidAdapter;
-        *info = a->info;
-        if (count != nullptr) *count = 1;
-        return 0;
-    });
+    return serveAdapterRecord("ZD_Adapter_GetInfo", adapter, count, info, &AdapterModel::info);
 }
 
 uint8_t ZD_Adapter_GetConfig(uint8_t adapter, uint8_t* count, _Adapter_Config_V2* config) {
-    return serve("ZD_Adapter_GetConfig", {adapter}, recordOf(config), Change::None, [&](Enclosure& e) -> uint8_t {
-        if (config == nullptr) return kInvalidParameter;
-        if (adapter == 0xFF) {
-            uint8_t n = 0;
-            for (uint8_t i = 0; i < e.scannedCount(); ++i) {
-                if (AdapterModel* a = e.scanned(i)) config[n++] = a->config;
-            }
-            if (count != nullptr) *count = n;
-            return 0;
-        }
-        AdapterModel* a = e.scanned(adapter);
-        if (a == nullptr) return kInvalidAdapter;
-        *config = a->config;
-        if (count != nullptr) *count = 1;
-        return 0;
-    });
+    return serveAdapterRecord("ZD_Adapter_GetConfig", adapter, count, config, &AdapterModel::config);
 }
 
 uint8_t ZD_Adapter_SetConfig(uint8_t adapter, _Adapter_Config_V2* config) {
@@ -200,51 +206,40 @@ uint8_t ZD_PD_GetHDInfo_Ext(uint8_t adapter, void* buffer) { return hdInfoList("
 uint8_t ZD_PD_GetHDInfo(uint8_t adapter, void* buffer) { return hdInfoList("ZD_PD_GetHDInfo", adapter, buffer); }
 
 uint8_t ZD_PD_GetConfig(uint8_t adapter, void* buffer) {
-    return serveList<_HD_CONFIG>("ZD_PD_GetConfig", adapter, buffer, 9, [](AdapterModel& a, auto& out) {
-        for (const auto& [id, d] : a.disks) {
-            if (d.present) out.emplace_back(id, view::hdConfig(d));
-        }
-    });
+    return serveItems<_HD_CONFIG>("ZD_PD_GetConfig", adapter, buffer, kDiskAbsent, &AdapterModel::disks,
+                                  [](const AdapterModel&, const Disk& d) { return view::hdConfig(d); });
 }
 
 uint8_t ZD_PD_GetBGAStatus(uint8_t adapter, void* buffer) {
-    return serveList<_HD_BGA_STATUS>("ZD_PD_GetBGAStatus", adapter, buffer, 9,
-                                     [](AdapterModel& a, auto& out) { eachDisk(a, out, view::hdBgaStatus); });
+    return serveItems<_HD_BGA_STATUS>("ZD_PD_GetBGAStatus", adapter, buffer, kDiskAbsent, &AdapterModel::disks,
+                                      view::hdBgaStatus);
 }
 
 uint8_t ZD_PD_GetHDRaidStatus(uint8_t adapter, void* buffer) {
-    return serveList<_HD_RAID_STATUS>("ZD_PD_GetHDRaidStatus", adapter, buffer, 9,
-                                      [](AdapterModel& a, auto& out) { eachDisk(a, out, view::hdRaidStatus); });
+    return serveItems<_HD_RAID_STATUS>("ZD_PD_GetHDRaidStatus", adapter, buffer, kDiskAbsent, &AdapterModel::disks,
+                                       view::hdRaidStatus);
 }
 
 uint8_t ZD_LD_GetInfo(uint8_t adapter, void* buffer) {
-    return serveList<_LD_Info>("ZD_LD_GetInfo", adapter, buffer, 59, [](AdapterModel& a, auto& out) {
-        for (const auto& [id, v] : a.vds) out.emplace_back(id, view::ldInfo(a, v));
-    });
+    return serveItems<_LD_Info>("ZD_LD_GetInfo", adapter, buffer, kVdAbsent, &AdapterModel::vds, view::ldInfo);
 }
 
 uint8_t ZD_LD_GetConfig(uint8_t adapter, void* buffer) {
-    return serveList<_LD_Config>("ZD_LD_GetConfig", adapter, buffer, 59, [](AdapterModel& a, auto& out) {
-        for (const auto& [id, v] : a.vds) out.emplace_back(id, view::ldConfig(v));
-    });
+    return serveItems<_LD_Config>("ZD_LD_GetConfig", adapter, buffer, kVdAbsent, &AdapterModel::vds,
+                                  [](const AdapterModel&, const VirtualDisk& v) { return view::ldConfig(v); });
 }
 
 uint8_t ZD_LD_GetStatus(uint8_t adapter, void* buffer) {
-    return serveList<_LD_STATUS>("ZD_LD_GetStatus", adapter, buffer, 59, [](AdapterModel& a, auto& out) {
-        for (const auto& [id, v] : a.vds) out.emplace_back(id, view::ldStatus(a, v));
-    });
+    return serveItems<_LD_STATUS>("ZD_LD_GetStatus", adapter, buffer, kVdAbsent, &AdapterModel::vds, view::ldStatus);
 }
 
 uint8_t ZD_DG_GetInfo(uint8_t adapter, void* buffer) {
-    return serveList<_DG_Info>("ZD_DG_GetInfo", adapter, buffer, 8, [](AdapterModel& a, auto& out) {
-        for (const auto& [id, g] : a.groups) out.emplace_back(id, view::dgInfo(a, g));
-    });
+    return serveItems<_DG_Info>("ZD_DG_GetInfo", adapter, buffer, kGroupAbsent, &AdapterModel::groups, view::dgInfo);
 }
 
 uint8_t ZD_DG_GetConfig(uint8_t adapter, void* buffer) {
-    return serveList<_DG_CONFIG>("ZD_DG_GetConfig", adapter, buffer, 8, [](AdapterModel& a, auto& out) {
-        for (const auto& [id, g] : a.groups) out.emplace_back(id, view::dgConfig(g));
-    });
+    return serveItems<_DG_CONFIG>("ZD_DG_GetConfig", adapter, buffer, kGroupAbsent, &AdapterModel::groups,
+                                  [](const AdapterModel&, const DiskGroup& g) { return view::dgConfig(g); });
 }
 
 uint8_t ZD_BLK_GetInfo(uint8_t adapter, void* buffer) {
@@ -258,7 +253,7 @@ uint8_t ZD_PD_GET_SMART_INFO(uint8_t adapter, uint16_t hd, uint16_t max_entries,
                         [&](AdapterModel& a) -> uint8_t {
                             if (smart == nullptr) return kInvalidParameter;
                             const Disk* d = a.presentDisk(hd);
-                            if (d == nullptr) return 9;
+                            if (d == nullptr) return kDiskAbsent;
                             *smart = view::smart(*d, max_entries);
                             return 0;
                         });
@@ -269,7 +264,7 @@ uint8_t ZD_LD_GetTargetLDInfo(uint8_t adapter, uint16_t ld, _LD_Info* info) {
                         [&](AdapterModel& a) -> uint8_t {
                             if (info == nullptr) return kInvalidParameter;
                             const VirtualDisk* v = a.vd(ld);
-                            if (v == nullptr) return 59;
+                            if (v == nullptr) return kVdAbsent;
                             const Activity* migration = a.activeActivity(ActivityKind::Migrate, v->dg);
                             if (migration == nullptr) return 62;
                             *info = view::targetLdInfo(a, *v, *migration);

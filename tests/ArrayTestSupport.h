@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -24,21 +23,8 @@ constexpr uint8_t kTbAdapter = 0;
 // Adapter 1 (USB): RAID 1 "Mirror" on disks 0-1, free disks 2-3.
 constexpr uint8_t kUsbAdapter = 1;
 
-inline std::vector<std::string> splitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        if (!line.empty()) lines.push_back(line);
-    return lines;
-}
-
 // Every controller call since the last zdsim_clear_calls, one line each.
-inline std::vector<std::string> calls() {
-    std::string text(zdsim_calls(nullptr, 0) + 1, '\0');
-    zdsim_calls(&text[0], text.size());
-    text.resize(std::strlen(text.c_str()));
-    return splitLines(text);
-}
+inline std::vector<std::string> calls() { return zdtest::simCalls(); }
 
 // The calls that change something: every read ("Get" in the name) left out.
 inline std::vector<std::string> actions() {

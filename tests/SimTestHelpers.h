@@ -10,6 +10,7 @@
 #include "api/records/RecordText.h"
 #include "api/zd_api.h"
 #include "sim/zd_sim.h"
+#include "support/TestSupport.h"
 
 namespace simtest {
 
@@ -72,13 +73,15 @@ uint8_t readOne(ListRead read, uint8_t adapter, uint16_t id, T& out) {
     return status;
 }
 
-inline std::string calls() {
-    size_t size = zdsim_calls(nullptr, 0);
-    std::string text(size + 1, '\0');
-    zdsim_calls(&text[0], text.size());
-    text.resize(size);
-    return text;
+// The one record with that id, a zeroed record when it cannot be read.
+template <typename T>
+T readOne(ListRead read, uint8_t adapter, uint16_t id) {
+    T record{};
+    readOne(read, adapter, id, record);
+    return record;
 }
+
+inline std::string calls() { return zdtest::simCallText(); }
 
 inline std::vector<uint8_t> lastRecord(const char* function) {
     std::vector<uint8_t> bytes(zdsim_last_record(function, nullptr, 0));
@@ -115,28 +118,14 @@ inline _CreateOrModify_VD_Param vdParam(const char* name, uint16_t dg, uint8_t l
     return p;
 }
 
-inline _DG_Info group(uint8_t adapter, uint16_t id) {
-    _DG_Info info{};
-    readOne(ZD_DG_GetInfo, adapter, id, info);
-    return info;
-}
+inline _DG_Info group(uint8_t adapter, uint16_t id) { return readOne<_DG_Info>(ZD_DG_GetInfo, adapter, id); }
 
-inline _LD_Info vd(uint8_t adapter, uint16_t id) {
-    _LD_Info info{};
-    readOne(ZD_LD_GetInfo, adapter, id, info);
-    return info;
-}
+inline _LD_Info vd(uint8_t adapter, uint16_t id) { return readOne<_LD_Info>(ZD_LD_GetInfo, adapter, id); }
 
-inline _LD_STATUS vdStatus(uint8_t adapter, uint16_t id) {
-    _LD_STATUS status{};
-    readOne(ZD_LD_GetStatus, adapter, id, status);
-    return status;
-}
+inline _LD_STATUS vdStatus(uint8_t adapter, uint16_t id) { return readOne<_LD_STATUS>(ZD_LD_GetStatus, adapter, id); }
 
 inline uint8_t diskStatus(uint8_t adapter, uint16_t id) {
-    _HD_RAID_STATUS status{};
-    readOne(ZD_PD_GetHDRaidStatus, adapter, id, status);
-    return status.status;
+    return readOne<_HD_RAID_STATUS>(ZD_PD_GetHDRaidStatus, adapter, id).status;
 }
 
 inline std::vector<EventRecord> drainEvents(uint8_t adapter) {

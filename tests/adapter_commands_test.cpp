@@ -14,11 +14,7 @@
 
 namespace {
 
-std::string calls() {
-    std::vector<char> text(zdsim_calls(nullptr, 0) + 1);
-    zdsim_calls(text.data(), text.size());
-    return text.data();
-}
+using zdtest::simCallText;
 
 _Adapter_Config_V2 controllerConfig(uint8_t adapter) {
     _Adapter_Config_V2 config;
@@ -67,7 +63,7 @@ TEST(AdapterCommands, ConfigChangesOnlyTheFieldsTheRequestCarries) {
     expected.rebuild_speed = 77;
     EXPECT_EQ(lastRecord("ZD_Adapter_SetConfig", 64), bytesOf(&expected, 64));
     EXPECT_EQ(controllerConfig(0).rebuild_speed, 77);
-    EXPECT_EQ(zdsim_call_count("ZD_Adapter_SetConfig"), 1u) << calls();
+    EXPECT_EQ(zdsim_call_count("ZD_Adapter_SetConfig"), 1u) << simCallText();
 
     // Every field at once; texts keep 19 characters and a NUL.
     const std::string alias = "ABCDEFGHIJKLMNOPQRSTUVWXY";  // 25 characters
@@ -102,8 +98,8 @@ TEST(AdapterCommands, ConfigFailures) {
     zdsim_inject_status("ZD_Adapter_SetConfig", 44, 1);
     zdsim_inject_status("ZD_Adapter_Set_OEM_Data", 55, 1);
     EXPECT_EQ(bridge.command("<AdapterConfig><AlarmOn>1</AlarmOn></AdapterConfig>"), 44);
-    EXPECT_EQ(zdsim_call_count("ZD_Adapter_Get_OEM_Data"), 1u) << calls();
-    EXPECT_EQ(zdsim_call_count("ZD_Adapter_Set_OEM_Data"), 1u) << calls();
+    EXPECT_EQ(zdsim_call_count("ZD_Adapter_Get_OEM_Data"), 1u) << simCallText();
+    EXPECT_EQ(zdsim_call_count("ZD_Adapter_Set_OEM_Data"), 1u) << simCallText();
 }
 
 TEST(AdapterCommands, ConfigKeepsTheEnclosureAlarmInStep) {
@@ -122,9 +118,9 @@ TEST(AdapterCommands, ConfigKeepsTheEnclosureAlarmInStep) {
                   0);
         EXPECT_EQ(lastRecord("ZD_Adapter_Get_OEM_Data", 72), oemBlock(12, 0, 0, 0));
         if (c.sentValue < 0) {
-            EXPECT_EQ(zdsim_call_count("ZD_Adapter_Set_OEM_Data"), 0u) << calls();
+            EXPECT_EQ(zdsim_call_count("ZD_Adapter_Set_OEM_Data"), 0u) << simCallText();
         } else {
-            EXPECT_NE(calls().find("ZD_Adapter_Set_OEM_Data 1\n"), std::string::npos) << calls();
+            EXPECT_NE(simCallText().find("ZD_Adapter_Set_OEM_Data 1\n"), std::string::npos) << simCallText();
             std::vector<uint8_t> sent = lastRecord("ZD_Adapter_Set_OEM_Data", 72);
             std::vector<uint8_t> request = oemBlock(8, static_cast<uint8_t>(c.sentValue), 0, 0);
             EXPECT_EQ(std::vector<uint8_t>(sent.begin(), sent.begin() + 10),
@@ -139,7 +135,7 @@ TEST(AdapterCommands, OemCommandSendsItsFourBytesAndKeepsThem) {
     EXPECT_EQ(bridge.command("<OEMCommand><OEMType>8</OEMType><OEMValue>2</OEMValue><OEMID>3</OEMID>"
                              "<Force>1</Force></OEMCommand>"),
               0);
-    EXPECT_NE(calls().find("ZD_Adapter_Set_OEM_Data 0\n"), std::string::npos) << calls();
+    EXPECT_NE(simCallText().find("ZD_Adapter_Set_OEM_Data 0\n"), std::string::npos) << simCallText();
     EXPECT_EQ(lastRecord("ZD_Adapter_Set_OEM_Data", 72), oemBlock(8, 2, 3, 1));
 
     // Without "Force" (and the others): the previous request's bytes again.
@@ -173,7 +169,7 @@ TEST(AdapterCommands, RescanClearsNxpSlotsFromTheAdapterCount) {
     ASSERT_EQ(zdsim_remove_adapter(2), 0);
     zdsim_clear_calls();
     EXPECT_EQ(bridge.command("<Rescan/>"), 0);
-    EXPECT_NE(calls().find("ZD_API_RescanAdapter\n"), std::string::npos) << calls();
+    EXPECT_NE(simCallText().find("ZD_API_RescanAdapter\n"), std::string::npos) << simCallText();
     EXPECT_EQ(nxpReads("0"), 0u);
     EXPECT_EQ(nxpReads("1"), 0u);
     EXPECT_EQ(nxpReads("2"), 1u);  // slot 2 cleared: asked again (adapter gone)

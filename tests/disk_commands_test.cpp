@@ -13,13 +13,9 @@
 
 namespace {
 
-std::string calls() {
-    std::vector<char> text(zdsim_calls(nullptr, 0) + 1);
-    zdsim_calls(text.data(), text.size());
-    return text.data();
-}
+using zdtest::simCallText;
 
-bool called(const std::string& line) { return ("\n" + calls()).find("\n" + line + "\n") != std::string::npos; }
+bool called(const std::string& line) { return ("\n" + simCallText()).find("\n" + line + "\n") != std::string::npos; }
 
 _HD_CONFIG lastSetConfig() {
     _HD_CONFIG record;
@@ -46,7 +42,7 @@ TEST(DiskCommands, PdConfigRewritesTheWholeRecordWithOnlyTheCacheChanged) {
 
     zdsim_clear_calls();
     EXPECT_EQ(bridge.command("<PDConfig><ID>5</ID><PDCache>0</PDCache></PDConfig>"), 0);
-    EXPECT_TRUE(called("ZD_PD_SetConfig 0 5")) << calls();
+    EXPECT_TRUE(called("ZD_PD_SetConfig 0 5")) << simCallText();
     _HD_CONFIG written = lastSetConfig();
     EXPECT_EQ(written.pd_cache, 0);
     EXPECT_EQ(written.current_speed, 3);
@@ -57,7 +53,7 @@ TEST(DiskCommands, PdConfigRewritesTheWholeRecordWithOnlyTheCacheChanged) {
     ASSERT_EQ(zdsim_set_disk_value(0, 5, "pd_cache", 1), 0);
     zdsim_clear_calls();
     EXPECT_EQ(bridge.command("<PDConfig></PDConfig>"), 0);
-    EXPECT_TRUE(called("ZD_PD_SetConfig 0 5")) << calls();
+    EXPECT_TRUE(called("ZD_PD_SetConfig 0 5")) << simCallText();
     written = lastSetConfig();
     EXPECT_EQ(written.pd_cache, 1);
     EXPECT_EQ(written.current_speed, 3);
@@ -78,22 +74,22 @@ TEST(DiskCommands, BackgroundControlMediaPatrolAndWipe) {
     zdsim_clear_calls();
     zdsim_inject_status("ZD_PD_BGAControl", 42, 1);
     EXPECT_EQ(bridge.command("<PDBGAControl><PDID>3</PDID><BGAControl>2</BGAControl></PDBGAControl>"), 42);
-    EXPECT_TRUE(called("ZD_PD_BGAControl 0 3 2")) << calls();
+    EXPECT_TRUE(called("ZD_PD_BGAControl 0 3 2")) << simCallText();
     // Disk and action are kept from the previous request.
     zdsim_clear_calls();
     bridge.command("<PDBGAControl></PDBGAControl>");
-    EXPECT_TRUE(called("ZD_PD_BGAControl 0 3 2")) << calls();
+    EXPECT_TRUE(called("ZD_PD_BGAControl 0 3 2")) << simCallText();
 
     zdsim_clear_calls();
     EXPECT_EQ(bridge.command("<MediaPatrolPD><ID>6</ID></MediaPatrolPD>"), 0);
-    EXPECT_TRUE(called("ZD_PD_StartMediaPatrol 0 6")) << calls();
+    EXPECT_TRUE(called("ZD_PD_StartMediaPatrol 0 6")) << simCallText();
     zdsim_inject_status("ZD_PD_StartMediaPatrol", 12, 1);
     EXPECT_EQ(bridge.command("<MediaPatrolPD/>"), 12);
 
     zdsim_clear_calls();
     bridge.selectAdapter("1");
     EXPECT_EQ(bridge.command("<SetPDFree><ID>3</ID></SetPDFree>"), 0);
-    EXPECT_TRUE(called("ZD_PD_WipeHDMDD 1 3 1")) << calls();
+    EXPECT_TRUE(called("ZD_PD_WipeHDMDD 1 3 1")) << simCallText();
     EXPECT_EQ(pdStatus(bridge, "3"), "1");
 }
 
@@ -102,30 +98,30 @@ TEST(DiskCommands, SparesMoveBetweenStates) {
 
     zdsim_clear_calls();
     EXPECT_EQ(bridge.command("<SparePD><DiskID>5</DiskID></SparePD>"), 0);
-    EXPECT_TRUE(called("ZD_PD_FreeHD2GlobalSpare 0 5")) << calls();
+    EXPECT_TRUE(called("ZD_PD_FreeHD2GlobalSpare 0 5")) << simCallText();
     EXPECT_EQ(pdStatus(bridge, "5"), "5");  // Global Spare (Free)
 
     zdsim_clear_calls();
     EXPECT_EQ(bridge.command("<FreePD><DiskID>5</DiskID></FreePD>"), 0);
-    EXPECT_TRUE(called("ZD_PD_Spare2FreeHD 0 5")) << calls();
+    EXPECT_TRUE(called("ZD_PD_Spare2FreeHD 0 5")) << simCallText();
     EXPECT_EQ(pdStatus(bridge, "5"), "1");  // Free
 
     // Without "DiskID" the disk is 0, not the previous request's disk.
     zdsim_clear_calls();
     bridge.command("<FreePD></FreePD>");
-    EXPECT_TRUE(called("ZD_PD_Spare2FreeHD 0 0")) << calls();
+    EXPECT_TRUE(called("ZD_PD_Spare2FreeHD 0 0")) << simCallText();
 
     // Disk first, group second.
     zdsim_clear_calls();
     zdsim_inject_status("ZD_PD_FreeHD2DGSpare", 0, 1);
     EXPECT_EQ(bridge.command("<PackageVDDSpare><PackageVDID>2</PackageVDID><DiskID>7</DiskID></PackageVDDSpare>"), 0);
-    EXPECT_TRUE(called("ZD_PD_FreeHD2DGSpare 0 7 2")) << calls();
+    EXPECT_TRUE(called("ZD_PD_FreeHD2DGSpare 0 7 2")) << simCallText();
 
     // A real dedicated spare of package VD 0; the group is kept when omitted.
     zdsim_clear_calls();
     EXPECT_EQ(bridge.command("<PackageVDDSpare><PackageVDID>0</PackageVDID><DiskID>6</DiskID></PackageVDDSpare>"), 0);
     EXPECT_EQ(bridge.command("<PackageVDDSpare><DiskID>7</DiskID></PackageVDDSpare>"), 0);
-    EXPECT_TRUE(called("ZD_PD_FreeHD2DGSpare 0 7 0")) << calls();
+    EXPECT_TRUE(called("ZD_PD_FreeHD2DGSpare 0 7 0")) << simCallText();
     EXPECT_EQ(pdStatus(bridge, "6"), "65");  // Dedicated Spare (Free)
     EXPECT_NE(bridge.single("PD", "6").find("<PackageVDID>0</PackageVDID>"), std::string::npos);
 }
@@ -142,5 +138,5 @@ TEST(DiskCommands, MediaPatrolObjectOfItsOwn) {
     zdsim_clear_calls();
     patrol.run();
     EXPECT_EQ(patrol.getRet(), 0);
-    EXPECT_TRUE(called("ZD_PD_StartMediaPatrol 0 7")) << calls();
+    EXPECT_TRUE(called("ZD_PD_StartMediaPatrol 0 7")) << simCallText();
 }

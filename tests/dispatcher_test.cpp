@@ -16,29 +16,13 @@
 
 namespace {
 
-std::vector<std::string> callLines() {
-    std::string text(zdsim_calls(nullptr, 0) + 1, '\0');
-    zdsim_calls(&text[0], text.size());
-    text.resize(text.find('\0'));
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
-std::vector<std::string> callsOf(const std::string& function) {
-    std::vector<std::string> found;
-    for (const std::string& line : callLines()) {
-        if (line.compare(0, function.size() + 1, function + " ") == 0 || line == function) found.push_back(line);
-    }
-    return found;
-}
+using zdtest::simCallsOf;
 
 // The adapter the dispatcher addresses, seen through the event read it makes.
 std::string adapterOfEventRead(zdtest::LoadedBridge& bridge) {
     zdsim_clear_calls();
     bridge.events();
-    std::vector<std::string> reads = callsOf("ZD_EVT_GetEvent");
+    std::vector<std::string> reads = simCallsOf("ZD_EVT_GetEvent");
     if (reads.empty()) return "none";
     std::istringstream words(reads.front());
     std::string name, adapter;
@@ -106,7 +90,7 @@ TEST(Dispatcher, RegisteredNamesAreServed) {
     EXPECT_TRUE(answered);
     EXPECT_NE(disk.find("<AdapterID>1</AdapterID>"), std::string::npos) << disk;
     EXPECT_NE(disk.find("<ID>2</ID>"), std::string::npos);
-    const std::vector<std::string> reads = callsOf("ZD_PD_GetHDInfo_Ext");
+    const std::vector<std::string> reads = simCallsOf("ZD_PD_GetHDInfo_Ext");
     ASSERT_FALSE(reads.empty());
     EXPECT_EQ(reads.front(), "ZD_PD_GetHDInfo_Ext 1");
 }
@@ -205,10 +189,10 @@ TEST(Dispatcher, CommandLinesAndKeyOfThePreviousRequest) {
     }
     zdsim_clear_calls();
     bridge.command("<MediaPatrolPD></MediaPatrolPD>");
-    EXPECT_EQ(callsOf("ZD_PD_StartMediaPatrol"), std::vector<std::string>{"ZD_PD_StartMediaPatrol 0 5"});
+    EXPECT_EQ(simCallsOf("ZD_PD_StartMediaPatrol"), std::vector<std::string>{"ZD_PD_StartMediaPatrol 0 5"});
     zdsim_clear_calls();
     bridge.command("<MediaPatrolPD><ID>6</ID></MediaPatrolPD>");
-    EXPECT_EQ(callsOf("ZD_PD_StartMediaPatrol"), std::vector<std::string>{"ZD_PD_StartMediaPatrol 0 6"});
+    EXPECT_EQ(simCallsOf("ZD_PD_StartMediaPatrol"), std::vector<std::string>{"ZD_PD_StartMediaPatrol 0 6"});
 
     log = zdtest::readFile(bridge.logFile());
     EXPECT_NE(log.find("  Management::command:(in <MediaPatrolPD><ID>5</ID></MediaPatrolPD>)( key ID)( is 5)\n"),

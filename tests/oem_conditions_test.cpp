@@ -11,11 +11,7 @@
 
 namespace {
 
-std::string calls() {
-    std::vector<char> text(zdsim_calls(nullptr, 0) + 1);
-    zdsim_calls(text.data(), text.size());
-    return text.data();
-}
+using zdtest::simCallText;
 
 std::string flashInfo(const std::string& ret, const std::string& type, const std::string& device,
                       const std::string& version) {
@@ -37,7 +33,7 @@ TEST(BuzzerInfo, SingleAndArrayAnswers) {
     zdsim_clear_calls();
     EXPECT_EQ(bridge.single("Buzzer", "ignored", &answered), "<Buzzer><RingStatus>0</RingStatus></Buzzer>");
     EXPECT_TRUE(answered);
-    EXPECT_NE(calls().find("ZD_Adapter_Get_OEM_Data 0\n"), std::string::npos) << calls();
+    EXPECT_NE(simCallText().find("ZD_Adapter_Get_OEM_Data 0\n"), std::string::npos) << simCallText();
     std::vector<uint8_t> sent(72, 0xEE);
     ASSERT_EQ(zdsim_last_record("ZD_Adapter_Get_OEM_Data", sent.data(), sent.size()), 72u);
     EXPECT_EQ(sent[8], 13);
@@ -88,7 +84,7 @@ TEST(FlashFileInfo, AnAddressLongerThanThePathFieldIsRefused) {
 
     zdsim_clear_calls();
     EXPECT_EQ(bridge.condition(flashRequest("/" + std::string(511, 'a'))), flashInfo("7", "255", "65535", "0.0.0.0"));
-    EXPECT_EQ(zdsim_call_count("ZD_Flash_GetHeaderInfo"), 0u) << calls();
+    EXPECT_EQ(zdsim_call_count("ZD_Flash_GetHeaderInfo"), 0u) << simCallText();
 
     // The path field kept the previous file.
     EXPECT_EQ(bridge.condition("<GetFlashFileInfo/>"), flashInfo("0", "3", "4660", "1.2.3.4"));
@@ -105,7 +101,7 @@ TEST(OemStatusCondition, EchoesTheRequestAndReportsTheId) {
     zdsim_clear_calls();
     const std::string answer =
         bridge.condition("<GetOEMStatus><OEMType>12</OEMType><OEMValue>0</OEMValue></GetOEMStatus>");
-    EXPECT_NE(calls().find("ZD_Adapter_Get_OEM_Data 0\n"), std::string::npos) << calls();
+    EXPECT_NE(simCallText().find("ZD_Adapter_Get_OEM_Data 0\n"), std::string::npos) << simCallText();
     std::vector<uint8_t> sent(72, 0xEE);
     ASSERT_EQ(zdsim_last_record("ZD_Adapter_Get_OEM_Data", sent.data(), sent.size()), 72u);
     std::vector<uint8_t> expected(72, 0);

@@ -15,6 +15,8 @@
 
 namespace {
 
+using zdtest::simCallText;
+
 struct Split {
     std::string available;
     std::string backup;
@@ -107,13 +109,6 @@ std::string field(const std::string& answer, const std::string& name) {
     return answer.substr(start + open.size(), end - start - open.size());
 }
 
-std::string callLines() {
-    std::string lines(zdsim_calls(nullptr, 0) + 1, '\0');
-    zdsim_calls(&lines[0], lines.size());
-    lines.resize(lines.find('\0'));
-    return lines;
-}
-
 // A disk group on the given free disks of adapter 0; answers its id.
 uint16_t createGroup(const char* name, uint8_t raid, std::initializer_list<uint16_t> disks) {
     _CreateOrModify_DG_Param group{};
@@ -183,7 +178,7 @@ TEST(AdapterProvider, KeyAndLimitRules) {
     EXPECT_EQ(field(nine, "ID"), "0");
     EXPECT_EQ(field(nine, "Firmware"), "0.0.0.0");
     EXPECT_EQ(field(nine, "NXPVersion"), "1.2.0.7");
-    const std::string calls = callLines();
+    const std::string calls = simCallText();
     EXPECT_NE(calls.find("ZD_Adapter_GetInfo 9"), std::string::npos) << calls;
     EXPECT_NE(calls.find("ZD_Adapter_GetConfig 9"), std::string::npos) << calls;
     EXPECT_NE(calls.find("ZD_Adapter_Get_OEM_Data 0"), std::string::npos) << calls;
@@ -193,7 +188,7 @@ TEST(AdapterProvider, KeyAndLimitRules) {
     zdsim_clear_calls();
     EXPECT_EQ(field(bridge.single("Adapter", "255", &answered), "ID"), "0");
     EXPECT_FALSE(answered);
-    EXPECT_EQ(callLines().find(" 255"), std::string::npos) << callLines();
+    EXPECT_EQ(simCallText().find(" 255"), std::string::npos) << simCallText();
 
     // Sub-device 3 with 16 disks is shown as 4 only in the list; with exactly 12 in both.
     ASSERT_EQ(zdsim_set_adapter_value(0, "sub_device_id", 3), 0);
@@ -483,7 +478,7 @@ TEST(PackageVDProvider, MigrationTarget) {
               "<Used>23442111504</Used><VDBGAType>32</VDBGAType><VDCache>0</VDCache><VDStatus>15</VDStatus>"
               "</PackageVD>");
     EXPECT_TRUE(answered);
-    EXPECT_EQ(callLines(),
+    EXPECT_EQ(simCallText(),
               "ZD_Adapter_GetInfo 0\nZD_DG_GetInfo 0\nZD_Adapter_GetInfo 0\nZD_LD_GetInfo 0\n"
               "ZD_Adapter_GetInfo 0\nZD_DG_GetConfig 0\nZD_Adapter_GetInfo 0\nZD_LD_GetStatus 0\n"
               "ZD_LD_GetTargetLDInfo 0 0\nZD_Adapter_GetInfo 0\nZD_BLK_GetInfo 0\n");

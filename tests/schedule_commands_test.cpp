@@ -15,6 +15,7 @@
 #include "support/TestSupport.h"
 
 using zdtest::readFile;
+using zdtest::simCallText;
 using zdtest::writeFile;
 
 namespace {
@@ -84,13 +85,6 @@ size_t countOf(const std::string& text, const std::string& piece) {
     size_t count = 0;
     for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) ++count;
     return count;
-}
-
-std::string calls() {
-    std::string text(zdsim_calls(nullptr, 0) + 1, '\0');
-    zdsim_calls(&text[0], text.size());
-    text.resize(text.find('\0'));
-    return text;
 }
 
 class ScheduleCommands : public ::testing::Test {
@@ -238,7 +232,7 @@ TEST_F(ScheduleCommands, ALinkAtTheFilesPathIsNeverWrittenThrough) {
 TEST_F(ScheduleCommands, CheckScheduleRecordsSuccessfulRuns) {
     Row check{"1"};  // check only (4) of package VD 0 on adapter 0, due since 2000
     std::string file = checkWith({check});
-    EXPECT_NE(calls().find("ZD_LD_StartConsistencyCheck 0 0 0\n"), std::string::npos) << calls();
+    EXPECT_NE(simCallText().find("ZD_LD_StartConsistencyCheck 0 0 0\n"), std::string::npos) << simCallText();
     std::vector<std::string> starts;
     check.status = "2";
     EXPECT_EQ(masked(file, nullptr, &starts), masked(storeXml({check}), nullptr, nullptr));
@@ -254,7 +248,7 @@ TEST_F(ScheduleCommands, CheckScheduleRecordsSuccessfulRuns) {
     patrol.activity = "33";
     patrol.disk = "5";
     checkWith({patrol});
-    EXPECT_NE(calls().find("ZD_PD_StartMediaPatrol 0 5\n"), std::string::npos) << calls();
+    EXPECT_NE(simCallText().find("ZD_PD_StartMediaPatrol 0 5\n"), std::string::npos) << simCallText();
     EXPECT_NE(readFile(db()).find("<R>0</R><S>2</S>"), std::string::npos);
 
     Row byId{"3"};  // no serial: adapter 1 from "A"
@@ -262,7 +256,7 @@ TEST_F(ScheduleCommands, CheckScheduleRecordsSuccessfulRuns) {
     byId.adapter = "1";
     byId.activity = "2";
     checkWith({byId});
-    EXPECT_NE(calls().find("ZD_LD_StartConsistencyCheck 1 0 1\n"), std::string::npos) << calls();
+    EXPECT_NE(simCallText().find("ZD_LD_StartConsistencyCheck 1 0 1\n"), std::string::npos) << simCallText();
 
     Row bySerial{"4"};  // the serial wins over "A"
     bySerial.serial = kSerial1;
@@ -270,7 +264,7 @@ TEST_F(ScheduleCommands, CheckScheduleRecordsSuccessfulRuns) {
     bySerial.activity = "16";
     checkWith({bySerial});
     EXPECT_EQ(zdsim_call_count("ZD_LD_StartINIT"), 1u);
-    EXPECT_NE(calls().find("ZD_LD_StartINIT 1 0 2\n"), std::string::npos) << calls();
+    EXPECT_NE(simCallText().find("ZD_LD_StartINIT 1 0 2\n"), std::string::npos) << simCallText();
 }
 
 TEST_F(ScheduleCommands, CheckScheduleRecordsFailedRuns) {

@@ -11,7 +11,6 @@
 #include <chrono>
 #include <cstring>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,6 +20,9 @@
 #include "support/TestSupport.h"
 
 namespace {
+
+using zdtest::simCalls;
+using zdtest::simCallsOf;
 
 constexpr uint32_t kImageHeader = 32;  // the simulator's image header
 
@@ -83,24 +85,6 @@ std::vector<std::string> pageLines(const std::string& log) {
     return found;
 }
 
-std::vector<std::string> callNames() {
-    std::string text(zdsim_calls(nullptr, 0) + 1, '\0');
-    zdsim_calls(&text[0], text.size());
-    text.resize(text.find('\0'));
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
-std::vector<std::string> callsOf(const std::string& function) {
-    std::vector<std::string> found;
-    for (const std::string& line : callNames()) {
-        if (line == function || line.compare(0, function.size() + 1, function + " ") == 0) found.push_back(line);
-    }
-    return found;
-}
-
 _Version_Info_CIM firmwareVersion(uint8_t adapter) {
     uint8_t count = 1;
     _Adapter_Info info{};
@@ -142,14 +126,14 @@ TEST(Upload, OnePassSendsEveryPageAndInstallsTheImage) {
     EXPECT_NE(log.find("  FWOperation::getPercentage:(m_percentage 100)\n"), std::string::npos);
 
     std::vector<std::string> flashCalls;
-    for (const std::string& line : callNames()) {
+    for (const std::string& line : simCalls()) {
         if (line.compare(0, 8, "ZD_Flash") == 0 || line.compare(0, 18, "ZD_Adapter_GetInfo") == 0) {
             flashCalls.push_back(line.substr(0, line.find(' ')));
         }
     }
     EXPECT_EQ(flashCalls, (std::vector<std::string>{"ZD_Flash_GetHeaderInfo", "ZD_Adapter_GetInfo", "ZD_Flash_PreData",
                                                     "ZD_Flash_Bin", "ZD_Flash_Bin"}));
-    EXPECT_EQ(callsOf("ZD_Flash_Bin"), (std::vector<std::string>{"ZD_Flash_Bin 0 15 3", "ZD_Flash_Bin 0 15 3"}));
+    EXPECT_EQ(simCallsOf("ZD_Flash_Bin"), (std::vector<std::string>{"ZD_Flash_Bin 0 15 3", "ZD_Flash_Bin 0 15 3"}));
 
     _Flash_PreData preparation{};
     ASSERT_EQ(zdsim_last_record("ZD_Flash_PreData", &preparation, sizeof preparation), sizeof preparation);
@@ -204,9 +188,9 @@ TEST(Upload, TwoPassAdapterTakesTheImageTwice) {
     EXPECT_EQ(pageLines(zdtest::readFile(bridge.logFile())),
               (std::vector<std::string>{"page 0 m_percentage 10", "page 1 m_percentage 32",
                                         "page again 0 m_percentage 55", "page again 1 m_percentage 77"}));
-    EXPECT_EQ(callsOf("ZD_Flash_Bin"), (std::vector<std::string>{"ZD_Flash_Bin 0 15 3", "ZD_Flash_Bin 0 15 3",
+    EXPECT_EQ(simCallsOf("ZD_Flash_Bin"), (std::vector<std::string>{"ZD_Flash_Bin 0 15 3", "ZD_Flash_Bin 0 15 3",
                                                                  "ZD_Flash_Bin 0 15 9", "ZD_Flash_Bin 0 15 9"}));
-    EXPECT_EQ(callsOf("ZD_Flash_PreData").size(), 2u);
+    EXPECT_EQ(simCallsOf("ZD_Flash_PreData").size(), 2u);
     _Flash_PreData preparation{};
     ASSERT_EQ(zdsim_last_record("ZD_Flash_PreData", &preparation, sizeof preparation), sizeof preparation);
     EXPECT_EQ(preparation.image_type, 9);
@@ -322,7 +306,7 @@ TEST(Upload, UnloadWaitsForTheWorker) {
     }
     zdsim_set_page_delay_ms(0);
     EXPECT_EQ(zdsim_call_count("ZD_Flash_Bin"), 4u);
-    const std::vector<std::string> calls = callNames();
+    const std::vector<std::string> calls = simCalls();
     ASSERT_FALSE(calls.empty());
     EXPECT_EQ(calls.back().substr(0, calls.back().find(' ')), "ZD_API_Finalize");
     EXPECT_EQ(firmwareVersion(0).part4, 5);

@@ -42,15 +42,50 @@ bool fileExists(const std::string& path) {
     return lstat(path.c_str(), &st) == 0;
 }
 
+std::string simCallText() {
+    std::string text(zdsim_calls(nullptr, 0) + 1, '\0');
+    zdsim_calls(&text[0], text.size());
+    text.resize(text.find('\0'));
+    return text;
+}
+
+std::vector<std::string> simCalls() {
+    std::vector<std::string> lines;
+    std::istringstream in(simCallText());
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+std::vector<std::string> simCallsOf(const std::string& function) {
+    std::vector<std::string> found;
+    for (const std::string& line : simCalls()) {
+        if (line == function || line.compare(0, function.size() + 1, function + " ") == 0) found.push_back(line);
+    }
+    return found;
+}
+
 namespace {
 const char kUnset[] = "<unset>";
 
 template <typename F>
-void resolve(void* handle, const char* name, F& target) {
+void resolve(void* handle, const char* name, F& target, const char*& missing) {
     target = reinterpret_cast<F>(dlsym(handle, name));
-    if (target == nullptr) throw std::runtime_error(std::string("missing export ") + name);
+    if (target == nullptr && missing == nullptr) missing = name;
 }
 }  // namespace
+
+const char* resolveExports(void* handle, BridgeExports& exports) {
+    const char* missing = nullptr;
+    resolve(handle, "getBridgeVersion", exports.getBridgeVersion, missing);
+    resolve(handle, "selectAdapter", exports.selectAdapter, missing);
+    resolve(handle, "getSingleInfo", exports.getSingleInfo, missing);
+    resolve(handle, "getArrayInfo", exports.getArrayInfo, missing);
+    resolve(handle, "getRange", exports.getRange, missing);
+    resolve(handle, "getCondition", exports.getCondition, missing);
+    resolve(handle, "sendCommand", exports.sendCommand, missing);
+    resolve(handle, "getEvent", exports.getEvent, missing);
+    return missing;
+}
 
 LoadedBridge::LoadedBridge(const BridgeOptions& options) {
     if (options.resetSimulator) zdsim_reset();
@@ -59,14 +94,9 @@ LoadedBridge::LoadedBridge(const BridgeOptions& options) {
     setenv("ZDBRIDGE_DB_PATH", dbPath().c_str(), 1);
     m_handle = dlopen(ZD_BRIDGE_LIBRARY, RTLD_NOW | RTLD_LOCAL);
     if (m_handle == nullptr) throw std::runtime_error(std::string("dlopen: ") + dlerror());
-    resolve(m_handle, "getBridgeVersion", getBridgeVersion);
-    resolve(m_handle, "selectAdapter", selectAdapter);
-    resolve(m_handle, "getSingleInfo", getSingleInfo);
-    resolve(m_handle, "getArrayInfo", getArrayInfo);
-    resolve(m_handle, "getRange", getRange);
-    resolve(m_handle, "getCondition", getCondition);
-    resolve(m_handle, "sendCommand", sendCommand);
-    resolve(m_handle, "getEvent", getEvent);
+    if (const char* missing = resolveExports(m_handle, *this)) {
+        throw std::runtime_error(std::string("missing export ") + missing);
+    }
 }
 
 LoadedBridge::~LoadedBridge() {

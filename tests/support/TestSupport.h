@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "sim/zd_sim.h"
 
@@ -35,20 +36,20 @@ std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& content);
 bool fileExists(const std::string& path);
 
+// The simulator's call record since the last zdsim_clear_calls(): the whole
+// text ("ZD_LD_Delete 0 1 1\n..."), its lines, and the lines of one function.
+std::string simCallText();
+std::vector<std::string> simCalls();
+std::vector<std::string> simCallsOf(const std::string& function);
+
 struct BridgeOptions {
     bool resetSimulator = true;
     // Written as bridge.ini into the log directory before loading, if not empty.
     std::string logConfig;
 };
 
-class LoadedBridge {
-public:
-    explicit LoadedBridge(const BridgeOptions& options = BridgeOptions());
-    ~LoadedBridge();
-    LoadedBridge(const LoadedBridge&) = delete;
-    LoadedBridge& operator=(const LoadedBridge&) = delete;
-
-    // The raw exported functions.
+// The eight exported functions of one load of the bridge.
+struct BridgeExports {
     const char* (*getBridgeVersion)() = nullptr;
     void (*selectAdapter)(const char*) = nullptr;
     bool (*getSingleInfo)(const char*, const char*, char**) = nullptr;
@@ -57,6 +58,18 @@ public:
     void (*getCondition)(const char*, char**) = nullptr;
     unsigned char (*sendCommand)(const char*) = nullptr;
     void (*getEvent)(char**) = nullptr;
+};
+
+// Resolves every export in a dlopen handle; answers the name of the first
+// one missing, nullptr when all resolve.
+const char* resolveExports(void* handle, BridgeExports& exports);
+
+class LoadedBridge : public BridgeExports {
+public:
+    explicit LoadedBridge(const BridgeOptions& options = BridgeOptions());
+    ~LoadedBridge();
+    LoadedBridge(const LoadedBridge&) = delete;
+    LoadedBridge& operator=(const LoadedBridge&) = delete;
 
     // Conveniences: the answer copied, "<unset>" when nothing was stored.
     std::string single(const std::string& cls, const std::string& key, bool* answered = nullptr);

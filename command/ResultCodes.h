@@ -1,0 +1,14 @@
+// The controller's result codes that commands and conditions answer
+// themselves when they refuse a request without (or before) calling the
+// controller, so that a front end sees the same code either way.
+#pragma once
+
+#include <cstdint>
+
+namespace result {
+
+constexpr uint8_t kInvalidParameter = 7;
+constexpr uint8_t kInvalidVirtualDisk = 8;
+constexpr uint8_t kInvalidRaidMode = 14;
+
+}  // namespace result
