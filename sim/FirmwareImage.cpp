@@ -61,7 +61,12 @@ uint8_t parse(const uint8_t* bytes, size_t size, FirmwareInfo& info) {
 uint8_t readFile(const std::string& path, FirmwareInfo& info) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return kStatusUnreadable;
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<uint8_t> bytes;
+    try {  // reading a directory throws from the stream buffer whatever the stream's exception mask
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    } catch (const std::ios_base::failure&) {
+        return kStatusUnreadable;
+    }
     if (in.bad()) return kStatusUnreadable;
     return parse(bytes.data(), bytes.size(), info);
 }

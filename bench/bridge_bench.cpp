@@ -1,0 +1,464 @@
+// Benchmarks of the loaded bridge (libzdbridge.so over the simulator), each
+// measured side by side with its floor in the same run:
+//   - an XML answer against TinyXML alone building and printing the
+//     identical document (DocumentFloor);
+//   - a command against TinyXML alone parsing its request;
+//   - a 64 MiB firmware upload against plain 32 KiB read() of the same file;
+//   - a request with every log kind enabled against the same one disabled.
+// Each bridge benchmark also counts the controller calls one request makes
+// (the simulator's call record), and the last one runs 100,000 mixed calls
+// and reports the resident memory after warm-up and at the end.
+// After Google Benchmark's own table a summary prints the ratios. Nothing
+// here fails on timing.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <tinyxml.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "api/records/Records.h"
+#include "bench/DocumentFloor.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+constexpr uint64_t kDiskSectors = 7814037168ull;  // 4 TB
+const char kAllLogKinds[] = "api_data=1\ninterface_log=1\nutil=1\nversion=1\n";
+
+// ---- the loaded bridge, reloaded when the log configuration changes ----
+
+std::unique_ptr<zdtest::LoadedBridge> g_bridge;
+bool g_logging = false;
+
+zdtest::LoadedBridge& bridge(bool logging = false) {
+    if (!g_bridge || g_logging != logging) {
+        g_bridge.reset();
+        zdtest::BridgeOptions options;
+        options.resetSimulator = false;
+        if (logging) options.logConfig = kAllLogKinds;
+        g_bridge = std::make_unique<zdtest::LoadedBridge>(options);
+        g_logging = logging;
+    }
+    return *g_bridge;
+}
+
+// ---- what the summary prints ----
+
+struct Figures {
+    std::string answer;        // the bridge's answer, for the floor
+    uint32_t calls = 0;        // controller calls of one request
+    std::string callProfile;   // "ZD_PD_GetHDInfo_Ext x5, ..."
+};
+std::map<std::string, Figures> g_figures;
+
+std::string callText() {
+    std::string text(zdsim_calls(nullptr, 0) + 1, '\0');
+    zdsim_calls(&text[0], text.size());
+    text.resize(text.find('\0'));
+    return text;
+}
+
+// Counts the controller calls of one request and keeps their profile.
+void recordCalls(const std::string& scenario, const std::function<void()>& request, benchmark::State& state) {
+    zdsim_clear_calls();
+    request();
+    std::map<std::string, int> byName;
+    uint32_t total = 0;
+    std::istringstream lines(callText());
+    for (std::string line; std::getline(lines, line);) {
+        if (line.empty()) continue;
+        ++byName[line.substr(0, line.find(' '))];
+        ++total;
+    }
+    std::string profile;
+    for (const auto& entry : byName) {
+        if (!profile.empty()) profile += ", ";
+        profile += entry.first + " x" + std::to_string(entry.second);
+    }
+    g_figures[scenario].calls = total;
+    g_figures[scenario].callProfile = profile;
+    state.counters["ctl_calls"] = total;
+}
+
+// Write system calls of this process so far (/proc/self/io "syscw").
+uint64_t writeSyscalls() {
+    std::ifstream io("/proc/self/io");
+    for (std::string key; io >> key;) {
+        uint64_t value = 0;
+        io >> value;
+        if (key == "syscw:") return value;
+    }
+    return 0;
+}
+
+long residentKb(const char* field) {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::strlen(field));
+    }
+    return 0;
+}
+
+// ---- shaping the enclosure ----
+
+void builtIn() {
+    zdsim_reset();
+    zdsim_use_manual_clock(1);
+}
+
+void emptyAdapterWithDisks(int disks) {
+    zdsim_reset_empty(1);
+    zdsim_use_manual_clock(1);
+    for (int i = 0; i < disks; ++i) zdsim_add_disk(0, kDiskSectors);
+    zdsim_clear_events(0);
+}
+
+void smartTable() {
+    builtIn();
+    std::vector<_SMART_ENTRY> entries(30);
+    for (size_t i = 0; i < entries.size(); ++i) {
+        _SMART_ENTRY& entry = entries[i];
+        std::memset(&entry, 0, sizeof entry);
+        entry.attribute_id = static_cast<uint8_t>(i + 1);
+        std::snprintf(entry.attribute_name, sizeof entry.attribute_name, "Attribute %zu", i + 1);
+        entry.current_value = 100;
+        entry.worst_value = 90;
+        entry.threshold_value = 10;
+    }
+    zdsim_set_smart(0, 0, entries.data(), static_cast<uint16_t>(entries.size()));
+}
+
+void thirtyTwoArrays() {
+    emptyAdapterWithDisks(32);
+    zdtest::LoadedBridge& b = bridge();
+    for (int i = 0; i < 32; ++i) {
+        const std::string request = "<CreatePackageVD><Name>Array" + std::to_string(i) +
+                                    "</Name><RAID>0</RAID><StripeSize>64</StripeSize><Disks><ID>" +
+                                    std::to_string(i) + "</ID></Disks></CreatePackageVD>";
+        if (b.command(request) != 0) std::fprintf(stderr, "creating array %d failed\n", i);
+    }
+}
+
+std::string eightDiskTarget() {
+    std::string request = "<GetCreateTarget><RAID>5</RAID><Disks>";
+    for (int i = 0; i < 8; ++i) request += "<ID>" + std::to_string(i) + "</ID>";
+    return request + "</Disks></GetCreateTarget>";
+}
+
+const char kPdConfig[] = "<PDConfig><ID>5</ID><PDCache>1</PDCache></PDConfig>";
+
+// ---- XML answers against their floor ----
+
+struct AnswerScenario {
+    const char* name;
+    std::function<void()> shape;
+    std::function<std::string(zdtest::LoadedBridge&)> request;
+};
+
+const std::vector<AnswerScenario>& answerScenarios() {
+    static const std::vector<AnswerScenario> scenarios = {
+        {"Adapter", builtIn, [](zdtest::LoadedBridge& b) { return b.single("Adapter", "0"); }},
+        {"PD array, 128 disks", [] { emptyAdapterWithDisks(128); },
+         [](zdtest::LoadedBridge& b) { return b.array("PD"); }},
+        {"PD, 30 SMART attributes", smartTable, [](zdtest::LoadedBridge& b) { return b.single("PD", "0"); }},
+        {"PackageVD array, 32 arrays", thirtyTwoArrays, [](zdtest::LoadedBridge& b) { return b.array("PackageVD"); }},
+        {"GetCreateTarget, 8 disks", [] { emptyAdapterWithDisks(8); },
+         [](zdtest::LoadedBridge& b) { return b.condition(eightDiskTarget()); }},
+    };
+    return scenarios;
+}
+
+void answerBridge(benchmark::State& state, const AnswerScenario& scenario) {
+    zdtest::LoadedBridge& b = bridge();
+    scenario.shape();
+    std::string answer;
+    for (auto _ : state) {
+        answer = scenario.request(b);
+        benchmark::DoNotOptimize(answer.data());
+    }
+    g_figures[scenario.name].answer = answer;
+    recordCalls(scenario.name, [&] { scenario.request(b); }, state);
+    state.counters["bytes"] = static_cast<double>(answer.size());
+}
+
+void answerFloor(benchmark::State& state, const AnswerScenario& scenario) {
+    const DocumentFloor floor(g_figures[scenario.name].answer);
+    if (!floor.identical()) state.SkipWithError("the floor does not reproduce the answer");
+    for (auto _ : state) {
+        std::string text = floor.build();
+        benchmark::DoNotOptimize(text.data());
+    }
+}
+
+// ---- getEvent draining 1,000 events ----
+
+uint32_t g_eventSequence = 0;
+
+void queueEvents(int count) {
+    for (int i = 0; i < count; ++i) {
+        EventRecord record{};
+        record.evt_class = 2;
+        record.code = 1;
+        record.device_id = static_cast<uint16_t>(i % 8);
+        record.severity = 1;
+        record.sequence = ++g_eventSequence;
+        zdsim_queue_event(0, &record);
+    }
+}
+
+void eventsBridge(benchmark::State& state) {
+    zdtest::LoadedBridge& b = bridge();
+    builtIn();
+    b.events();
+    std::string answer;
+    for (auto _ : state) {
+        state.PauseTiming();
+        queueEvents(1000);
+        state.ResumeTiming();
+        answer = b.events();
+        benchmark::DoNotOptimize(answer.data());
+    }
+    g_figures["getEvent, 1000 events"].answer = answer;
+    queueEvents(1000);
+    recordCalls("getEvent, 1000 events", [&] { b.events(); }, state);
+    size_t events = 0;
+    for (size_t at = answer.find("<Event>"); at != std::string::npos; at = answer.find("<Event>", at + 1)) ++events;
+    state.counters["events"] = static_cast<double>(events);
+}
+
+void eventsFloor(benchmark::State& state) {
+    const DocumentFloor floor(g_figures["getEvent, 1000 events"].answer);
+    if (!floor.identical()) state.SkipWithError("the floor does not reproduce the answer");
+    for (auto _ : state) {
+        std::string text = floor.build();
+        benchmark::DoNotOptimize(text.data());
+    }
+}
+
+// ---- a small command against parsing its request ----
+
+void commandBridge(benchmark::State& state) {
+    zdtest::LoadedBridge& b = bridge();
+    builtIn();
+    for (auto _ : state) benchmark::DoNotOptimize(b.command(kPdConfig));
+    recordCalls("PDConfig command", [&] { b.command(kPdConfig); }, state);
+}
+
+void commandFloor(benchmark::State& state) {
+    for (auto _ : state) {
+        TiXmlDocument document;
+        document.Parse(kPdConfig);
+        benchmark::DoNotOptimize(document.RootElement());
+    }
+}
+
+// ---- 64 MiB firmware upload against read() of the same file ----
+
+constexpr uint32_t kImageBytes = 64u << 20;
+constexpr uint32_t kImageHeader = 32;
+
+const std::string& imagePath() {
+    static zdtest::TempDir dir;
+    static const std::string path = [] {
+        const std::string file = dir.file("fw64.bin");
+        zdsim_write_image(file.c_str(), 3, 0x1234, 1, 2, 3, 4, kImageBytes - kImageHeader);
+        return file;
+    }();
+    return path;
+}
+
+void uploadBridge(benchmark::State& state) {
+    zdtest::LoadedBridge& b = bridge();
+    builtIn();
+    zdsim_set_page_delay_ms(0);
+    const std::string request = "<Upload><Address>" + imagePath() + "</Address></Upload>";
+    for (auto _ : state) {
+        if (b.command(request) != 0) {
+            state.SkipWithError("upload refused");
+            break;
+        }
+        for (;;) {
+            const std::string progress = b.single("UpdateProcess", "0");
+            if (progress.find("<Percentage>100</Percentage>") != std::string::npos) break;
+            if (progress.find("<Percentage>0</Percentage>") != std::string::npos) {
+                state.SkipWithError(("upload failed: " + progress).c_str());
+                return;
+            }
+        }
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kImageBytes);
+}
+
+void uploadFloor(benchmark::State& state) {
+    std::vector<char> page(32768);
+    for (auto _ : state) {
+        int fd = open(imagePath().c_str(), O_RDONLY);
+        while (read(fd, page.data(), page.size()) > 0) benchmark::ClobberMemory();
+        close(fd);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kImageBytes);
+}
+
+// ---- every log kind disabled versus enabled ----
+
+void logged(benchmark::State& state, bool logging, bool command) {
+    zdtest::LoadedBridge& b = bridge(logging);
+    builtIn();
+    const uint64_t before = writeSyscalls();
+    for (auto _ : state) {
+        if (command) {
+            benchmark::DoNotOptimize(b.command(kPdConfig));
+        } else {
+            std::string answer = b.array("PD");
+            benchmark::DoNotOptimize(answer.data());
+        }
+    }
+    state.counters["write_syscalls_per_call"] =
+        static_cast<double>(writeSyscalls() - before) / static_cast<double>(state.iterations());
+}
+
+// ---- 100,000 mixed calls: resident memory must not grow after warm-up ----
+
+void mixedCalls(benchmark::State& state) {
+    zdtest::LoadedBridge& b = bridge();
+    builtIn();
+    const std::string target = eightDiskTarget();
+    const auto oneCall = [&](int i) {
+        switch (i % 8) {
+        case 0: b.single("Adapter", "0"); break;
+        case 1: b.array("PD"); break;
+        case 2: b.single("PD", "1"); break;
+        case 3: b.array("PackageVD"); break;
+        case 4: b.range("RAID"); break;
+        case 5: b.condition(target); break;
+        case 6: b.command(kPdConfig); break;
+        default: queueEvents(2); b.events(); break;
+        }
+        if (i % 1000 == 999) zdsim_clear_calls();  // the simulator's record is not the bridge's memory
+    };
+    constexpr int kWarmUp = 10000;
+    constexpr int kTotal = 100000;
+    for (auto _ : state) {
+        for (int i = 0; i < kWarmUp; ++i) oneCall(i);
+        const long warm = residentKb("VmRSS:");
+        for (int i = kWarmUp; i < kTotal; ++i) oneCall(i);
+        state.counters["rss_after_warmup_kb"] = static_cast<double>(warm);
+        state.counters["rss_end_kb"] = static_cast<double>(residentKb("VmRSS:"));
+        state.counters["peak_rss_kb"] = static_cast<double>(residentKb("VmHWM:"));
+    }
+}
+
+// ---- the summary after Google Benchmark's table ----
+
+class SummaryReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) m_runs[run.benchmark_name()] = run;
+    }
+
+    void printSummary() const {
+        std::printf("\n%-30s %14s %14s %8s %9s  %s\n", "answer", "bridge us", "floor us", "ratio", "ctl calls",
+                    "controller calls of one request");
+        for (const AnswerScenario& scenario : answerScenarios()) printRow(scenario.name);
+        printRow("getEvent, 1000 events");
+        printRow("PDConfig command");
+
+        const Run* upload = find("Upload 64 MiB/bridge");
+        const Run* read = find("Upload 64 MiB/floor");
+        if (upload != nullptr && read != nullptr) {
+            const double up = counter(*upload, "bytes_per_second") / (1 << 20);
+            const double rd = counter(*read, "bytes_per_second") / (1 << 20);
+            std::printf("\nupload 64 MiB: %.0f MiB/s, read() floor %.0f MiB/s, upload / floor %.2f (goal >= 0.5)\n", up,
+                        rd, rd > 0 ? up / rd : 0.0);
+        }
+        for (const char* what : {"PD array", "PDConfig command"}) {
+            const Run* off = find(std::string("Log off/") + what);
+            const Run* on = find(std::string("Log on/") + what);
+            if (off == nullptr || on == nullptr) continue;
+            std::printf("log, %-16s disabled %8.2f us (%.2f write syscalls/call), enabled %8.2f us "
+                        "(%.2f write syscalls/call), enabled / disabled %.2f\n",
+                        what, off->GetAdjustedRealTime(), counter(*off, "write_syscalls_per_call"),
+                        on->GetAdjustedRealTime(), counter(*on, "write_syscalls_per_call"),
+                        on->GetAdjustedRealTime() / off->GetAdjustedRealTime());
+        }
+        if (const Run* mixed = find("100000 mixed calls")) {
+            std::printf("100,000 mixed calls: RSS after 10,000 %.0f kB, at the end %.0f kB, peak %.0f kB\n",
+                        counter(*mixed, "rss_after_warmup_kb"), counter(*mixed, "rss_end_kb"),
+                        counter(*mixed, "peak_rss_kb"));
+        }
+    }
+
+private:
+    const Run* find(const std::string& name) const {
+        auto it = m_runs.find(name);
+        return it == m_runs.end() ? nullptr : &it->second;
+    }
+    static double counter(const Run& run, const char* name) {
+        auto it = run.counters.find(name);
+        return it == run.counters.end() ? 0.0 : static_cast<double>(it->second);
+    }
+    void printRow(const std::string& scenario) const {
+        const Run* b = find(scenario + "/bridge");
+        const Run* f = find(scenario + "/floor");
+        if (b == nullptr || f == nullptr) return;
+        const double bridgeUs = b->GetAdjustedRealTime();
+        const double floorUs = f->GetAdjustedRealTime();
+        auto figures = g_figures.find(scenario);
+        std::printf("%-30s %14.2f %14.2f %8.2f %9u  %s\n", scenario.c_str(), bridgeUs, floorUs,
+                    f->error_occurred ? 0.0 : bridgeUs / floorUs, figures == g_figures.end() ? 0 : figures->second.calls,
+                    figures == g_figures.end() ? "" : figures->second.callProfile.c_str());
+    }
+
+    std::map<std::string, Run> m_runs;
+};
+
+void registerAll() {
+    for (const AnswerScenario& scenario : answerScenarios()) {
+        benchmark::RegisterBenchmark((std::string(scenario.name) + "/bridge").c_str(), answerBridge, scenario)
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark((std::string(scenario.name) + "/floor").c_str(), answerFloor, scenario)
+            ->Unit(benchmark::kMicrosecond);
+    }
+    benchmark::RegisterBenchmark("getEvent, 1000 events/bridge", eventsBridge)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("getEvent, 1000 events/floor", eventsFloor)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("PDConfig command/bridge", commandBridge)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("PDConfig command/floor", commandFloor)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("Upload 64 MiB/bridge", uploadBridge)->Unit(benchmark::kMillisecond)->Iterations(5);
+    benchmark::RegisterBenchmark("Upload 64 MiB/floor", uploadFloor)->Unit(benchmark::kMillisecond)->Iterations(5);
+    benchmark::RegisterBenchmark("Log off/PD array", logged, false, false)
+        ->Unit(benchmark::kMicrosecond)
+        ->Iterations(3000);
+    benchmark::RegisterBenchmark("Log off/PDConfig command", logged, false, true)
+        ->Unit(benchmark::kMicrosecond)
+        ->Iterations(3000);
+    benchmark::RegisterBenchmark("Log on/PD array", logged, true, false)
+        ->Unit(benchmark::kMicrosecond)
+        ->Iterations(3000);
+    benchmark::RegisterBenchmark("Log on/PDConfig command", logged, true, true)
+        ->Unit(benchmark::kMicrosecond)
+        ->Iterations(3000);
+    benchmark::RegisterBenchmark("100000 mixed calls", mixedCalls)->Unit(benchmark::kMillisecond)->Iterations(1);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    registerAll();
+    SummaryReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.printSummary();
+    g_bridge.reset();
+    benchmark::Shutdown();
+    return 0;
+}
