@@ -32,8 +32,10 @@ bool progressTerminal(Context& context)
     return context.table() ? context.terminal().outputIsTerminal() : context.terminal().errorIsTerminal();
 }
 
+// justStarted: zdctl itself has just started the activity, so finding none
+// at the first poll means it already ran to its end.
 template <typename Read>
-void follow(Context& context, const std::string& subject, const char* typeTable, Read read)
+void follow(Context& context, const std::string& subject, const char* typeTable, bool justStarted, Read read)
 {
     std::ostream& out = progressStream(context);
     ProgressBar bar(out, progressTerminal(context));
@@ -60,6 +62,8 @@ void follow(Context& context, const std::string& subject, const char* typeTable,
         bar.update(lastLabel, 100);
         bar.finish();
         out << subject << ": finished" << std::endl;
+    } else if (justStarted) {
+        out << subject << ": finished" << std::endl;
     } else {
         out << subject << ": no activity running" << std::endl;
     }
@@ -67,11 +71,11 @@ void follow(Context& context, const std::string& subject, const char* typeTable,
 
 }  // namespace
 
-uint64_t followArray(Context& context, uint16_t arrayId)
+uint64_t followArray(Context& context, uint16_t arrayId, bool justStarted)
 {
     const std::string key = std::to_string(arrayId);
     uint64_t vdStatus = 0;
-    follow(context, "Array " + key, "VDBGAType", [&] {
+    follow(context, "Array " + key, "VDBGAType", justStarted, [&] {
         Record array = context.single("PackageVD", key, "array " + key);
         vdStatus = array.number("VDStatus");
         return Activity{array.number("VDBGAType"), array.number("BGAStatus"), array.number("BGAPercentage")};
@@ -79,10 +83,10 @@ uint64_t followArray(Context& context, uint16_t arrayId)
     return vdStatus;
 }
 
-void followDisk(Context& context, uint16_t diskId)
+void followDisk(Context& context, uint16_t diskId, bool justStarted)
 {
     const std::string key = std::to_string(diskId);
-    follow(context, "Disk " + key, "PDBGAType", [&] {
+    follow(context, "Disk " + key, "PDBGAType", justStarted, [&] {
         Record disk = context.single("PD", key, "disk " + key);
         return Activity{disk.number("PDBGAType"), disk.number("BGAStatus"), disk.number("BGAPercentage")};
     });

@@ -15,8 +15,10 @@ class Context;
 namespace ActivityWatch {
 
 // Follows the array's activities; answers the array's final "VDStatus".
-uint64_t followArray(Context& context, uint16_t arrayId);
-void followDisk(Context& context, uint16_t diskId);
+// justStarted: the caller has just started the activity (an activity
+// already gone at the first poll has finished, not failed to start).
+uint64_t followArray(Context& context, uint16_t arrayId, bool justStarted);
+void followDisk(Context& context, uint16_t diskId, bool justStarted);
 
 }  // namespace ActivityWatch
 

@@ -124,7 +124,7 @@ int done(Context& context, const std::string& command, uint64_t id, const std::s
 
 void waitFor(Context& context, uint64_t id, bool wait)
 {
-    if (wait) ActivityWatch::followArray(context, static_cast<uint16_t>(id));
+    if (wait) ActivityWatch::followArray(context, static_cast<uint16_t>(id), true);
 }
 
 int list(Context& context, Args& args)
@@ -445,7 +445,7 @@ int wait(Context& context, Args& args)
 {
     uint64_t id = args.nextNumber("array id");
     args.finish();
-    uint64_t status = ActivityWatch::followArray(context, static_cast<uint16_t>(id));
+    uint64_t status = ActivityWatch::followArray(context, static_cast<uint16_t>(id), false);
     if (context.json()) {
         Json document;
         document["command"] = "array wait";

@@ -348,7 +348,8 @@ TEST(Cli, DiskCommands)
     Outcome patrol = enclosure.zdctl({"disk", "patrol", "7", "--wait"});
     EXPECT_EQ(patrol.code, 0) << patrol.err;
     EXPECT_TRUE(contains(patrol.out, "Disk 7: media patrol started.\n")) << patrol.out;
-    EXPECT_TRUE(contains(patrol.out, "Disk 7: Media Patrol: 100%\nDisk 7: finished\n")) << patrol.out;
+    // The patrol may end before the first poll; either way it is reported finished.
+    EXPECT_TRUE(contains(patrol.out, "Disk 7: finished\n")) << patrol.out;
 }
 
 TEST(Cli, ActivitiesAreShownPausedAndAborted)
