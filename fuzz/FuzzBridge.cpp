@@ -83,3 +83,9 @@ void writeFile(const std::string& path, const uint8_t* data, size_t size) {
 }
 
 }  // namespace FuzzBridge
+
+// libFuzzer calls this once before the first input, in every target.
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    FuzzBridge::start(*argc, *argv);
+    return 0;
+}

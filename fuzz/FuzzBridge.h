@@ -2,19 +2,16 @@
 // over the simulator, exactly as the loaded library builds its global one.
 //
 // The schedule file and the log directory are read from the environment when
-// the program starts, so FuzzBridge::start (called from
-// LLVMFuzzerInitialize) points ZDBRIDGE_DB_PATH and ZDBRIDGE_LOG_DIR at a
+// the program starts, so FuzzBridge::start (called from the
+// LLVMFuzzerInitialize defined here for every target) points ZDBRIDGE_DB_PATH and ZDBRIDGE_LOG_DIR at a
 // private directory and re-executes the program when they were not set;
 // a fuzz run never touches /etc/db.xml or /tmp/bridge.log. The rescan pause
 // of USB adapters is switched off. The dispatcher's log writes its
 // interface lines (every request text goes through the log's formatting);
 // beginInput keeps the log file small.
 //
-//   extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-//       FuzzBridge::start(*argc, *argv);
-//       return 0;
-//   }
-//   ... FuzzBridge::beginInput(); FuzzBridge::management().command(text);
+//   extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+//       FuzzBridge::beginInput(); FuzzBridge::management().command(...); ...
 #pragma once
 
 #include <cstddef>

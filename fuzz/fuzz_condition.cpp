@@ -4,11 +4,6 @@
 #include "bridge/Management.h"
 #include "fuzz/FuzzBridge.h"
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    FuzzBridge::start(*argc, *argv);
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzBridge::beginInput();
     const std::string request = FuzzBridge::text(data, size);

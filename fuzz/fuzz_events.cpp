@@ -12,11 +12,6 @@ namespace {
 constexpr size_t kMostRecords = 128;
 }
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    FuzzBridge::start(*argc, *argv);
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     FuzzBridge::beginInput();

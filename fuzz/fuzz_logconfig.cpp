@@ -3,11 +3,6 @@
 #include "bridge/Log.h"
 #include "fuzz/FuzzBridge.h"
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    FuzzBridge::start(*argc, *argv);
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string dir = FuzzBridge::directory();
     FuzzBridge::writeFile(dir + "bridge.ini", data, size);

@@ -7,11 +7,6 @@
 #include "fuzz/FuzzBridge.h"
 #include "schedule/ScheduleDataAccess.h"
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    FuzzBridge::start(*argc, *argv);
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzBridge::beginInput();
     Management& bridge = FuzzBridge::management();
