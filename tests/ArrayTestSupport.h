@@ -12,9 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "SimTestHelpers.h"
 #include "api/records/Records.h"
-#include "api/zd_api.h"
-#include "support/TestSupport.h"
 
 namespace arraytest {
 
@@ -52,41 +51,11 @@ std::string bytesOf(const T& record) {
     return std::string(reinterpret_cast<const char*>(&record), sizeof(record));
 }
 
-// Reads the records of a list operation directly from the simulator.
-template <typename T>
-std::vector<T> readAll(uint8_t (*read)(uint8_t, void*), uint8_t adapter) {
-    std::vector<T> records;
-    std::vector<uint8_t> buffer(sizeof(_Request_Header) + 32 * sizeof(T));
-    uint16_t start = 0;
-    for (int guard = 0; guard < 64; ++guard) {
-        std::fill(buffer.begin(), buffer.end(), 0);
-        auto* header = reinterpret_cast<_Request_Header*>(buffer.data());
-        header->request_type = ZD_REQUEST_RANGE;
-        header->start_id = start;
-        header->requested_count = 32;
-        header->next_start_id = ZD_NO_MORE_RECORDS;
-        if (read(adapter, buffer.data()) != 0) break;
-        const T* first = reinterpret_cast<const T*>(buffer.data() + sizeof(_Request_Header));
-        records.insert(records.end(), first, first + header->returned_count);
-        if (header->next_start_id == ZD_NO_MORE_RECORDS) break;
-        start = header->next_start_id;
-    }
-    return records;
-}
+using simtest::readAll;
 
 inline bool findGroup(uint8_t adapter, const std::string& name, _DG_Info& out) {
     for (const _DG_Info& group : readAll<_DG_Info>(ZD_DG_GetInfo, adapter)) {
-        if (std::string(group.name, strnlen(group.name, sizeof(group.name))) == name) {
-            out = group;
-            return true;
-        }
-    }
-    return false;
-}
-
-inline bool findGroupById(uint8_t adapter, uint16_t id, _DG_Info& out) {
-    for (const _DG_Info& group : readAll<_DG_Info>(ZD_DG_GetInfo, adapter)) {
-        if (group.id == id) {
+        if (recordText(group.name, sizeof(group.name)) == name) {
             out = group;
             return true;
         }
@@ -106,9 +75,7 @@ protected:
     void SetUp() override {
         // The USB rescan must not pause the tests.
         setenv("ZDBRIDGE_RESCAN_DELAY_MS", "0", 1);
-        zdtest::BridgeOptions options;
-        options.logConfig = "api_data=1\n";
-        bridge = std::make_unique<zdtest::LoadedBridge>(options);
+        bridge = std::make_unique<zdtest::LoadedBridge>(zdtest::BridgeOptions{true, "api_data=1\n"});
         zdsim_clear_calls();
     }
     void TearDown() override {
@@ -122,6 +89,22 @@ protected:
     void select(uint8_t adapter) { bridge->selectAdapter(std::to_string(adapter).c_str()); }
 
     std::unique_ptr<zdtest::LoadedBridge> bridge;
+};
+
+// The same, with the RAID 5 "Data" of adapter 0 found: its record, its id and its virtual disk's id as texts.
+class DataArrayTest : public ArrayTest {
+protected:
+    void SetUp() override {
+        ArrayTest::SetUp();
+        ASSERT_TRUE(findGroup(kTbAdapter, "Data", data));
+        id = std::to_string(data.id);
+        vd = std::to_string(data.ld_ids[0]);
+        zdsim_clear_calls();
+    }
+
+    _DG_Info data;
+    std::string id;
+    std::string vd;
 };
 
 // "<Disks><ID>a</ID>...</Disks>"

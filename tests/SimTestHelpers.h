@@ -1,6 +1,9 @@
-// Helpers of the simulator's own tests: list reads through the request-header
-// protocol, the call record as text, and parameter records ready to fill.
+// Helpers that drive the simulator directly, through the controller ABI:
+// list reads through the request-header protocol, the call record as text,
+// parameter records ready to fill, and reads of the records it holds.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstring>
@@ -118,6 +121,15 @@ inline _CreateOrModify_VD_Param vdParam(const char* name, uint16_t dg, uint8_t l
     return p;
 }
 
+// A disk group and its virtual disk for one ZD_Create_PackageVD call.
+inline _Create_PackageVD_Param packageParam(const char* name, uint8_t level, std::vector<uint16_t> disks,
+                                            uint8_t initType = 0, uint8_t parity = 0) {
+    _Create_PackageVD_Param p{};
+    p.vd = vdParam(name, ZD_EMPTY_ID, level, initType);
+    p.dg = groupParam(name, level, disks, parity);
+    return p;
+}
+
 inline _DG_Info group(uint8_t adapter, uint16_t id) { return readOne<_DG_Info>(ZD_DG_GetInfo, adapter, id); }
 
 inline _LD_Info vd(uint8_t adapter, uint16_t id) { return readOne<_LD_Info>(ZD_LD_GetInfo, adapter, id); }
@@ -126,6 +138,13 @@ inline _LD_STATUS vdStatus(uint8_t adapter, uint16_t id) { return readOne<_LD_ST
 
 inline uint8_t diskStatus(uint8_t adapter, uint16_t id) {
     return readOne<_HD_RAID_STATUS>(ZD_PD_GetHDRaidStatus, adapter, id).status;
+}
+
+inline _Version_Info_CIM firmwareVersion(uint8_t adapter) {
+    _Adapter_Info info{};
+    uint8_t count = 1;
+    EXPECT_EQ(ZD_Adapter_GetInfo(adapter, &count, &info), 0);
+    return info.firmware_version;
 }
 
 inline std::vector<EventRecord> drainEvents(uint8_t adapter) {

@@ -82,8 +82,14 @@ TEST(AdapterCommands, ConfigChangesOnlyTheFieldsTheRequestCarries) {
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&written[44]), 20), alias.substr(0, 19) + '\0');
 }
 
-TEST(AdapterCommands, ConfigFailures) {
-    zdtest::LoadedBridge bridge;
+TEST(AdapterCommands, ConfigLogsAndFailures) {
+    zdtest::LoadedBridge bridge({true, "api_data=1\n"});
+    ASSERT_EQ(zdsim_set_adapter_value(0, "buzzer_status", 0), 0);
+    EXPECT_EQ(bridge.command("<AdapterConfig><AlarmOn>1</AlarmOn></AdapterConfig>"), 0);
+    const std::string log = bridge.log();
+    EXPECT_NE(log.find("AdapterConfig ZD_Adapter_GetConfig"), std::string::npos) << log;
+    EXPECT_NE(log.find("AdapterConfig ZD_Adapter_SetConfig"), std::string::npos) << log;
+    EXPECT_NE(log.find("(ret 0 )( OEM_data value 0, alarm 1 )( ZD_Adapter_Set_OEM_Data ret 0 )"), std::string::npos);
 
     // A failed read: its code, and nothing written or asked of the enclosure.
     zdsim_clear_calls();
@@ -183,16 +189,4 @@ TEST(AdapterCommands, RescanClearsNxpSlotsFromTheAdapterCount) {
 
     zdsim_inject_status("ZD_API_RescanAdapter", 19, 1);
     EXPECT_EQ(bridge.command("<Rescan/>"), 19);
-}
-
-TEST(AdapterCommands, ConfigLogsTheWriteAndTheAlarmExchange) {
-    zdtest::BridgeOptions options;
-    options.logConfig = "api_data=1\n";
-    zdtest::LoadedBridge bridge(options);
-    ASSERT_EQ(zdsim_set_adapter_value(0, "buzzer_status", 0), 0);
-    EXPECT_EQ(bridge.command("<AdapterConfig><AlarmOn>1</AlarmOn></AdapterConfig>"), 0);
-    const std::string log = zdtest::readFile(bridge.logFile());
-    EXPECT_NE(log.find("AdapterConfig ZD_Adapter_GetConfig"), std::string::npos) << log;
-    EXPECT_NE(log.find("AdapterConfig ZD_Adapter_SetConfig"), std::string::npos) << log;
-    EXPECT_NE(log.find("(ret 0 )( OEM_data value 0, alarm 1 )( ZD_Adapter_Set_OEM_Data ret 0 )"), std::string::npos) << log;
 }

@@ -57,7 +57,7 @@ std::string deleteRequest(uint16_t group, const std::string& extra = "") {
 }  // namespace
 
 using CreatePackageVDTest = ArrayTest;
-using DeletePackageVDTest = ArrayTest;
+using DeletePackageVDTest = DataArrayTest;
 
 TEST_F(CreatePackageVDTest, DiskGroupThenVirtualDiskWithoutOneCallFeature) {
     zdsim_set_adapter_value(kTbAdapter, "AdvancedFeatures2", 0);
@@ -142,33 +142,34 @@ TEST_F(CreatePackageVDTest, FieldsAndSpareAreKeptBetweenRequests) {
               "ZD_PD_FreeHD2DGSpare 0 " + std::to_string(extraSpare) + " " + std::to_string(second.id));
 }
 
-TEST_F(CreatePackageVDTest, MissingFirstDiskAnswers9WithoutCreating) {
-    ASSERT_EQ(command("<CreatePackageVD><Name>Ghost</Name><RAID>1</RAID>" + disksXml({99, 5}) +
-                      "<Spare>1</Spare><SpareDiskID>7</SpareDiskID></CreatePackageVD>"),
-              9);
-    EXPECT_EQ(actions(), Lines{});
-}
-
-TEST_F(CreatePackageVDTest, FailedGroupCreationSkipsEverythingAfter) {
-    zdsim_set_adapter_value(kTbAdapter, "AdvancedFeatures2", 0);
-    zdsim_inject_status("ZD_CreateOrModify_DG", 30, 1);
-    zdsim_clear_calls();
-    ASSERT_EQ(command("<CreatePackageVD><Name>NoGroup</Name><RAID>1</RAID>" + disksXml({5, 6}) +
-                      "<Spare>1</Spare><SpareDiskID>7</SpareDiskID></CreatePackageVD>"),
-              30);
-    EXPECT_EQ(actions(), Lines{"ZD_CreateOrModify_DG 0 0"});
-}
-
-TEST_F(CreatePackageVDTest, FailedVirtualDiskLeavesTheGroup) {
-    zdsim_set_adapter_value(kTbAdapter, "AdvancedFeatures2", 0);
-    zdsim_inject_status("ZD_CreateOrModify_VD", 31, 1);
-    zdsim_clear_calls();
-    ASSERT_EQ(command("<CreatePackageVD><Name>NoVd</Name><RAID>1</RAID>" + disksXml({5, 6}) +
-                      "<Spare>1</Spare><SpareDiskID>7</SpareDiskID></CreatePackageVD>"),
-              31);
-    EXPECT_EQ(actions(), (Lines{"ZD_CreateOrModify_DG 0 0", "ZD_CreateOrModify_VD 0"}));
+// A failure stops the request: its code is answered and nothing after it is called.
+TEST_F(CreatePackageVDTest, FailuresSkipEverythingAfter) {
+    struct Case {
+        int features;          // AdvancedFeatures2
+        const char* injected;  // the failing call, with status 30
+        std::vector<unsigned> disks;
+        unsigned char code;
+        Lines actions;
+    };
+    const Case cases[] = {
+        {0, nullptr, {99, 5}, 9, {}},  // a missing first disk
+        {0, "ZD_CreateOrModify_DG", {5, 6}, 30, {"ZD_CreateOrModify_DG 0 0"}},
+        {0, "ZD_CreateOrModify_VD", {5, 6}, 30, {"ZD_CreateOrModify_DG 0 0", "ZD_CreateOrModify_VD 0"}},
+        {2, "ZD_Create_PackageVD", {5, 6}, 30, {"ZD_Create_PackageVD 0"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.injected ? c.injected : "missing disk");
+        zdsim_set_adapter_value(kTbAdapter, "AdvancedFeatures2", c.features);
+        if (c.injected) zdsim_inject_status(c.injected, 30, 1);
+        zdsim_clear_calls();
+        EXPECT_EQ(command("<CreatePackageVD><Name>Failed</Name><RAID>1</RAID>" + disksXml(c.disks) +
+                          "<Spare>1</Spare><SpareDiskID>7</SpareDiskID></CreatePackageVD>"),
+                  c.code);
+        EXPECT_EQ(actions(), c.actions);
+    }
+    // The group made before the failed virtual disk stays.
     _DG_Info group;
-    ASSERT_TRUE(findGroup(kTbAdapter, "NoVd", group));
+    ASSERT_TRUE(findGroup(kTbAdapter, "Failed", group));
     EXPECT_EQ(group.ld_ids[0], 0xFFFF);
 }
 
@@ -186,16 +187,6 @@ TEST_F(CreatePackageVDTest, CacheFailureIsIgnoredSpareFailureIsAnswered) {
     ASSERT_EQ(command("<CreatePackageVD><Name>Spare</Name>" + disksXml({7}) + "</CreatePackageVD>"), 40);
     _DG_Info group;
     EXPECT_TRUE(findGroup(kTbAdapter, "Spare", group));  // nothing is rolled back
-}
-
-TEST_F(CreatePackageVDTest, OneCallFailureIsAnswered) {
-    zdsim_set_adapter_value(kTbAdapter, "AdvancedFeatures2", 2);
-    zdsim_inject_status("ZD_Create_PackageVD", 41, 1);
-    zdsim_clear_calls();
-    ASSERT_EQ(command("<CreatePackageVD><Name>One</Name><RAID>1</RAID>" + disksXml({5, 6}) +
-                      "<Spare>1</Spare><SpareDiskID>7</SpareDiskID></CreatePackageVD>"),
-              41);
-    EXPECT_EQ(actions(), Lines{"ZD_Create_PackageVD 0"});
 }
 
 TEST_F(CreatePackageVDTest, OversizedNameOrDiskListIsRefusedWhole) {
@@ -226,107 +217,60 @@ TEST_F(CreatePackageVDTest, OversizedNameOrDiskListIsRefusedWhole) {
     EXPECT_EQ(sent.disk_ids[127], 5);
 }
 
-TEST_F(CreatePackageVDTest, UsbAdapterIsRescannedAfterSuccessAndFailure) {
-    select(kUsbAdapter);
-    zdsim_clear_calls();
-    ASSERT_EQ(command("<CreatePackageVD><Name>Usb</Name><RAID>1</RAID>" + disksXml({2, 3}) + "</CreatePackageVD>"),
-              0);
-    EXPECT_EQ(actions().back(), "ZD_API_RescanAdapter");
-    EXPECT_NE(log().find("CreatePackageVD RescanAdapter:"), std::string::npos);
-
-    zdsim_clear_calls();
-    ASSERT_EQ(command("<CreatePackageVD>" + disksXml({99}) + "</CreatePackageVD>"), 9);
-    EXPECT_EQ(actions(), Lines{"ZD_API_RescanAdapter"});
-}
-
 TEST_F(DeletePackageVDTest, DeletesVirtualDiskThenGroupWithDeleteMbrPerRequest) {
     ASSERT_EQ(command("<CreatePackageVD><Name>Extra</Name><RAID>0</RAID>" + disksXml({5, 6}) + "</CreatePackageVD>"),
               0);
     _DG_Info extra;
-    _DG_Info data;
     ASSERT_TRUE(findGroup(kTbAdapter, "Extra", extra));
-    ASSERT_TRUE(findGroup(kTbAdapter, "Data", data));
-    const std::string extraId = std::to_string(extra.id);
-    const std::string extraVd = std::to_string(extra.ld_ids[0]);
-    const std::string dataId = std::to_string(data.id);
-    const std::string dataVd = std::to_string(data.ld_ids[0]);
-
     zdsim_clear_calls();
     ASSERT_EQ(command(deleteRequest(extra.id, "<DeleteMBR>0</DeleteMBR>")), 0);
-    EXPECT_EQ(actions(), (Lines{"ZD_LD_Delete 0 " + extraVd + " 0", "ZD_DG_Delete 0 " + extraId}));
+    EXPECT_EQ(actions(), (Lines{"ZD_LD_Delete 0 " + std::to_string(extra.ld_ids[0]) + " 0",
+                                "ZD_DG_Delete 0 " + std::to_string(extra.id)}));
 
     zdsim_clear_calls();
     ASSERT_EQ(command(deleteRequest(data.id)), 0);
-    EXPECT_EQ(actions(), (Lines{"ZD_LD_Delete 0 " + dataVd + " 1", "ZD_DG_Delete 0 " + dataId}));
-    EXPECT_NE(log().find("DeletePackageVD:(ZD_LD_Delete " + dataVd + ")( ret  0)(ZD_DG_Delete " + dataId +
-                         ")( ret  0)"),
+    EXPECT_EQ(actions(), (Lines{"ZD_LD_Delete 0 " + vd + " 1", "ZD_DG_Delete 0 " + id}));
+    EXPECT_NE(log().find("DeletePackageVD:(ZD_LD_Delete " + vd + ")( ret  0)(ZD_DG_Delete " + id + ")( ret  0)"),
               std::string::npos);
+    bridge->unanswered("PackageVD", id);
 
-    bool answered = true;
-    bridge->single("PackageVD", dataId, &answered);
-    EXPECT_FALSE(answered);
-}
-
-TEST_F(DeletePackageVDTest, UnknownGroupAnswers8WithoutDeleting) {
+    zdsim_clear_calls();
     ASSERT_EQ(command(deleteRequest(77)), 8);
     EXPECT_EQ(actions(), Lines{});
 }
 
-TEST_F(DeletePackageVDTest, RunningMigrationIsStoppedBeforeDeleting) {
-    _DG_Info data;
-    ASSERT_TRUE(findGroup(kTbAdapter, "Data", data));
-    const std::string dataId = std::to_string(data.id);
-    const std::string dataVd = std::to_string(data.ld_ids[0]);
-    ASSERT_EQ(command("<MigratePackageVD><ID>" + dataId + "</ID><RAID>5</RAID>" + disksXml({0, 1, 2, 3, 5}) +
+TEST_F(DeletePackageVDTest, RunningMigrationIsStoppedFirst) {
+    ASSERT_EQ(command("<MigratePackageVD><ID>" + id + "</ID><RAID>5</RAID>" + disksXml({0, 1, 2, 3, 5}) +
                       "</MigratePackageVD>"),
               0);
-
-    zdsim_clear_calls();
-    EXPECT_EQ(command(deleteRequest(data.id)), 0);
-    EXPECT_EQ(actions(), (Lines{"ZD_DG_BGAControl 0 " + dataId + " 7", "ZD_LD_BGAControl 0 " + dataVd + " 7",
-                                "ZD_LD_Delete 0 " + dataVd + " 1", "ZD_DG_Delete 0 " + dataId}));
-    EXPECT_NE(log().find("DeletePackageVD TERMINATE:(ZD_DG_BGAControl stop " + dataId + ")( ret  0)"),
-              std::string::npos);
-    EXPECT_NE(log().find("DeletePackageVD TERMINATE:(ZD_LD_BGAControl stop " + dataVd + ")( ret  "),
-              std::string::npos);
-}
-
-TEST_F(DeletePackageVDTest, RefusedStopAnswers8AndDeletesNothing) {
-    _DG_Info data;
-    ASSERT_TRUE(findGroup(kTbAdapter, "Data", data));
-    ASSERT_EQ(command("<MigratePackageVD><ID>" + std::to_string(data.id) + "</ID><RAID>5</RAID>" +
-                      disksXml({0, 1, 2, 3, 5}) + "</MigratePackageVD>"),
-              0);
+    const Lines stops = {"ZD_DG_BGAControl 0 " + id + " 7", "ZD_LD_BGAControl 0 " + vd + " 7"};
+    // A refused stop answers 8 and deletes nothing.
     for (uint8_t refusal : {17, 8}) {
         zdsim_inject_status("ZD_DG_BGAControl", refusal, 1);
         zdsim_inject_status("ZD_LD_BGAControl", 0, 1);
         zdsim_clear_calls();
         ASSERT_EQ(command(deleteRequest(data.id)), 8);
-        EXPECT_EQ(actions(), (Lines{"ZD_DG_BGAControl 0 " + std::to_string(data.id) + " 7",
-                                    "ZD_LD_BGAControl 0 " + std::to_string(data.ld_ids[0]) + " 7"}));
+        EXPECT_EQ(actions(), stops);
     }
+
+    zdsim_clear_calls();
+    EXPECT_EQ(command(deleteRequest(data.id)), 0);
+    EXPECT_EQ(actions(), (Lines{stops[0], stops[1], "ZD_LD_Delete 0 " + vd + " 1", "ZD_DG_Delete 0 " + id}));
+    EXPECT_NE(log().find("DeletePackageVD TERMINATE:(ZD_DG_BGAControl stop " + id + ")( ret  0)"), std::string::npos);
+    EXPECT_NE(log().find("DeletePackageVD TERMINATE:(ZD_LD_BGAControl stop " + vd + ")( ret  "), std::string::npos);
 }
 
-TEST_F(DeletePackageVDTest, GroupDeletionDecidesTheResult) {
-    _DG_Info data;
-    ASSERT_TRUE(findGroup(kTbAdapter, "Data", data));
+TEST_F(DeletePackageVDTest, GroupDeletionDecidesTheResultAndCode76Wipes) {
     zdsim_inject_status("ZD_LD_Delete", 5, 1);
     zdsim_inject_status("ZD_DG_Delete", 0, 1);
     ASSERT_EQ(command(deleteRequest(data.id)), 0);
     EXPECT_EQ(zdsim_call_count("ZD_DG_Delete"), 1u);
-
     zdsim_inject_status("ZD_LD_Delete", 0, 1);
     zdsim_inject_status("ZD_DG_Delete", 33, 1);
     EXPECT_EQ(command(deleteRequest(data.id)), 33);
-}
 
-TEST_F(DeletePackageVDTest, Code76WipesMembersThenSpares) {
-    _DG_Info data;
-    ASSERT_TRUE(findGroup(kTbAdapter, "Data", data));
+    // 76: the members, then the spares, are wiped.
     ASSERT_EQ(ZD_PD_FreeHD2DGSpare(kTbAdapter, 5, data.id), 0);
-    const std::string vd = std::to_string(data.ld_ids[0]);
-    const std::string id = std::to_string(data.id);
-
     zdsim_inject_status("ZD_LD_Delete", 0, -1);
     zdsim_inject_status("ZD_DG_Delete", 76, -1);
     zdsim_inject_status("ZD_PD_WipeHDMDD", 0, -1);
@@ -338,13 +282,21 @@ TEST_F(DeletePackageVDTest, Code76WipesMembersThenSpares) {
     EXPECT_NE(log().find("DeletePackageVD retry:(wipe 0 ret 0)(wipe 1 ret 0)(wipe 2 ret 0)(wipe 3 ret 0)"
                          "(wipe 5 ret 0)"),
               std::string::npos);
-
     zdsim_inject_status("ZD_PD_WipeHDMDD", 9, -1);
     EXPECT_EQ(command(deleteRequest(data.id)), 181);
 }
 
-TEST_F(DeletePackageVDTest, UsbAdapterIsRescannedAfterwards) {
+// Creating or deleting on the USB adapter rescans it afterwards, whatever the result.
+TEST_F(CreatePackageVDTest, UsbAdapterIsRescannedAfterCreateAndDelete) {
     select(kUsbAdapter);
+    zdsim_clear_calls();
+    ASSERT_EQ(command("<CreatePackageVD><Name>Usb</Name><RAID>1</RAID>" + disksXml({2, 3}) + "</CreatePackageVD>"), 0);
+    EXPECT_EQ(actions().back(), "ZD_API_RescanAdapter");
+    EXPECT_NE(log().find("CreatePackageVD RescanAdapter:"), std::string::npos);
+    zdsim_clear_calls();
+    ASSERT_EQ(command("<CreatePackageVD>" + disksXml({99}) + "</CreatePackageVD>"), 9);
+    EXPECT_EQ(actions(), Lines{"ZD_API_RescanAdapter"});
+
     _DG_Info mirror;
     ASSERT_TRUE(findGroup(kUsbAdapter, "Mirror", mirror));
     zdsim_clear_calls();
@@ -352,7 +304,6 @@ TEST_F(DeletePackageVDTest, UsbAdapterIsRescannedAfterwards) {
     EXPECT_EQ(actions(), (Lines{"ZD_LD_Delete 1 " + std::to_string(mirror.ld_ids[0]) + " 1",
                                 "ZD_DG_Delete 1 " + std::to_string(mirror.id), "ZD_API_RescanAdapter"}));
     EXPECT_NE(log().find("DeletePackageVD RescanAdapter:"), std::string::npos);
-
     zdsim_clear_calls();
     ASSERT_EQ(command(deleteRequest(77)), 8);
     EXPECT_EQ(actions(), Lines{"ZD_API_RescanAdapter"});

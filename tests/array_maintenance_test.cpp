@@ -10,39 +10,40 @@
 #include "middle/StructMiddle.h"
 
 using namespace arraytest;
+using zdtest::contains;
 
 namespace {
 
 using Lines = std::vector<std::string>;
 
-class MaintenanceTest : public ArrayTest {
+class MaintenanceTest : public DataArrayTest {
 protected:
-    void SetUp() override {
-        ArrayTest::SetUp();
-        ASSERT_TRUE(findGroup(kTbAdapter, "Data", data));
-        id = std::to_string(data.id);
-        vd = std::to_string(data.ld_ids[0]);
-        zdsim_clear_calls();
-    }
-
     std::string packageVD() { return bridge->single("PackageVD", id); }
-    static bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
     std::string keyed(const char* name, const std::string& body, const char* key = "ID") {
         return std::string("<") + name + "><" + key + ">" + id + "</" + key + ">" + body + "</" + name + ">";
     }
-
-    _DG_Info data;
-    std::string id;
-    std::string vd;
 };
+
+// Runs a command object of its own on disk group `id` with one field; answers its result.
+template <typename Command>
+int runOwn(uint16_t id, const char* field, const char* value) {
+    StructMiddle para(Command().getName());
+    para.addSingle(field, value);
+    Command command;
+    command.setKey(std::to_string(id));
+    command.prepare(kTbAdapter);
+    command.replacePara(&para);
+    command.run();
+    return command.getRet();
+}
 
 }  // namespace
 
 TEST_F(MaintenanceTest, CheckTranslatesActivityTypesAndKeepsTheType) {
     ASSERT_EQ(command(keyed("CheckPackageVD", "<CheckType>4</CheckType>")), 0);
     EXPECT_EQ(actions(), Lines{"ZD_LD_StartConsistencyCheck 0 " + vd + " 0"});
-    EXPECT_TRUE(has(log(), "ZD_LD_StartConsistencyCheck:(m_key " + id + ", vdid " + vd + ", type 4, i 0)"));
-    EXPECT_TRUE(has(packageVD(), "<VDBGAType>4</VDBGAType>")) << packageVD();
+    EXPECT_TRUE(contains(log(), "ZD_LD_StartConsistencyCheck:(m_key " + id + ", vdid " + vd + ", type 4, i 0)"));
+    EXPECT_TRUE(contains(packageVD(), "<VDBGAType>4</VDBGAType>"));
 
     zdsim_inject_status("ZD_LD_StartConsistencyCheck", 0, -1);
     zdsim_clear_calls();
@@ -67,14 +68,14 @@ TEST_F(MaintenanceTest, InitRefusesForegroundAndTranslatesActivityTypes) {
 
     ASSERT_EQ(command(keyed("InitPackageVD", "<InitType>16</InitType>")), 0);
     EXPECT_EQ(actions(), Lines{"ZD_LD_StartINIT 0 " + vd + " 2"});
-    EXPECT_TRUE(has(log(), "ZD_LD_StartINIT:(m_adapter 0,m_key " + id + ", vdid " + vd + ", type 16)"));
-    EXPECT_TRUE(has(packageVD(), "<VDBGAType>16</VDBGAType>")) << packageVD();
+    EXPECT_TRUE(contains(log(), "ZD_LD_StartINIT:(m_adapter 0,m_key " + id + ", vdid " + vd + ", type 16)"));
+    EXPECT_TRUE(contains(packageVD(), "<VDBGAType>16</VDBGAType>"));
 
     // Pausing an initialisation goes to the virtual disk.
     zdsim_clear_calls();
     ASSERT_EQ(command(keyed("PackageVDBGAControl", "<BGAControl>2</BGAControl>", "PackageVDID")), 0);
     EXPECT_EQ(actions(), Lines{"ZD_LD_BGAControl 0 " + vd + " 2"});
-    EXPECT_TRUE(has(log(), "ZD_LD_BGAControl:(id " + vd + " type 2)"));
+    EXPECT_TRUE(contains(log(), "ZD_LD_BGAControl:(id " + vd + " type 2)"));
 
     zdsim_inject_status("ZD_LD_StartINIT", 0, -1);
     zdsim_clear_calls();
@@ -84,7 +85,13 @@ TEST_F(MaintenanceTest, InitRefusesForegroundAndTranslatesActivityTypes) {
 
     zdsim_clear_calls();
     EXPECT_EQ(command("<InitPackageVD><ID>77</ID></InitPackageVD>"), 1);
+    EXPECT_EQ(command("<PackageVDBGAControl><PackageVDID>77</PackageVDID><BGAControl>2</BGAControl>"
+                      "</PackageVDBGAControl>"),
+              8);
     EXPECT_EQ(actions(), Lines{});
+    zdsim_inject_status("ZD_LD_BGAControl", 19, 1);
+    EXPECT_EQ(command(keyed("PackageVDBGAControl", "<BGAControl>3</BGAControl>", "PackageVDID")), 19);
+    EXPECT_EQ(actions(), Lines{"ZD_LD_BGAControl 0 " + vd + " 3"});
 }
 
 TEST_F(MaintenanceTest, GroupWithoutVirtualDiskUsesId255) {
@@ -102,7 +109,7 @@ TEST_F(MaintenanceTest, GroupWithoutVirtualDiskUsesId255) {
     EXPECT_EQ(command("<CheckPackageVD><ID>" + bareId + "</ID><CheckType>0</CheckType></CheckPackageVD>"), 42);
     EXPECT_EQ(command("<InitPackageVD><ID>" + bareId + "</ID><InitType>0</InitType></InitPackageVD>"), 43);
     EXPECT_EQ(actions(), (Lines{"ZD_LD_StartConsistencyCheck 0 255 0", "ZD_LD_StartINIT 0 255 0"}));
-    EXPECT_TRUE(has(log(), "vdid 255, type 0, i 32)"));
+    EXPECT_TRUE(contains(log(), "vdid 255, type 0, i 32)"));
 
     // No virtual disk to configure: 8 without any change.
     zdsim_clear_calls();
@@ -121,25 +128,8 @@ TEST(ScheduledMaintenance, OwnObjectsTranslateActivityTypes) {
     zdsim_inject_status("ZD_LD_StartConsistencyCheck", 0, -1);
     zdsim_inject_status("ZD_LD_StartINIT", 0, -1);
     zdsim_clear_calls();
-    {
-        StructMiddle check("CheckPackageVD");
-        check.addSingle("CheckType", "2");
-        CheckPackageVD checkCommand;
-        checkCommand.setKey(std::to_string(data.id));
-        checkCommand.prepare(kTbAdapter);
-        checkCommand.replacePara(&check);
-        checkCommand.run();
-        EXPECT_EQ(checkCommand.getRet(), 0);
-
-        StructMiddle init("InitPackageVD");
-        init.addSingle("InitType", "16");
-        InitPackageVD initCommand;
-        initCommand.setKey(std::to_string(data.id));
-        initCommand.prepare(kTbAdapter);
-        initCommand.replacePara(&init);
-        initCommand.run();
-        EXPECT_EQ(initCommand.getRet(), 0);
-    }
+    EXPECT_EQ(runOwn<CheckPackageVD>(data.id, "CheckType", "2"), 0);
+    EXPECT_EQ(runOwn<InitPackageVD>(data.id, "InitType", "16"), 0);
     const std::string vd = std::to_string(data.ld_ids[0]);
     EXPECT_EQ(actions(), (Lines{"ZD_LD_StartConsistencyCheck 0 " + vd + " 1", "ZD_LD_StartINIT 0 " + vd + " 2"}));
     unsetenv("ZDBRIDGE_LOG_DIR");
@@ -158,8 +148,8 @@ TEST_F(MaintenanceTest, RebuildSendsTheDiskListAndKeepsIt) {
     expected.disk_ids[0] = 5;
     EXPECT_EQ(bytesOf(lastRecord<_Rebuild_Param>("ZD_LD_DG_StartRebuild")), bytesOf(expected));
     EXPECT_EQ(actions(), Lines{"ZD_LD_DG_StartRebuild 0"});
-    EXPECT_TRUE(has(log(), "RebuildPackageVD ZD_LD_DG_StartRebuild:(file "));
-    EXPECT_TRUE(has(packageVD(), "<VDBGAType>1</VDBGAType>")) << packageVD();
+    EXPECT_TRUE(contains(log(), "RebuildPackageVD ZD_LD_DG_StartRebuild:(file "));
+    EXPECT_TRUE(contains(packageVD(), "<VDBGAType>1</VDBGAType>"));
 
     // A rebuild is a disk-group activity.
     zdsim_clear_calls();
@@ -204,25 +194,24 @@ TEST_F(MaintenanceTest, MigrationRecordAndTargetWhileItRuns) {
     expected.disk_ids[4] = 5;
     EXPECT_EQ(bytesOf(lastRecord<_CreateOrModify_DG_Param>("ZD_DG_StartMigration")), bytesOf(expected));
     EXPECT_EQ(actions(), Lines{"ZD_DG_StartMigration 0"});
-    EXPECT_TRUE(has(log(), "check_migration_para:(ret 0 raid mode 0x5, disk count 5, dgid " + id + ")"));
-    EXPECT_TRUE(has(log(), "ZD_DG_StartMigration:(file "));
+    EXPECT_TRUE(contains(log(), "check_migration_para:(ret 0 raid mode 0x5, disk count 5, dgid " + id + ")"));
+    EXPECT_TRUE(contains(log(), "ZD_DG_StartMigration:(file "));
 
     std::string answer = packageVD();
-    EXPECT_TRUE(has(answer, "<VDBGAType>32</VDBGAType>")) << answer;
-    EXPECT_TRUE(has(answer, "<TargetRAID>5</TargetRAID>")) << answer;
-    EXPECT_TRUE(has(answer, "<TargetDisks><ID>0</ID><ID>1</ID><ID>2</ID><ID>3</ID><ID>5</ID></TargetDisks>"))
-        << answer;
-    EXPECT_TRUE(has(answer, "<TargetSize>")) << answer;
+    EXPECT_TRUE(contains(answer, "<VDBGAType>32</VDBGAType>"));
+    EXPECT_TRUE(contains(answer, "<TargetRAID>5</TargetRAID>"));
+    EXPECT_TRUE(contains(answer, "<TargetDisks><ID>0</ID><ID>1</ID><ID>2</ID><ID>3</ID><ID>5</ID></TargetDisks>"));
+    EXPECT_TRUE(contains(answer, "<TargetSize>"));
 
     zdsim_advance_ms(10000);
     answer = packageVD();
-    EXPECT_FALSE(has(answer, "<BGAPercentage>0</BGAPercentage>")) << answer;
+    EXPECT_FALSE(contains(answer, "<BGAPercentage>0</BGAPercentage>"));
 
     // Pausing a migration goes to the disk group.
     zdsim_clear_calls();
     ASSERT_EQ(command(keyed("PackageVDBGAControl", "<BGAControl>2</BGAControl>", "PackageVDID")), 0);
     EXPECT_EQ(actions(), Lines{"ZD_DG_BGAControl 0 " + id + " 2"});
-    EXPECT_TRUE(has(log(), "ZD_DG_BGAControl:(id " + id + " type 2)"));
+    EXPECT_TRUE(contains(log(), "ZD_DG_BGAControl:(id " + id + " type 2)"));
 
     // Without "RAID" and "Disks" the earlier ones are used again.
     zdsim_inject_status("ZD_DG_StartMigration", 77, 1);
@@ -232,22 +221,21 @@ TEST_F(MaintenanceTest, MigrationRecordAndTargetWhileItRuns) {
 
 TEST_F(MaintenanceTest, MigrationRulesRefuseBeforeTheController) {
     EXPECT_EQ(command(keyed("MigratePackageVD", "<RAID>0</RAID>" + disksXml({0, 1, 2, 3}))), 14);
-    EXPECT_TRUE(has(log(), "MigratePackageVD:(RAID MODE failed source 5, target 0)"));
+    EXPECT_TRUE(contains(log(), "MigratePackageVD:(RAID MODE failed source 5, target 0)"));
     EXPECT_EQ(command(keyed("MigratePackageVD", "<RAID>17</RAID>")), 14);
-    EXPECT_TRUE(has(log(), "MigratePackageVD:(valid_raid_mode failed target 17)"));
+    EXPECT_TRUE(contains(log(), "MigratePackageVD:(valid_raid_mode failed target 17)"));
     EXPECT_EQ(command("<MigratePackageVD><ID>77</ID><RAID>5</RAID></MigratePackageVD>"), 14);
     EXPECT_EQ(zdsim_call_count("ZD_DG_StartMigration"), 0u);
 
     // RAID 0 to RAID 1 on three disks passes the rank and fails the count.
-    ASSERT_EQ(command("<CreatePackageVD><Name>Zero</Name><RAID>0</RAID>" + disksXml({5, 6}) + "</CreatePackageVD>"),
-              0);
+    ASSERT_EQ(command("<CreatePackageVD><Name>Zero</Name><RAID>0</RAID>" + disksXml({5, 6}) + "</CreatePackageVD>"), 0);
     _DG_Info zero;
     ASSERT_TRUE(findGroup(kTbAdapter, "Zero", zero));
     zdsim_clear_calls();
     EXPECT_EQ(command("<MigratePackageVD><ID>" + std::to_string(zero.id) + "</ID><RAID>1</RAID>" +
                       disksXml({5, 6, 7}) + "</MigratePackageVD>"),
               57);
-    EXPECT_TRUE(has(log(), "check_migration_para:(ret 57 raid mode 0x1, disk count 3, dgid " +
+    EXPECT_TRUE(contains(log(), "check_migration_para:(ret 57 raid mode 0x1, disk count 3, dgid " +
                                std::to_string(zero.id) + ")"));
     EXPECT_EQ(zdsim_call_count("ZD_DG_StartMigration"), 0u);
 
@@ -261,17 +249,19 @@ TEST_F(MaintenanceTest, MigrationRulesRefuseBeforeTheController) {
     EXPECT_EQ(full.disk_ids[191], 5);
 }
 
-TEST_F(MaintenanceTest, BgaControlOfUnknownGroupAnswers8) {
-    EXPECT_EQ(command("<PackageVDBGAControl><PackageVDID>77</PackageVDID><BGAControl>2</BGAControl>"
-                      "</PackageVDBGAControl>"),
-              8);
-    EXPECT_EQ(actions(), Lines{});
-    zdsim_inject_status("ZD_LD_BGAControl", 19, 1);
-    EXPECT_EQ(command(keyed("PackageVDBGAControl", "<BGAControl>3</BGAControl>", "PackageVDID")), 19);
-    EXPECT_EQ(actions(), Lines{"ZD_LD_BGAControl 0 " + vd + " 3"});
-}
+TEST_F(MaintenanceTest, ConfigStopsAtFailuresAndRenamesGroupAndVirtualDisk) {
+    zdsim_inject_status("ZD_DG_SetConfig", 5, 1);
+    EXPECT_EQ(command(keyed("PackageVDConfig", "<Name>Never</Name>")), 5);
+    EXPECT_EQ(actions(), Lines{"ZD_DG_SetConfig 0 " + id});
 
-TEST_F(MaintenanceTest, ConfigRenamesGroupAndVirtualDisk) {
+    zdsim_clear_calls();
+    EXPECT_EQ(command(keyed("PackageVDConfig", "<Name>SixteenCharsName</Name><VDCache>1</VDCache>")), 7);
+    EXPECT_EQ(actions(), Lines{});
+    EXPECT_EQ(command("<PackageVDConfig><ID>77</ID><Name>X</Name></PackageVDConfig>"), 8);
+    EXPECT_EQ(actions(), Lines{});
+    EXPECT_TRUE(contains(packageVD(), "<Name>Data</Name>"));
+
+    zdsim_clear_calls();
     ASSERT_EQ(command(keyed("PackageVDConfig", "<Name>Renamed</Name><VDCache>1</VDCache><PDCache>0</PDCache>")), 0);
     EXPECT_EQ(actions(), (Lines{"ZD_DG_SetConfig 0 " + id, "ZD_LD_SetConfig 0 " + vd}));
     _DG_CONFIG groupConfig = lastRecord<_DG_CONFIG>("ZD_DG_SetConfig");
@@ -282,29 +272,16 @@ TEST_F(MaintenanceTest, ConfigRenamesGroupAndVirtualDisk) {
     EXPECT_EQ(std::string(vdConfig.name), "Renamed");
     EXPECT_EQ(vdConfig.cache_policy, 1);
     EXPECT_EQ(vdConfig.id, data.ld_ids[0]);
-    EXPECT_TRUE(has(log(), ")(ZD_DG_SetConfig id " + id + " ret 0)(file "));
-    EXPECT_TRUE(has(log(), ")(ZD_LD_SetConfig id " + vd + " ret 0)"));
+    EXPECT_TRUE(contains(log(), ")(ZD_DG_SetConfig id " + id + " ret 0)(file "));
+    EXPECT_TRUE(contains(log(), ")(ZD_LD_SetConfig id " + vd + " ret 0)"));
 
     std::string answer = packageVD();
-    EXPECT_TRUE(has(answer, "<Name>Renamed</Name>")) << answer;
-    EXPECT_TRUE(has(answer, "<VDCache>1</VDCache>")) << answer;
-    EXPECT_TRUE(has(answer, "<PDCache>0</PDCache>")) << answer;
+    EXPECT_TRUE(contains(answer, "<Name>Renamed</Name>"));
+    EXPECT_TRUE(contains(answer, "<VDCache>1</VDCache>"));
+    EXPECT_TRUE(contains(answer, "<PDCache>0</PDCache>"));
 
     // Only the fields of the request change; the rest is read afresh.
     ASSERT_EQ(command(keyed("PackageVDConfig", "<PDCache>1</PDCache>")), 0);
     EXPECT_EQ(std::string(lastRecord<_LD_Config>("ZD_LD_SetConfig").name), "Renamed");
-    EXPECT_TRUE(has(packageVD(), "<PDCache>1</PDCache>"));
-}
-
-TEST_F(MaintenanceTest, ConfigFailuresStopEarly) {
-    zdsim_inject_status("ZD_DG_SetConfig", 5, 1);
-    EXPECT_EQ(command(keyed("PackageVDConfig", "<Name>Never</Name>")), 5);
-    EXPECT_EQ(actions(), Lines{"ZD_DG_SetConfig 0 " + id});
-
-    zdsim_clear_calls();
-    EXPECT_EQ(command(keyed("PackageVDConfig", "<Name>SixteenCharsName</Name><VDCache>1</VDCache>")), 7);
-    EXPECT_EQ(actions(), Lines{});
-    EXPECT_EQ(command("<PackageVDConfig><ID>77</ID><Name>X</Name></PackageVDConfig>"), 8);
-    EXPECT_EQ(actions(), Lines{});
-    EXPECT_TRUE(has(packageVD(), "<Name>Data</Name>"));
+    EXPECT_TRUE(contains(packageVD(), "<PDCache>1</PDCache>"));
 }

@@ -86,6 +86,19 @@ TEST(DiskCommands, BackgroundControlMediaPatrolAndWipe) {
     zdsim_inject_status("ZD_PD_StartMediaPatrol", 12, 1);
     EXPECT_EQ(bridge.command("<MediaPatrolPD/>"), 12);
 
+    // The schedule runner drives its own objects of the patrol command.
+    zdsim_advance_ms(60000);  // once the first patrol ended
+    MPPD patrol;
+    EXPECT_EQ(patrol.getName(), "MediaPatrolPD");
+    EXPECT_EQ(patrol.getKey(), "ID");
+    patrol.setKey("7");
+    patrol.prepare(0);
+    patrol.replacePara(nullptr);
+    zdsim_clear_calls();
+    patrol.run();
+    EXPECT_EQ(patrol.getRet(), 0);
+    EXPECT_TRUE(called("ZD_PD_StartMediaPatrol 0 7")) << simCallText();
+
     zdsim_clear_calls();
     bridge.selectAdapter("1");
     EXPECT_EQ(bridge.command("<SetPDFree><ID>3</ID></SetPDFree>"), 0);
@@ -124,19 +137,4 @@ TEST(DiskCommands, SparesMoveBetweenStates) {
     EXPECT_TRUE(called("ZD_PD_FreeHD2DGSpare 0 7 0")) << simCallText();
     EXPECT_EQ(pdStatus(bridge, "6"), "65");  // Dedicated Spare (Free)
     EXPECT_NE(bridge.single("PD", "6").find("<PackageVDID>0</PackageVDID>"), std::string::npos);
-}
-
-// The schedule runner drives its own objects of the patrol command.
-TEST(DiskCommands, MediaPatrolObjectOfItsOwn) {
-    zdtest::LoadedBridge bridge;  // simulator reset, private log directory
-    MPPD patrol;
-    EXPECT_EQ(patrol.getName(), "MediaPatrolPD");
-    EXPECT_EQ(patrol.getKey(), "ID");
-    patrol.setKey("7");
-    patrol.prepare(0);
-    patrol.replacePara(nullptr);
-    zdsim_clear_calls();
-    patrol.run();
-    EXPECT_EQ(patrol.getRet(), 0);
-    EXPECT_TRUE(called("ZD_PD_StartMediaPatrol 0 7")) << simCallText();
 }

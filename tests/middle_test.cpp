@@ -32,7 +32,7 @@ StructMiddle* readOne(XMLMiddle& document, const std::string& text) {
 
 }  // namespace
 
-TEST(MiddlePrint, FieldsInByteOrderWithTinyXmlForms) {
+TEST(MiddlePrint, FieldsInByteOrderAndDocumentShapes) {
     StructMiddle pd("PD");
     pd.addSingle("Name", "disk one");
     pd.addSingle("ID", "3");
@@ -48,9 +48,7 @@ TEST(MiddlePrint, FieldsInByteOrderWithTinyXmlForms) {
 
     StructMiddle empty("Nothing");
     EXPECT_EQ("<Nothing />", empty.toString());
-}
 
-TEST(MiddlePrint, DocumentShapes) {
     XMLMiddle unnamed;
     EXPECT_EQ("", unnamed.toString());
     unnamed.addStruct("Adapter")->addSingle("Percentage", "40");
@@ -129,12 +127,10 @@ TEST(MiddleRead, ParametersAndLists) {
     EXPECT_EQ("<CreatePackageVD><Amp>a &amp; b</Amp><Disks><Disk>3</Disk><Disk>1</Disk><Disk>2</Disk></Disks>"
               "<Name>my array</Name><RAID>5</RAID></CreatePackageVD>",
               request->toString());
-}
 
-TEST(MiddleRead, IndexedListsTakeTheFlagFromTheFirstItem) {
+    // Indexed lists take the flag from the first item.
     XMLMiddle indexed;
-    StructMiddle* request =
-        readOne(indexed, "<Cmd><Params><P index=\"7\">b</P><Q>a</Q><P index=\"0\">c</P></Params></Cmd>");
+    request = readOne(indexed, "<Cmd><Params><P index=\"7\">b</P><Q>a</Q><P index=\"0\">c</P></Params></Cmd>");
     ASSERT_NE(nullptr, request);
     EXPECT_EQ("<Cmd><Params><P index=\"0\">b</P><P index=\"1\">a</P><P index=\"2\">c</P></Params></Cmd>",
               request->toString());
@@ -143,6 +139,13 @@ TEST(MiddleRead, IndexedListsTakeTheFlagFromTheFirstItem) {
     request = readOne(later, "<Cmd><Params><P>b</P><P index=\"1\">a</P></Params></Cmd>");
     ASSERT_NE(nullptr, request);
     EXPECT_EQ("<Cmd><Params><P>b</P><P>a</P></Params></Cmd>", request->toString());
+
+    // Only the first root is read.
+    XMLMiddle twoRoots;
+    request = readOne(twoRoots, "<?xml version=\"1.0\"?><!-- c --><First><A>1</A></First><Second/>");
+    ASSERT_NE(nullptr, request);
+    EXPECT_EQ("First", twoRoots.getFunction());
+    EXPECT_EQ("<First><First><A>1</A></First></First>", twoRoots.toString());
 }
 
 TEST(MiddleRead, OddInputIsSkippedNeverFatal) {
@@ -210,12 +213,4 @@ TEST(MiddleRead, OddInputIsSkippedNeverFatal) {
 
     // White space is condensed in texts read (the library default is kept).
     EXPECT_TRUE(TiXmlBase::IsWhiteSpaceCondensed());
-}
-
-TEST(MiddleRead, OnlyTheFirstRootIsRead) {
-    XMLMiddle document;
-    StructMiddle* request = readOne(document, "<?xml version=\"1.0\"?><!-- c --><First><A>1</A></First><Second/>");
-    ASSERT_NE(nullptr, request);
-    EXPECT_EQ("First", document.getFunction());
-    EXPECT_EQ("<First><First><A>1</A></First></First>", document.toString());
 }

@@ -29,18 +29,15 @@ TEST(BuzzerInfo, SingleAndArrayAnswers) {
     zdtest::LoadedBridge bridge;
     ASSERT_EQ(zdsim_set_adapter_value(1, "buzzer_ringing", 1), 0);
 
-    bool answered = false;
     zdsim_clear_calls();
-    EXPECT_EQ(bridge.single("Buzzer", "ignored", &answered), "<Buzzer><RingStatus>0</RingStatus></Buzzer>");
-    EXPECT_TRUE(answered);
+    EXPECT_EQ(bridge.answered("Buzzer", "ignored"), "<Buzzer><RingStatus>0</RingStatus></Buzzer>");
     EXPECT_NE(simCallText().find("ZD_Adapter_Get_OEM_Data 0\n"), std::string::npos) << simCallText();
     std::vector<uint8_t> sent(72, 0xEE);
     ASSERT_EQ(zdsim_last_record("ZD_Adapter_Get_OEM_Data", sent.data(), sent.size()), 72u);
     EXPECT_EQ(sent[8], 13);
 
     bridge.selectAdapter("1");
-    EXPECT_EQ(bridge.single("Buzzer", "0", &answered), "<Buzzer><RingStatus>1</RingStatus></Buzzer>");
-    EXPECT_TRUE(answered);
+    EXPECT_EQ(bridge.answered("Buzzer", "0"), "<Buzzer><RingStatus>1</RingStatus></Buzzer>");
 
     EXPECT_EQ(bridge.array("Buzzer"),
               "<Buzzers><Buzzer><AdapterID>0</AdapterID><RingStatus>0</RingStatus></Buzzer>"
@@ -48,11 +45,10 @@ TEST(BuzzerInfo, SingleAndArrayAnswers) {
 
     // A failed read still answers a zero status, and answers false.
     zdsim_inject_status("ZD_Adapter_Get_OEM_Data", 30, 1);
-    EXPECT_EQ(bridge.single("Buzzer", "", &answered), "<Buzzer><RingStatus>0</RingStatus></Buzzer>");
-    EXPECT_FALSE(answered);
+    EXPECT_EQ(bridge.unanswered("Buzzer", ""), "<Buzzer><RingStatus>0</RingStatus></Buzzer>");
 }
 
-TEST(FlashFileInfo, HeaderOfAnImageFile) {
+TEST(FlashFileInfo, HeaderOfAnImageFileAndAddressLimit) {
     zdtest::LoadedBridge bridge;
     zdtest::TempDir dir;
     const std::string firmware = dir.file("fw.bin");
@@ -73,15 +69,8 @@ TEST(FlashFileInfo, HeaderOfAnImageFile) {
     zdsim_clear_calls();
     EXPECT_EQ(bridge.condition("<GetFlashFileInfo/>"), flashInfo("0", "3", "4660", "1.2.3.4"));
     EXPECT_EQ(zdsim_call_count("ZD_Flash_GetHeaderInfo"), 1u);
-}
 
-TEST(FlashFileInfo, AnAddressLongerThanThePathFieldIsRefused) {
-    zdtest::LoadedBridge bridge;
-    zdtest::TempDir dir;
-    const std::string firmware = dir.file("fw.bin");
-    ASSERT_EQ(zdsim_write_image(firmware.c_str(), 3, 4660, 1, 2, 3, 4, 100), 0);
-    EXPECT_EQ(bridge.condition(flashRequest(firmware)), flashInfo("0", "3", "4660", "1.2.3.4"));
-
+    // An address longer than the path field is refused.
     zdsim_clear_calls();
     EXPECT_EQ(bridge.condition(flashRequest("/" + std::string(511, 'a'))), flashInfo("7", "255", "65535", "0.0.0.0"));
     EXPECT_EQ(zdsim_call_count("ZD_Flash_GetHeaderInfo"), 0u) << simCallText();

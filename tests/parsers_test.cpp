@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
 
 #include "middle/SingleTypeParser.h"
 #include "middle/StringParser.h"
@@ -20,13 +21,10 @@ T readText(const std::string& text) {
 
 }  // namespace
 
-TEST(Parsers, U8ReadsLikeAtoiAndKeepsLowBits) {
-    EXPECT_EQ(44, (readText<U8Parser, uint8_t>("300")));
-    EXPECT_EQ(0, (readText<U8Parser, uint8_t>("abc")));
-    EXPECT_EQ(0, (readText<U8Parser, uint8_t>("")));
-    EXPECT_EQ(255, (readText<U8Parser, uint8_t>("-1")));
-    EXPECT_EQ(12, (readText<U8Parser, uint8_t>("\t\n +12x")));
-    EXPECT_EQ(0, (readText<U8Parser, uint8_t>("+-3")));
+TEST(Parsers, IntegersReadLikeAtoiAndKeepLowBits) {
+    const std::pair<const char*, int> u8[] = {{"300", 44}, {"abc", 0},        {"", 0},
+                                              {"-1", 255}, {"\t\n +12x", 12}, {"+-3", 0}};
+    for (const auto& c : u8) EXPECT_EQ(c.second, (readText<U8Parser, uint8_t>(c.first))) << c.first;
 
     U8Parser parser;
     parser.parse(std::string(" 7a"));
@@ -38,14 +36,13 @@ TEST(Parsers, U8ReadsLikeAtoiAndKeepsLowBits) {
     U8Parser number;
     number.parse(uint8_t{65});
     EXPECT_EQ("65", number.toString());  // a number, never the character 'A'
-}
 
-TEST(Parsers, WiderIntegersWrapInsteadOfOverflowing) {
+    // Wider integers wrap instead of overflowing.
     EXPECT_EQ(1, (readText<U16Parser, uint16_t>("65537")));
     EXPECT_EQ(65535, (readText<U16Parser, uint16_t>("65535")));
-    EXPECT_EQ(4294967295u, (readText<U32Parser, uint32_t>("-1")));
-    EXPECT_EQ(4294967295u, (readText<U32Parser, uint32_t>("4294967295")));
-    EXPECT_EQ(0u, (readText<U32Parser, uint32_t>("4294967296")));
+    const std::pair<const char*, uint32_t> u32[] = {
+        {"-1", 4294967295u}, {"4294967295", 4294967295u}, {"4294967296", 0}};
+    for (const auto& c : u32) EXPECT_EQ(c.second, (readText<U32Parser, uint32_t>(c.first))) << c.first;
     // Far beyond 64 bits: no undefined behaviour, just the low bits of the wrapped sum.
     EXPECT_EQ(static_cast<uint32_t>(readLeadingNumber("123456789012345678901234567890")),
               (readText<U32Parser, uint32_t>("123456789012345678901234567890")));
@@ -125,7 +122,7 @@ TEST(Parsers, VersionsAreFourDottedDecimals) {
     EXPECT_EQ("255.128.10.0", version.toString());
 }
 
-TEST(Parsers, StringsSkipLeadingSpacesOnly) {
+TEST(Parsers, StringsSkipLeadingSpacesAndFillFixedFields) {
     StringParser text;
     text.parse(reinterpret_cast<const unsigned char*>("   word"));
     EXPECT_EQ("word", text.toString());
@@ -141,10 +138,8 @@ TEST(Parsers, StringsSkipLeadingSpacesOnly) {
     std::string target;
     text.setValue(target);
     EXPECT_EQ("  kept  ", target);
-}
 
-TEST(Parsers, StringsFillFixedFields) {
-    StringParser text;
+    // Fixed fields: at most n bytes, then NULs up to and including position n.
     text.parse(std::string("ABCDEFGHIJKLMNOPQRSTUVWXYZ"));
     unsigned char field[21];
     std::memset(field, 'x', sizeof field);

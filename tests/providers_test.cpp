@@ -8,10 +8,9 @@
 #include <initializer_list>
 #include <string>
 
-#include "api/zd_api.h"
+#include "SimTestHelpers.h"
 #include "info/VDDistribution.h"
 #include "middle/StructMiddle.h"
-#include "support/TestSupport.h"
 
 namespace {
 
@@ -45,7 +44,7 @@ void expectSplit(const Split& got, const char* available, const char* backup, co
 
 }  // namespace
 
-TEST(VDDistribution, BackupAndUnusedForEveryRaidLevel) {
+TEST(VDDistribution, SplitForEveryRaidLevelNeverWrapsAndStartsAfreshOnReset) {
     expectSplit(split(1, 0, 100, {100, 100}), "100", "100", "0");                  // RAID 1
     expectSplit(split(16, 0, 200, {100, 100, 100, 100}), "200", "200", "0");       // RAID 10
     expectSplit(split(5, 1, 300, {100, 100, 100, 100}), "300", "100", "0");        // RAID 5
@@ -61,9 +60,6 @@ TEST(VDDistribution, BackupAndUnusedForEveryRaidLevel) {
     expectSplit(split(17, 0, 150, {100, 100, 100}), "150", "0", "150");            // RAID 1E: no backup
     expectSplit(split(15, 0, 100, {100}), "100", "0", "0");
     expectSplit(split(102, 0, 100, {300}), "100", "0", "200");
-}
-
-TEST(VDDistribution, NeverWrapsAndStartsAfreshOnReset) {
     expectSplit(split(1, 0, 150, {100, 100}), "150", "150", "0");  // backup + size above the total
     // A sum that would wrap around 2^64 still answers 0.
     expectSplit(split(1, 0, 9223372036854775808ull, {100}), "9223372036854775808", "9223372036854775808", "0");
@@ -82,7 +78,6 @@ TEST(VDDistribution, NeverWrapsAndStartsAfreshOnReset) {
     EXPECT_EQ(s.toString(),
               "<VDDistribution><Available>0</Available><Backup>0</Backup><Unused>7</Unused></VDDistribution>");
 }
-
 
 namespace {
 
@@ -110,28 +105,15 @@ std::string field(const std::string& answer, const std::string& name) {
 }
 
 // A disk group on the given free disks of adapter 0; answers its id.
-uint16_t createGroup(const char* name, uint8_t raid, std::initializer_list<uint16_t> disks) {
-    _CreateOrModify_DG_Param group{};
-    group.dg_id = ZD_EMPTY_ID;
-    std::strncpy(group.name, name, sizeof(group.name) - 1);
-    group.raid_level = raid;
-    group.stripe_size = 64;
-    group.block_size = 512;
-    for (uint16_t id : disks) group.disk_ids[group.disk_count++] = id;
+uint16_t createGroup(const char* name, uint8_t raid, std::vector<uint16_t> disks) {
+    _CreateOrModify_DG_Param group = simtest::groupParam(name, raid, disks);
     EXPECT_EQ(ZD_CreateOrModify_DG(0, &group, 0), 0);
     return group.dg_id;
 }
 
 // A virtual disk of `size` sectors on the disk group (0: all of it).
 void createVd(uint16_t dg, const char* name, uint8_t raid, uint64_t size = 0) {
-    _CreateOrModify_VD_Param vd{};
-    vd.ld_id = ZD_EMPTY_ID;
-    vd.dg_id = dg;
-    std::strncpy(vd.name, name, sizeof(vd.name) - 1);
-    vd.raid_level = raid;
-    vd.fixed23 = 0xFF;
-    vd.stripe_size = 64;
-    vd.block_size = 512;
+    _CreateOrModify_VD_Param vd = simtest::vdParam(name, dg, raid);
     vd.size = zdU64Make(size);
     EXPECT_EQ(ZD_CreateOrModify_VD(0, &vd), 0);
 }
@@ -140,13 +122,10 @@ void createVd(uint16_t dg, const char* name, uint8_t raid, uint64_t size = 0) {
 
 TEST(AdapterProvider, SingleAndArrayTexts) {
     zdtest::LoadedBridge bridge;
-    bool answered = false;
-    EXPECT_EQ(bridge.single("Adapter", "0", &answered), kAdapter0);
-    EXPECT_TRUE(answered);
+    EXPECT_EQ(bridge.answered("Adapter", "0"), kAdapter0);
 
     // Any adapter by its key, whatever is selected; the USB adapter has fewer levels.
-    const std::string usb = bridge.single("Adapter", "1", &answered);
-    EXPECT_TRUE(answered);
+    const std::string usb = bridge.answered("Adapter", "1");
     EXPECT_EQ(field(usb, "ID"), "1");
     EXPECT_EQ(field(usb, "AdapterLinkType"), "1");
     EXPECT_EQ(field(usb, "NXPVersion"), "1.1.3.2");
@@ -161,20 +140,17 @@ TEST(AdapterProvider, SingleAndArrayTexts) {
 
     // A failed configuration read answers false; the text is there with zero settings.
     zdsim_inject_status("ZD_Adapter_GetConfig", 1, 1);
-    const std::string noConfig = bridge.single("Adapter", "0", &answered);
-    EXPECT_FALSE(answered);
+    const std::string noConfig = bridge.unanswered("Adapter", "0");
     EXPECT_EQ(field(noConfig, "RebuildSpeed"), "0");
     EXPECT_EQ(field(noConfig, "Alias"), "");
     EXPECT_EQ(field(noConfig, "MaxPD"), "8");
 }
 
-TEST(AdapterProvider, KeyAndLimitRules) {
+TEST(AdapterProvider, KeyLimitAndNxpRules) {
     zdtest::LoadedBridge bridge;
     // Key 9: records of adapter 9 are asked for; ID, NXP slot and OEM details are adapter 0's.
     zdsim_clear_calls();
-    bool answered = true;
-    const std::string nine = bridge.single("Adapter", "9", &answered);
-    EXPECT_FALSE(answered);
+    const std::string nine = bridge.unanswered("Adapter", "9");
     EXPECT_EQ(field(nine, "ID"), "0");
     EXPECT_EQ(field(nine, "Firmware"), "0.0.0.0");
     EXPECT_EQ(field(nine, "NXPVersion"), "1.2.0.7");
@@ -186,8 +162,7 @@ TEST(AdapterProvider, KeyAndLimitRules) {
 
     // Index 255 names every adapter at once: not asked for.
     zdsim_clear_calls();
-    EXPECT_EQ(field(bridge.single("Adapter", "255", &answered), "ID"), "0");
-    EXPECT_FALSE(answered);
+    EXPECT_EQ(field(bridge.unanswered("Adapter", "255"), "ID"), "0");
     EXPECT_EQ(simCallText().find(" 255"), std::string::npos) << simCallText();
 
     // Sub-device 3 with 16 disks is shown as 4 only in the list; with exactly 12 in both.
@@ -220,19 +195,8 @@ TEST(AdapterProvider, KeyAndLimitRules) {
     ASSERT_EQ(zdsim_set_adapter_value(0, "support_bits", 0), 0);
     ASSERT_EQ(zdsim_set_adapter_value(0, "device_id", 2), 0);
     EXPECT_EQ(field(bridge.single("Adapter", "0"), "SupportIdentify"), "0");
-}
 
-TEST(AdapterProvider, NxpVersionAskedUntilKnown) {
-    zdtest::LoadedBridge bridge;
-    zdsim_clear_calls();
-    bridge.single("Adapter", "0");
-    bridge.single("Adapter", "0");
-    EXPECT_EQ(zdsim_call_count("ZD_Adapter_Get_OEM_Data"), 1u);
-    _Adapter_OEM_Data sent{};
-    ASSERT_EQ(zdsim_last_record("ZD_Adapter_Get_OEM_Data", &sent, sizeof(sent)), sizeof(sent));
-    EXPECT_EQ(sent.oem_type, 9);
-
-    // No version reported: the field is left out and the enclosure asked again.
+    // No NXP version reported: the field is left out and the enclosure asked again.
     ASSERT_EQ(zdsim_set_adapter_value(1, "nxp_version", 0), 0);
     zdsim_clear_calls();
     EXPECT_EQ(field(bridge.single("Adapter", "1"), "NXPVersion"), "<none>");
@@ -246,7 +210,7 @@ TEST(AdapterProvider, NxpVersionAskedUntilKnown) {
     EXPECT_EQ(zdsim_call_count("ZD_Adapter_Get_OEM_Data"), 3u);
 }
 
-TEST(PdProvider, SingleWithSmartTable) {
+TEST(PdProvider, SingleTexts) {
     zdtest::LoadedBridge bridge;
     const std::string model = "  ZD TESTMODEL 0123456789 ABCDEFGHIJKLMN";  // 40 bytes, no NUL
     ASSERT_EQ(model.size(), 40u);
@@ -265,8 +229,7 @@ TEST(PdProvider, SingleWithSmartTable) {
     std::strcpy(entries[1].attribute_name, "Reallocated_Sector_Ct");
     ASSERT_EQ(zdsim_set_smart(0, 6, entries, 2), 0);
 
-    bool answered = false;
-    EXPECT_EQ(bridge.single("PD", "6", &answered),
+    EXPECT_EQ(bridge.answered("PD", "6"),
               "<PD><AdapterID>0</AdapterID><BGAPercentage>0</BGAPercentage><BGAStatus>0</BGAStatus>"
               "<CurrentSpeed>2</CurrentSpeed><DeviceType>1</DeviceType><Feature>49</Feature>"
               "<Firmware>FW 1.0</Firmware><ID>6</ID><Model>  ZD TESTMODEL 0123456789 ABCDEFGHIJKLMN</Model>"
@@ -281,7 +244,6 @@ TEST(PdProvider, SingleWithSmartTable) {
               "<ThresholdValue>7</ThresholdValue><ThresholdValue>5</ThresholdValue></SMARTThresholdValue>"
               "<SMARTWorstValue><WorstValue>99</WorstValue><WorstValue>98</WorstValue></SMARTWorstValue>"
               "<Serial> SN-6</Serial><Size>7814037168</Size></PD>");
-    EXPECT_TRUE(answered);
 
     // An empty SMART table gives eight empty lists.
     ASSERT_EQ(zdsim_set_smart(0, 6, entries, 0), 0);
@@ -296,31 +258,25 @@ TEST(PdProvider, SingleWithSmartTable) {
     const std::string failed = bridge.single("PD", "6");
     EXPECT_EQ(field(failed, "PDSMART"), "0");
     EXPECT_EQ(failed.find("<SMART"), std::string::npos);
-}
 
-TEST(PdProvider, SmartPollingOffAndFoundFlags) {
-    zdtest::LoadedBridge bridge;
+    // SMART polling off: no SMART read, and the built-in disk 2 in full.
     ASSERT_EQ(zdsim_set_adapter_value(0, "smart_polling", 0), 0);
     zdsim_clear_calls();
-    bool answered = false;
-    EXPECT_EQ(bridge.single("PD", "2", &answered),
+    EXPECT_EQ(bridge.answered("PD", "2"),
               "<PD><AdapterID>0</AdapterID><BGAPercentage>0</BGAPercentage><BGAStatus>0</BGAStatus>"
               "<CurrentSpeed>3</CurrentSpeed><DeviceType>0</DeviceType><Feature>241</Feature>"
               "<Firmware>RN04A3C0</Firmware><ID>2</ID><Model>ZDS DT4000-7K2 SATA 6Gb/s</Model>"
               "<PDBGAType>0</PDBGAType><PDSMART>0</PDSMART><PDStatus>2</PDStatus><ParentDeviceType>12"
               "</ParentDeviceType><ParentID>0</ParentID><ParentPort>2</ParentPort><Serial>ZS1001280002</Serial>"
               "<Size>7814037168</Size></PD>");
-    EXPECT_TRUE(answered);
     EXPECT_EQ(zdsim_call_count("ZD_PD_GET_SMART_INFO"), 0u);
 
     // Unknown disk: false and nothing stored.
-    EXPECT_EQ(bridge.single("PD", "42", &answered), "");
-    EXPECT_FALSE(answered);
+    EXPECT_EQ(bridge.unanswered("PD", "42"), "");
 
     // Missing status record: false, PDStatus from the zero-filled record.
     zdsim_inject_status("ZD_PD_GetHDRaidStatus", 1, 1);
-    const std::string noStatus = bridge.single("PD", "2", &answered);
-    EXPECT_FALSE(answered);
+    const std::string noStatus = bridge.unanswered("PD", "2");
     EXPECT_EQ(field(noStatus, "PDStatus"), "0");
     EXPECT_EQ(field(noStatus, "Model"), "ZDS DT4000-7K2 SATA 6Gb/s");
 
@@ -352,9 +308,7 @@ TEST(PdProvider, ArrayAndDedicatedSpares) {
     EXPECT_EQ(zdsim_call_count("ZD_PD_GetHDInfo_Ext"), 2u);
     EXPECT_EQ(zdsim_call_count("ZD_PD_GetHDRaidStatus"), 8u);
 
-    bool answered = false;
-    EXPECT_EQ(field(bridge.single("PD", "7", &answered), "PackageVDID"), "1");
-    EXPECT_TRUE(answered);
+    EXPECT_EQ(field(bridge.answered("PD", "7"), "PackageVDID"), "1");
     EXPECT_EQ(field(bridge.single("PD", "4"), "PackageVDID"), "<none>");  // global spare
 
     // A status that cannot be read shows as 10 in the list; nothing is left out.
@@ -365,7 +319,6 @@ TEST(PdProvider, ArrayAndDedicatedSpares) {
     EXPECT_NE(list.find("<ID>7</ID><PDStatus>65</PDStatus><PackageVDID>1</PackageVDID>"), std::string::npos);
 }
 
-
 namespace {
 
 const char kDataHead[] =
@@ -375,11 +328,8 @@ const char kDataHead[] =
 
 // Migrates the built-in RAID 5 of adapter 0 from disks 0-3 to disks 0-3 and 5.
 void startMigration() {
-    _CreateOrModify_DG_Param param{};
+    _CreateOrModify_DG_Param param = simtest::groupParam("", 5, {0, 1, 2, 3, 5});
     param.dg_id = 0;
-    param.raid_level = 5;
-    param.stripe_size = 64;
-    for (uint16_t id : {0, 1, 2, 3, 5}) param.disk_ids[param.disk_count++] = id;
     ASSERT_EQ(ZD_DG_StartMigration(0, &param), 0);
     zdsim_advance_ms(1000);
 }
@@ -389,12 +339,10 @@ void startMigration() {
 TEST(PackageVDProvider, SingleAndArrayTexts) {
     zdtest::LoadedBridge bridge;
     zdsim_clear_calls();
-    bool answered = false;
-    EXPECT_EQ(bridge.single("PackageVD", "0", &answered),
+    EXPECT_EQ(bridge.answered("PackageVD", "0"),
               std::string(kDataHead) +
                   "<StripeSize>64</StripeSize><Used>23442111504</Used><VDBGAType>0</VDBGAType><VDCache>0</VDCache>"
                   "<VDStatus>15</VDStatus></PackageVD>");
-    EXPECT_TRUE(answered);
     // No background activity: zeros without reading the status.
     EXPECT_EQ(zdsim_call_count("ZD_LD_GetStatus"), 0u);
     EXPECT_EQ(bridge.array("PackageVD"),
@@ -403,13 +351,11 @@ TEST(PackageVDProvider, SingleAndArrayTexts) {
               "<VDStatus>15</VDStatus></PackageVD></PackageVDs>");
     EXPECT_EQ(zdsim_call_count("ZD_LD_GetStatus"), 0u);
 
-    EXPECT_EQ(bridge.single("PackageVD", "5", &answered), "");
-    EXPECT_FALSE(answered);
+    EXPECT_EQ(bridge.unanswered("PackageVD", "5"), "");
 
     // A failed disk group configuration read answers false with the text all the same.
     zdsim_inject_status("ZD_DG_GetConfig", 1, 1);
-    const std::string noConfig = bridge.single("PackageVD", "0", &answered);
-    EXPECT_FALSE(answered);
+    const std::string noConfig = bridge.unanswered("PackageVD", "0");
     EXPECT_EQ(field(noConfig, "PDCache"), "0");
     EXPECT_EQ(field(noConfig, "Name"), "Data");
 
@@ -432,12 +378,9 @@ TEST(PackageVDProvider, SparesAndGroupsWithoutVirtualDisk) {
 
     // A disk group without a virtual disk is no package VD.
     const uint16_t bare = createGroup("Bare", 1, {5, 6});
-    bool answered = true;
-    EXPECT_EQ(bridge.single("PackageVD", std::to_string(bare), &answered), "");
-    EXPECT_FALSE(answered);
+    EXPECT_EQ(bridge.unanswered("PackageVD", std::to_string(bare)), "");
     EXPECT_EQ(bridge.array("PackageVD").find("<Name>Bare</Name>"), std::string::npos);
-    EXPECT_EQ(bridge.single("VDDistribution", std::to_string(bare), &answered), "");
-    EXPECT_FALSE(answered);
+    EXPECT_EQ(bridge.unanswered("VDDistribution", std::to_string(bare)), "");
 
     zdsim_reset_empty(1);
     ASSERT_EQ(zdsim_add_disk(0, 1000), 0);
@@ -451,25 +394,22 @@ TEST(PackageVDProvider, BackgroundActivity) {
     zdtest::LoadedBridge bridge;
     ASSERT_EQ(ZD_LD_StartINIT(0, 0, 1), 0);
     zdsim_clear_calls();
-    bool answered = false;
-    const std::string init = bridge.single("PackageVD", "0", &answered);
-    EXPECT_TRUE(answered);
+    const std::string init = bridge.answered("PackageVD", "0");
     EXPECT_EQ(field(init, "VDBGAType"), "16");
     EXPECT_EQ(field(init, "BGAStatus"), "1");
     EXPECT_EQ(field(init, "TargetSize"), "<none>");
     EXPECT_EQ(zdsim_call_count("ZD_LD_GetStatus"), 1u);
     EXPECT_EQ(zdsim_call_count("ZD_LD_GetTargetLDInfo"), 0u);
     zdsim_inject_status("ZD_LD_GetStatus", 1, 1);
-    EXPECT_EQ(field(bridge.single("PackageVD", "0", &answered), "VDBGAType"), "0");
-    EXPECT_FALSE(answered);  // the status record was the last one read
+    // The status record was the last one read: false.
+    EXPECT_EQ(field(bridge.unanswered("PackageVD", "0"), "VDBGAType"), "0");
 }
 
 TEST(PackageVDProvider, MigrationTarget) {
     zdtest::LoadedBridge bridge;
     startMigration();
     zdsim_clear_calls();
-    bool answered = false;
-    EXPECT_EQ(bridge.single("PackageVD", "0", &answered),
+    EXPECT_EQ(bridge.answered("PackageVD", "0"),
               "<PackageVD><Available>0</Available><BGAPercentage>1</BGAPercentage><BGAStatus>1</BGAStatus>"
               "<DiskBlock>2861585</DiskBlock><Disks><ID>0</ID><ID>1</ID><ID>2</ID><ID>3</ID></Disks><ID>0</ID>"
               "<Name>Data</Name><PDCache>1</PDCache><PDCount>4</PDCount><RAID>5</RAID><Size>23442111504</Size>"
@@ -477,7 +417,6 @@ TEST(PackageVDProvider, MigrationTarget) {
               "</TargetDisks><TargetRAID>5</TargetRAID><TargetSize>31256148672</TargetSize>"
               "<Used>23442111504</Used><VDBGAType>32</VDBGAType><VDCache>0</VDCache><VDStatus>15</VDStatus>"
               "</PackageVD>");
-    EXPECT_TRUE(answered);
     EXPECT_EQ(simCallText(),
               "ZD_Adapter_GetInfo 0\nZD_DG_GetInfo 0\nZD_Adapter_GetInfo 0\nZD_LD_GetInfo 0\n"
               "ZD_Adapter_GetInfo 0\nZD_DG_GetConfig 0\nZD_Adapter_GetInfo 0\nZD_LD_GetStatus 0\n"
@@ -508,19 +447,16 @@ TEST(VDDistributionProvider, Answers) {
     zdtest::LoadedBridge bridge;
     const uint16_t pair = createGroup("Pair", 1, {5, 6});
     createVd(pair, "Pair", 1, 1000000);
-    bool answered = false;
     zdsim_clear_calls();
-    EXPECT_EQ(bridge.single("VDDistribution", "0", &answered),
+    EXPECT_EQ(bridge.answered("VDDistribution", "0"),
               "<VDDistribution><Available>23442111504</Available><Backup>7814037168</Backup><ID>0</ID>"
               "<Unused>0</Unused></VDDistribution>");
-    EXPECT_TRUE(answered);
     EXPECT_EQ(zdsim_call_count("ZD_PD_GetHDInfo_Ext"), 1u);  // all four members in the first batch
     EXPECT_EQ(bridge.array("VDDistribution"),
               "<VDDistributions><VDDistribution><Available>23442111504</Available><Backup>7814037168</Backup>"
               "<ID>0</ID><Unused>0</Unused></VDDistribution><VDDistribution><Available>1000000</Available>"
               "<Backup>1000000</Backup><ID>1</ID><Unused>15626074336</Unused></VDDistribution></VDDistributions>");
-    EXPECT_EQ(bridge.single("VDDistribution", "7", &answered), "");
-    EXPECT_FALSE(answered);
+    EXPECT_EQ(bridge.unanswered("VDDistribution", "7"), "");
 
     // A member that cannot be read adds nothing to the total.
     ASSERT_EQ(zdsim_set_adapter_value(0, "auto_rebuild", 0), 0);  // the spare stays a spare
@@ -529,20 +465,17 @@ TEST(VDDistributionProvider, Answers) {
               "<VDDistribution><Available>1000000</Available><Backup>1000000</Backup><ID>1</ID>"
               "<Unused>7812037168</Unused></VDDistribution>");
     ASSERT_EQ(zdsim_set_adapter_value(0, "max_buffer_kb", 0), 0);
-    EXPECT_EQ(bridge.single("VDDistribution", "0", &answered), "");
-    EXPECT_FALSE(answered);
+    EXPECT_EQ(bridge.unanswered("VDDistribution", "0"), "");
 }
 
 TEST(ProviderLog, ControllerReadsAreLogged) {
-    zdtest::BridgeOptions options;
-    options.logConfig = "api_data=1\n";
-    zdtest::LoadedBridge bridge(options);
+    zdtest::LoadedBridge bridge({true, "api_data=1\n"});
     bridge.single("Adapter", "0");
     bridge.single("PD", "1");
     bridge.single("VDDistribution", "0");
     startMigration();
     bridge.single("PackageVD", "0");
-    const std::string log = zdtest::readFile(bridge.logFile());
+    const std::string log = bridge.log();
     for (const char* line : {"  ZD_Adapter_GetConfig Adapter_Config_V2:(key is 0)(file ", "  OEM_Data:(NXP_VER 1.2.0.7)\n",
                              "  Adapter OEM Info link_type:(key: 0 data 0)\n",
                              "  Adapter OEM Info support_bit:(key: 0 data 0)\n", "  ZD_PD_GET_SMART_INFO:(key is 1)(file ",

@@ -13,24 +13,15 @@ static int expect(const char* what, const char* got, const char* wanted) {
 }
 
 int main(void) {
-    static const char raid[] =
-        "<RAID>"
-        "<Item><Enum>0</Enum><String>RAID 0</String></Item>"
-        "<Item><Enum>1</Enum><String>RAID 1</String></Item>"
-        "<Item><Enum>16</Enum><String>RAID 10</String></Item>"
-        "<Item><Enum>17</Enum><String>RAID 1E</String></Item>"
-        "<Item><Enum>5</Enum><String>RAID 5</String></Item>"
-        "<Item><Enum>6</Enum><String>RAID 6</String></Item>"
-        "<Item><Enum>80</Enum><String>RAID 50</String></Item>"
-        "<Item><Enum>96</Enum><String>RAID 60</String></Item>"
-        "</RAID>";
     int failures = 0;
     char* out = NULL;
     bool answered;
 
     failures += expect("getBridgeVersion", getBridgeVersion(), "1.0.0.38");
-    getRange("RAID", &out);
-    failures += expect("getRange(RAID)", out, raid);
+    getRange("VDCache", &out);
+    failures += expect("getRange(VDCache)", out,
+                       "<VDCache><Item default= 'true'><Enum>0</Enum><String>Performance</String></Item>"
+                       "<Item><Enum>1</Enum><String>Protection</String></Item></VDCache>");
     getRange("NoSuchRange", &out);
     failures += expect("getRange(NoSuchRange)", out, "<NotFound/>");
     out = NULL;

@@ -104,7 +104,7 @@ TEST_F(DueRules, Helpers) {
     EXPECT_FALSE(Schedule::inDate("99999999", 1));
 }
 
-TEST_F(DueRules, RunOnceIsDueAtAnyCheckAfterItsMomentUntilItRan) {
+TEST_F(DueRules, RunOnceIsDueAfterItsMomentUntilItRanOtherTypesNever) {
     Row once{"1", "0", "20240101", "0930", "", "202312010000", "0"};
     EXPECT_FALSE(isDue(once, at(2024, 1, 1, 9, 29)));
     EXPECT_TRUE(isDue(once, at(2024, 1, 1, 9, 30)));
@@ -116,6 +116,12 @@ TEST_F(DueRules, RunOnceIsDueAtAnyCheckAfterItsMomentUntilItRan) {
     once.status = "";  // reads as 0
     once.time = "930";
     EXPECT_TRUE(isDue(once, at(2024, 1, 1, 9, 30)));
+
+    // Other types and waiting rows are never due.
+    Row other{"1", "4", "1", "0800", "1", "202401010000", "0"};
+    EXPECT_FALSE(isDue(other, at(2024, 6, 1, 8, 0)));
+    Row waiting{"1", "1", "1", "0800", "", "202401010000", "1"};
+    EXPECT_FALSE(isDue(waiting, at(2024, 6, 1, 8, 0)));
 }
 
 TEST_F(DueRules, DailyTimeWindowIsTenHhmmUnits) {
@@ -187,13 +193,6 @@ TEST_F(DueRules, MonthlyOnItsDayOfMonthOnly) {
     EXPECT_TRUE(isDue(everyOther, at(2024, 6, 15, 8, 0)));
     everyOther.start = "202405150800";
     EXPECT_FALSE(isDue(everyOther, at(2024, 6, 15, 8, 0)));
-}
-
-TEST_F(DueRules, OtherTypesAndWaitingRowsAreNeverDue) {
-    Row other{"1", "4", "1", "0800", "1", "202401010000", "0"};
-    EXPECT_FALSE(isDue(other, at(2024, 6, 1, 8, 0)));
-    Row waiting{"1", "1", "1", "0800", "", "202401010000", "1"};
-    EXPECT_FALSE(isDue(waiting, at(2024, 6, 1, 8, 0)));
 }
 
 TEST_F(DueRules, CheckMarksDueRowsInTheFileAndAnswersTheirIndexes) {

@@ -67,9 +67,7 @@ TEST(SharedDirectories, LinkAtADumpPathIsNeverFollowed) {
     // Each adapter answer dumps the configuration record: the first into the
     // link's name (skipped), the second into a file of its own.
     for (int i = 0; i < 2; ++i) {
-        bool answered = false;
-        bridge.single("Adapter", "0", &answered);
-        EXPECT_TRUE(answered);
+        bridge.answered("Adapter", "0");
     }
     EXPECT_FALSE(fileExists(missing));
     EXPECT_TRUE(isLink(dump1));

@@ -85,39 +85,24 @@ const std::string kCreateZeros = distribution("GetCreateTarget", 0, 0, 0);
 }  // namespace
 
 TEST(RaidRules, RanksLevelsAndDiskCounts) {
-    EXPECT_EQ(RAID_MODE_MAP(5), 5);
-    EXPECT_EQ(RAID_MODE_MAP(6), 7);
-    EXPECT_EQ(RAID_MODE_MAP(16), RAID_MODE_MAP(1));
-    EXPECT_EQ(RAID_MODE_MAP(17), 1);
-    EXPECT_EQ(RAID_MODE_MAP(80), 6);
-    EXPECT_EQ(RAID_MODE_MAP(96), 8);
-    EXPECT_EQ(RAID_MODE_MAP(102), 0);
-    EXPECT_EQ(RAID_MODE_MAP(15), 0);
-    EXPECT_EQ(RAID_MODE_MAP(42), 42);
+    // {level, rank}: RAID 10 ranks with RAID 1, unknown levels as themselves.
+    const int ranks[][2] = {{5, 5},  {6, 7},  {16, RAID_MODE_MAP(1)}, {17, 1}, {80, 6}, {96, 8}, {102, 0},
+                            {15, 0}, {42, 42}};
+    for (const auto& r : ranks) EXPECT_EQ(RAID_MODE_MAP(r[0]), r[1]) << r[0];
     EXPECT_GT(RAID_MODE_MAP(5), RAID_MODE_MAP(1));  // RAID 5 cannot become RAID 1
 
     for (uint8_t level : {0, 1, 5, 6, 16, 80, 96, 15, 102}) EXPECT_EQ(valid_raid_mode(level), 0) << int(level);
     for (uint8_t level : {17, 2, 50, 60, 255}) EXPECT_EQ(valid_raid_mode(level), 14) << int(level);
 
-    auto check = [](uint8_t disks, uint8_t raid, uint8_t parity) {
-        return check_migration_para(_Migrate_DG_Param{disks, raid, parity});
-    };
-    EXPECT_EQ(check(1, 0, 0), 57);
-    EXPECT_EQ(check(2, 0, 0), 0);
-    EXPECT_EQ(check(3, 1, 0), 57);
-    EXPECT_EQ(check(2, 5, 0), 57);
-    EXPECT_EQ(check(3, 5, 0), 0);
-    EXPECT_EQ(check(2, 6, 3), 57);
-    EXPECT_EQ(check(3, 6, 3), 0);
-    EXPECT_EQ(check(5, 16, 0), 57);
-    EXPECT_EQ(check(2, 16, 0), 57);
-    EXPECT_EQ(check(4, 16, 0), 0);
-    EXPECT_EQ(check(7, 80, 0), 57);
-    EXPECT_EQ(check(4, 80, 0), 57);
-    EXPECT_EQ(check(6, 80, 0), 0);
-    EXPECT_EQ(check(5, 96, 2), 57);
-    EXPECT_EQ(check(6, 96, 2), 0);
-    EXPECT_EQ(check(1, 17, 0), 0);  // RAID 1E is refused by valid_raid_mode only
+    // {disks, level, parity, answer}: the counts the create-target refusals below
+    // do not reach. RAID 1E is refused by valid_raid_mode only.
+    const uint8_t counts[][4] = {{1, 0, 0, 57},  {2, 0, 0, 0},   {3, 5, 0, 0},  {2, 6, 3, 57},
+                                 {3, 6, 3, 0},   {2, 16, 0, 57}, {4, 16, 0, 0}, {6, 80, 0, 0},
+                                 {5, 96, 2, 57}, {6, 96, 2, 0},  {1, 17, 0, 0}};
+    for (const auto& c : counts) {
+        EXPECT_EQ(check_migration_para(_Migrate_DG_Param{c[0], c[1], c[2]}), c[3])
+            << int(c[0]) << " disks, RAID " << int(c[1]);
+    }
 }
 
 TEST_F(TargetTest, CreateTargetAnswersTheControllersCapacityForEveryLevel) {

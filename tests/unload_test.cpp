@@ -29,12 +29,6 @@ int cycles() {
     return count > 0 ? count : kDefaultCycles;
 }
 
-size_t occurrences(const std::string& text, const std::string& piece) {
-    size_t count = 0;
-    for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) ++count;
-    return count;
-}
-
 bool bridgeMapped() {
     void* handle = dlopen(ZD_BRIDGE_LIBRARY, RTLD_NOW | RTLD_NOLOAD);
     if (handle == nullptr) return false;
@@ -139,7 +133,7 @@ TEST(Unload, EveryCycleTearsDownIncludingDuringAnUpload) {
     EXPECT_EQ(finalizes, static_cast<uint32_t>(total));
     // One version line per load: the log was built afresh by every load.
     const std::string log = zdtest::readFile(dir.file("bridge.log"));
-    EXPECT_EQ(occurrences(log, "  Management::Management:(bridge 1.0.0.38, api "), static_cast<size_t>(total));
+    EXPECT_EQ(zdtest::countOf(log, "  Management::Management:(bridge 1.0.0.38, api "), static_cast<size_t>(total));
 }
 
 }  // namespace

@@ -15,12 +15,11 @@
 #include <thread>
 #include <vector>
 
-#include "api/zd_api.h"
-#include "command/FileHelper.h"
-#include "support/TestSupport.h"
+#include "SimTestHelpers.h"
 
 namespace {
 
+using simtest::firmwareVersion;
 using zdtest::simCalls;
 using zdtest::simCallsOf;
 
@@ -41,9 +40,7 @@ struct Progress {
 };
 
 Progress poll(zdtest::LoadedBridge& bridge) {
-    bool answered = false;
-    const std::string text = bridge.single("UpdateProcess", "0", &answered);
-    EXPECT_TRUE(answered);
+    const std::string text = bridge.answered("UpdateProcess", "0");
     static const std::regex shape("<UpdateProcess><LastRet>(\\d+)</LastRet><Percentage>(\\d+)</Percentage></UpdateProcess>");
     std::smatch match;
     Progress progress;
@@ -86,13 +83,6 @@ std::vector<std::string> pageLines(const std::string& log) {
     return found;
 }
 
-_Version_Info_CIM firmwareVersion(uint8_t adapter) {
-    uint8_t count = 1;
-    _Adapter_Info info{};
-    EXPECT_EQ(ZD_Adapter_GetInfo(adapter, &count, &info), 0);
-    return info.firmware_version;
-}
-
 void expectPrefixNonDecreasing(const std::vector<int>& seen, const std::vector<int>& allowed) {
     for (size_t i = 0; i < seen.size(); ++i) {
         EXPECT_NE(std::find(allowed.begin(), allowed.end(), seen[i]), allowed.end()) << "value " << seen[i];
@@ -120,7 +110,7 @@ TEST(Upload, OnePassSendsEveryPageAndInstallsTheImage) {
     EXPECT_EQ(after.percentage, 0);
     EXPECT_EQ(after.lastRet, 0);
 
-    const std::string log = zdtest::readFile(bridge.logFile());
+    const std::string log = bridge.log();
     EXPECT_EQ(pageLines(log), (std::vector<std::string>{"page 0 m_percentage 10", "page 1 m_percentage 55"}));
     EXPECT_NE(log.find("  UpLoadFW:(adapter 0 fw file " + path + ")\n"), std::string::npos);
     EXPECT_NE(log.find("  upload_thread ZD_Adapter_GetInfo:(AdvancedFeatures2 "), std::string::npos);
@@ -163,12 +153,11 @@ TEST(Upload, OnePassSendsEveryPageAndInstallsTheImage) {
     EXPECT_EQ(page.last_page, 1);
     EXPECT_EQ(bridge.command("<Upload></Upload>"), 0);
     EXPECT_EQ(pollUntilEnd(bridge).back(), 100);
-    const std::vector<std::string> lines = pageLines(zdtest::readFile(bridge.logFile()));
+    const std::vector<std::string> lines = pageLines(bridge.log());
     EXPECT_EQ(std::vector<std::string>(lines.begin() + 2, lines.end()),
               (std::vector<std::string>{"page 0 m_percentage 10", "page 1 m_percentage 83", "page 0 m_percentage 10",
                                         "page 1 m_percentage 83"}));
-    EXPECT_NE(zdtest::readFile(bridge.logFile()).find("  UpLoadFW:(adapter 0 fw file " + shortImage + ")\n"),
-              std::string::npos);
+    EXPECT_NE(bridge.log().find("  UpLoadFW:(adapter 0 fw file " + shortImage + ")\n"), std::string::npos);
 }
 
 TEST(Upload, TwoPassAdapterTakesTheImageTwice) {
@@ -186,7 +175,7 @@ TEST(Upload, TwoPassAdapterTakesTheImageTwice) {
     EXPECT_EQ(seen.back(), 100);
     expectPrefixNonDecreasing(seen, {1, 5, 10, 32, 55, 77, 100});
 
-    EXPECT_EQ(pageLines(zdtest::readFile(bridge.logFile())),
+    EXPECT_EQ(pageLines(bridge.log()),
               (std::vector<std::string>{"page 0 m_percentage 10", "page 1 m_percentage 32",
                                         "page again 0 m_percentage 55", "page again 1 m_percentage 77"}));
     EXPECT_EQ(simCallsOf("ZD_Flash_Bin"), (std::vector<std::string>{"ZD_Flash_Bin 0 15 3", "ZD_Flash_Bin 0 15 3",
@@ -223,7 +212,7 @@ TEST(Upload, RefusedImagesAndAdaptersSendNoPage) {
         EXPECT_EQ(last.percentage, 0);
         EXPECT_EQ(last.lastRet, 185);
 
-        const std::string log = zdtest::readFile(bridge.logFile());
+        const std::string log = bridge.log();
         EXPECT_NE(log.find("  upload_thread ZD_Flash_GetHeaderInfo failed:\n"), std::string::npos) << log;
     }  // unloading waits for the last worker
     EXPECT_EQ(zdsim_call_count("ZD_Flash_PreData"), 0u);
@@ -252,7 +241,7 @@ TEST(Upload, PageFailureStopsTheUpload) {
     EXPECT_EQ(last.lastRet, 7);
     EXPECT_EQ(zdsim_call_count("ZD_Flash_Bin"), 2u);
     EXPECT_EQ(firmwareVersion(0).part4, before.part4);
-    const std::string log = zdtest::readFile(bridge.logFile());
+    const std::string log = bridge.log();
     EXPECT_NE(log.find("  upload_thread ZD_Flash_Bin failed:\n"), std::string::npos);
 
     // The next upload is accepted at once and succeeds.
@@ -275,9 +264,7 @@ TEST(Upload, DispatcherIsBusyWhileFlashing) {
     EXPECT_EQ(bridge.command(uploadRequest(path)), 181);
     EXPECT_EQ(bridge.command("not a document"), 181);
     EXPECT_EQ(bridge.array("UpdateProcess"), "<unset>");
-    bool answered = true;
-    EXPECT_EQ(bridge.single("Adapter", "0", &answered), "<unset>");
-    EXPECT_FALSE(answered);
+    EXPECT_EQ(bridge.unanswered("Adapter", "0"), "<unset>");
     EXPECT_EQ(bridge.condition("<GetFlashFileInfo><Address>" + path + "</Address></GetFlashFileInfo>"), "<unset>");
     EXPECT_EQ(bridge.events(), "<unset>");
     const Progress running = poll(bridge);
@@ -291,56 +278,8 @@ TEST(Upload, DispatcherIsBusyWhileFlashing) {
     const std::string events = bridge.events();
     EXPECT_NE(events.find("<Class>10</Class><Code>2</Code>"), std::string::npos) << events;
 
-    const std::string log = zdtest::readFile(bridge.logFile());
+    const std::string log = bridge.log();
     EXPECT_NE(log.find("  Management::command:(adapter flash "), std::string::npos);
     EXPECT_NE(log.find("  Management::getArray:(adapter flash "), std::string::npos);
     EXPECT_NE(log.find("  Management::condition:(adapter flash "), std::string::npos);
-}
-
-TEST(Upload, UnloadWaitsForTheWorker) {
-    zdtest::TempDir dir;
-    const std::string path = makeImage(dir, "fw.bin", 3, 4 * 32768);
-    {
-        zdtest::LoadedBridge bridge;
-        zdsim_clear_calls();
-        zdsim_set_page_delay_ms(50);
-        EXPECT_EQ(bridge.command(uploadRequest(path)), 0);
-    }
-    zdsim_set_page_delay_ms(0);
-    EXPECT_EQ(zdsim_call_count("ZD_Flash_Bin"), 4u);
-    const std::vector<std::string> calls = simCalls();
-    ASSERT_FALSE(calls.empty());
-    EXPECT_EQ(calls.back().substr(0, calls.back().find(' ')), "ZD_API_Finalize");
-    EXPECT_EQ(firmwareVersion(0).part4, 5);
-}
-
-TEST(Upload, FileHelperReadsAndReportsFailures) {
-    zdtest::TempDir dir;
-    zdtest::writeFile(dir.file("data"), "0123456789");
-    FileHelper file(dir.file("data"));
-    ASSERT_TRUE(file.isOpen());
-    EXPECT_EQ(file.GetFileLen(), 10u);
-    char buffer[8];
-    size_t count = 99;
-    EXPECT_TRUE(file.ReadFromFile(buffer, sizeof buffer, &count));
-    EXPECT_EQ(count, 8u);
-    EXPECT_EQ(file.FileSeek(0, SEEK_CUR), 8);
-    EXPECT_TRUE(file.ReadFromFile(buffer, sizeof buffer, &count));
-    EXPECT_EQ(count, 2u);
-    EXPECT_TRUE(file.ReadFromFile(buffer, sizeof buffer, &count));
-    EXPECT_EQ(count, 0u);
-    EXPECT_EQ(file.FileSeek(0, SEEK_SET), 0);
-    file.closeFile();
-    EXPECT_FALSE(file.isOpen());
-    EXPECT_FALSE(file.ReadFromFile(buffer, sizeof buffer, &count));
-
-    FileHelper missing(dir.file("missing"));
-    EXPECT_FALSE(missing.isOpen());
-
-    // A directory opens but cannot be read.
-    FileHelper directory(dir.path());
-    ASSERT_TRUE(directory.isOpen());
-    count = 99;
-    EXPECT_FALSE(directory.ReadFromFile(buffer, sizeof buffer, &count));
-    EXPECT_EQ(count, 0u);
 }

@@ -25,6 +25,18 @@ TempDir::~TempDir() {
 
 std::string TempDir::file(const std::string& name) const { return m_path + "/" + name; }
 
+::testing::AssertionResult contains(const std::string& text, const std::string& part) {
+    if (text.find(part) != std::string::npos)
+        return ::testing::AssertionSuccess() << "\"" << part << "\" is in \"" << text << "\"";
+    return ::testing::AssertionFailure() << "\"" << part << "\" is not in \"" << text << "\"";
+}
+
+size_t countOf(const std::string& text, const std::string& piece) {
+    size_t count = 0;
+    for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) ++count;
+    return count;
+}
+
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream content;
@@ -112,6 +124,20 @@ std::string LoadedBridge::single(const std::string& cls, const std::string& key,
     bool ok = getSingleInfo(cls.c_str(), key.c_str(), &out);
     if (answered != nullptr) *answered = ok;
     return out;
+}
+
+std::string LoadedBridge::answered(const std::string& cls, const std::string& key) {
+    bool ok = false;
+    std::string answer = single(cls, key, &ok);
+    EXPECT_TRUE(ok) << cls << " " << key << ": " << answer;
+    return answer;
+}
+
+std::string LoadedBridge::unanswered(const std::string& cls, const std::string& key) {
+    bool ok = true;
+    std::string answer = single(cls, key, &ok);
+    EXPECT_FALSE(ok) << cls << " " << key << ": " << answer;
+    return answer;
 }
 
 std::string LoadedBridge::array(const std::string& cls) {

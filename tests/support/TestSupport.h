@@ -9,6 +9,8 @@
 // through sim/zd_sim.h.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -31,6 +33,12 @@ public:
 private:
     std::string m_path;
 };
+
+// Whether `part` occurs in `text`; a failure shows both.
+::testing::AssertionResult contains(const std::string& text, const std::string& part);
+
+// How often `piece` occurs in `text` (overlapping occurrences included).
+size_t countOf(const std::string& text, const std::string& piece);
 
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& content);
@@ -73,6 +81,9 @@ public:
 
     // Conveniences: the answer copied, "<unset>" when nothing was stored.
     std::string single(const std::string& cls, const std::string& key, bool* answered = nullptr);
+    // single(), failing the test unless getSingleInfo answered true (false).
+    std::string answered(const std::string& cls, const std::string& key);
+    std::string unanswered(const std::string& cls, const std::string& key);
     std::string array(const std::string& cls);
     std::string range(const std::string& name);
     std::string condition(const std::string& request);
@@ -82,6 +93,7 @@ public:
     void* symbol(const char* name) const;
     const std::string& logDir() const { return m_dir.path(); }  // no trailing slash
     std::string logFile() const { return m_dir.file("bridge.log"); }
+    std::string log() const { return readFile(logFile()); }
     std::string dbPath() const { return m_dir.file("db.xml"); }
 
 private:
