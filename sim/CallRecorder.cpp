@@ -15,6 +15,7 @@ void CallRecorder::clear() {
     m_lines.clear();
     m_counts.clear();
     m_records.clear();
+    m_timeNs = 0;
 }
 
 std::string CallRecorder::text() const {

@@ -4,6 +4,8 @@
 // name and its scalar arguments in decimal) and keeps the bytes of its record
 // argument as received, per function, so that tests can check exactly what
 // the bridge sent. The line list is bounded; the oldest lines go first.
+// It also adds up the time the calls took, so that benchmarks can tell the
+// simulator's share of a request from the bridge's own.
 #pragma once
 
 #include <cstddef>
@@ -16,6 +18,7 @@
 class CallRecorder {
 public:
     void record(const std::string& function, const std::string& line, const void* bytes, size_t size);
+    void addTime(uint64_t nanoseconds) { m_timeNs += nanoseconds; }
     void clear();
 
     // All lines, each ended by a newline.
@@ -23,10 +26,12 @@ public:
     uint32_t count(const std::string& function) const;
     // The record bytes of the function's last call; empty when none.
     const std::vector<uint8_t>* lastRecord(const std::string& function) const;
+    uint64_t timeNs() const { return m_timeNs; }
 
 private:
     static constexpr size_t kMaxLines = 20000;
     std::deque<std::string> m_lines;
     std::map<std::string, uint32_t> m_counts;
     std::map<std::string, std::vector<uint8_t>> m_records;
+    uint64_t m_timeNs = 0;
 };

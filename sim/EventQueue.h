@@ -26,7 +26,7 @@ enum : uint8_t { kSevInfo = 2, kSevWarning = 3, kSevCritical = 6 };
 
 class EventQueue {
 public:
-    static constexpr size_t kCapacity = 256;
+    static constexpr size_t kCapacity = 1024;
 
     // Queues an event with the next sequence number.
     void push(uint16_t evtClass, uint16_t code, uint8_t severity, uint16_t deviceId, uint32_t timestamp,

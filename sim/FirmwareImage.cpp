@@ -1,8 +1,13 @@
 #include "sim/FirmwareImage.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 
 namespace firmware {
 namespace {
@@ -23,52 +28,94 @@ void writeU32(uint8_t* p, uint32_t v) {
     for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
-uint32_t imageChecksum(const uint8_t* bytes, size_t size) {
-    uint8_t header[kHeaderSize];
-    std::memcpy(header, bytes, kHeaderSize);
-    writeU32(header + kChecksumOffset, 0);
-    uint32_t crc = crc32(header, kHeaderSize);
-    return crc32(bytes + kHeaderSize, size - kHeaderSize, crc);
+// CRC-32 (the zlib/IEEE 802.3 one) of the header with its checksum field
+// read as zero; the payload's bytes continue it.
+uLong headerChecksum(const uint8_t* header) {
+    uint8_t copy[kHeaderSize];
+    std::memcpy(copy, header, kHeaderSize);
+    writeU32(copy + kChecksumOffset, 0);
+    return crc32_z(crc32_z(0, nullptr, 0), copy, kHeaderSize);
+}
+
+// Checks the header's magic and format version and reads the image's
+// description from it.
+bool readHeader(const uint8_t* header, FirmwareInfo& info) {
+    if (std::memcmp(header, kMagic, sizeof(kMagic)) != 0 || readU16(header + 4) != kFormatVersion) return false;
+    info.imageType = header[6];
+    info.deviceId = readU16(header + 8);
+    info.version.part1 = readU16(header + 12);
+    info.version.part2 = readU16(header + 14);
+    info.version.part3 = readU16(header + 16);
+    info.version.part4 = readU16(header + 18);
+    info.payloadLength = readU32(header + 20);
+    return true;
+}
+
+// Closes a file descriptor when it goes out of scope.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    ~FileDescriptor() {
+        if (m_fd >= 0) close(m_fd);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+// Reads up to size bytes; answers how many, or -1 on a read error.
+ssize_t readFully(int fd, uint8_t* out, size_t size) {
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t n = read(fd, out + done, size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return -1;
+        if (n == 0) break;
+        done += static_cast<size_t>(n);
+    }
+    return static_cast<ssize_t>(done);
 }
 
 }  // namespace
 
-uint32_t crc32(const uint8_t* bytes, size_t size, uint32_t crc) {
-    crc = ~crc;
-    for (size_t i = 0; i < size; ++i) {
-        crc ^= bytes[i];
-        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
-
 uint8_t parse(const uint8_t* bytes, size_t size, FirmwareInfo& info) {
-    if (size < kHeaderSize || std::memcmp(bytes, kMagic, sizeof(kMagic)) != 0) return kStatusInvalid;
-    if (readU16(bytes + 4) != kFormatVersion) return kStatusInvalid;
-    uint32_t payload = readU32(bytes + 20);
-    if (size - kHeaderSize != payload) return kStatusInvalid;
-    if (readU32(bytes + kChecksumOffset) != imageChecksum(bytes, size)) return kStatusInvalid;
-    info.imageType = bytes[6];
-    info.deviceId = readU16(bytes + 8);
-    info.version.part1 = readU16(bytes + 12);
-    info.version.part2 = readU16(bytes + 14);
-    info.version.part3 = readU16(bytes + 16);
-    info.version.part4 = readU16(bytes + 18);
-    info.payloadLength = payload;
+    FirmwareInfo read;
+    if (size < kHeaderSize || !readHeader(bytes, read) || size - kHeaderSize != read.payloadLength) {
+        return kStatusInvalid;
+    }
+    const uLong crc = crc32_z(headerChecksum(bytes), bytes + kHeaderSize, size - kHeaderSize);
+    if (readU32(bytes + kChecksumOffset) != crc) return kStatusInvalid;
+    info = read;
     return 0;
 }
 
+// Checks the file as parse() checks an image, a chunk at a time, so that a
+// large image is never held whole.
 uint8_t readFile(const std::string& path, FirmwareInfo& info) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return kStatusUnreadable;
-    std::vector<uint8_t> bytes;
-    try {  // reading a directory throws from the stream buffer whatever the stream's exception mask
-        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    } catch (const std::ios_base::failure&) {
-        return kStatusUnreadable;
+    const FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat status;
+    if (file.get() < 0 || fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) return kStatusUnreadable;
+    uint8_t header[kHeaderSize];
+    const ssize_t headerBytes = readFully(file.get(), header, kHeaderSize);
+    if (headerBytes < 0) return kStatusUnreadable;
+    FirmwareInfo read;
+    if (static_cast<size_t>(headerBytes) < kHeaderSize || !readHeader(header, read)) return kStatusInvalid;
+    uLong crc = headerChecksum(header);
+    uint64_t payload = 0;
+    std::vector<uint8_t> chunk(1 << 20);
+    for (;;) {
+        const ssize_t n = readFully(file.get(), chunk.data(), chunk.size());
+        if (n < 0) return kStatusUnreadable;
+        if (n == 0) break;
+        crc = crc32_z(crc, chunk.data(), static_cast<size_t>(n));
+        payload += static_cast<uint64_t>(n);
     }
-    if (in.bad()) return kStatusUnreadable;
-    return parse(bytes.data(), bytes.size(), info);
+    if (payload != read.payloadLength || readU32(header + kChecksumOffset) != crc) return kStatusInvalid;
+    info = read;
+    return 0;
 }
 
 std::vector<uint8_t> build(const FirmwareInfo& info, uint32_t payloadBytes) {
@@ -87,7 +134,8 @@ std::vector<uint8_t> build(const FirmwareInfo& info, uint32_t payloadBytes) {
         filler = filler * 1664525u + 1013904223u;
         image[kHeaderSize + i] = static_cast<uint8_t>(filler >> 24);
     }
-    writeU32(&image[kChecksumOffset], imageChecksum(image.data(), image.size()));
+    const uLong crc = crc32_z(headerChecksum(image.data()), image.data() + kHeaderSize, payloadBytes);
+    writeU32(&image[kChecksumOffset], static_cast<uint32_t>(crc));
     return image;
 }
 

@@ -47,6 +47,4 @@ std::vector<uint8_t> build(const FirmwareInfo& info, uint32_t payloadBytes);
 // Writes build(...) to path; false when the file cannot be written.
 bool writeFile(const std::string& path, const FirmwareInfo& info, uint32_t payloadBytes);
 
-uint32_t crc32(const uint8_t* bytes, size_t size, uint32_t crc = 0);
-
 }  // namespace firmware

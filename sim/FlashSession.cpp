@@ -10,7 +10,7 @@ uint8_t FlashSession::prepare(uint8_t imageType, uint32_t fileLength, bool twoPa
     } else {
         reset();
         m_length = fileLength;
-        m_image.assign(fileLength, 0);
+        m_image.reserve(fileLength);
     }
     m_passType = imageType;
     m_received = 0;
@@ -29,14 +29,13 @@ uint8_t FlashSession::page(uint8_t constant, uint8_t imageType, const _Flash_Pag
     bool ends = m_received + length == m_length;
     if ((page.last_page != 0) != ends || (!ends && length != ZD_FLASH_PAGE_DATA)) return 7;
 
-    uint8_t* target = m_image.data() + m_received;
     if (m_passType == ZD_FLASH_IMAGE_SECOND) {
-        if (std::memcmp(target, page.data, length) != 0) {
+        if (std::memcmp(m_image.data() + m_received, page.data, length) != 0) {
             reset();
             return firmware::kStatusInvalid;
         }
     } else {
-        std::memcpy(target, page.data, length);
+        m_image.insert(m_image.end(), page.data, page.data + length);
     }
     m_received += length;
     ++m_nextPage;

@@ -10,6 +10,7 @@
 // always written; no other header byte is touched.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <utility>
@@ -17,14 +18,48 @@
 
 #include "api/records/Records.h"
 
+// How many records of this type a buffer of maxBufferKb KiB holds after
+// its header.
+template <typename Record>
+size_t recordsThatFit(uint16_t maxBufferKb) {
+    const size_t room = static_cast<size_t>(maxBufferKb) * 1024;
+    return room > sizeof(_Request_Header) ? (room - sizeof(_Request_Header)) / sizeof(Record) : 0;
+}
+
+// The part of a list a request can reach, so that only those records need
+// rendering: `count` records with ids from `first` on (for a range, one more
+// than it may return, to tell where the next request starts); `single` when
+// only the record whose id is `first` counts.
+struct ListWindow {
+    uint16_t first = 0;
+    size_t count = 0;
+    bool single = false;
+};
+
+template <typename Record>
+ListWindow listWindow(const void* buffer, uint16_t maxBufferKb) {
+    _Request_Header header;
+    std::memcpy(&header, buffer, sizeof(header));
+    ListWindow window;
+    window.first = header.start_id;
+    if (header.request_type == ZD_REQUEST_RANGE && header.start_id != ZD_NO_MORE_RECORDS) {
+        window.count = std::min<size_t>(header.requested_count, recordsThatFit<Record>(maxBufferKb)) + 1;
+    } else if (header.request_type == ZD_REQUEST_SINGLE) {
+        window.count = 1;
+        window.single = true;
+    }
+    return window;
+}
+
+// Answers the request from `records` (ascending ids; at least the request's
+// window of them).
 template <typename Record>
 uint8_t answerList(void* buffer, uint16_t maxBufferKb, const std::vector<std::pair<uint16_t, Record>>& records,
                    uint8_t absentStatus) {
     auto* bytes = static_cast<uint8_t*>(buffer);
     _Request_Header header;
     std::memcpy(&header, bytes, sizeof(header));
-    size_t room = static_cast<size_t>(maxBufferKb) * 1024;
-    size_t fits = room > sizeof(header) ? (room - sizeof(header)) / sizeof(Record) : 0;
+    const size_t fits = recordsThatFit<Record>(maxBufferKb);
     uint16_t returned = 0;
     uint16_t next = ZD_NO_MORE_RECORDS;
     uint8_t status = 0;

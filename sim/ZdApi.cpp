@@ -45,11 +45,28 @@ RecordBytes recordOf(const T* pointer) {
 
 RecordBytes headerOf(const void* buffer) { return RecordBytes{buffer, buffer != nullptr ? sizeof(_Request_Header) : 0}; }
 
-// Records the call, then answers an injected status or runs work(enclosure).
+// Adds the time from its construction to its destruction to the call record.
+class CallTimer {
+public:
+    explicit CallTimer(CallRecorder& recorder) : m_recorder(recorder), m_start(std::chrono::steady_clock::now()) {}
+    ~CallTimer() {
+        const auto elapsed = std::chrono::steady_clock::now() - m_start;
+        m_recorder.addTime(static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(elapsed).count()));
+    }
+    CallTimer(const CallTimer&) = delete;
+    CallTimer& operator=(const CallTimer&) = delete;
+
+private:
+    CallRecorder& m_recorder;
+    std::chrono::steady_clock::time_point m_start;
+};
+
+// Records the call and its duration, then answers an injected status or runs work(enclosure).
 template <typename Work>
 uint8_t serve(const char* function, std::initializer_list<uint64_t> args, RecordBytes record, Change change, Work work) {
     Enclosure& e = Enclosure::instance();
     std::lock_guard<std::mutex> lock(e.mutex());
+    const CallTimer timer(e.recorder());
     std::string line = function;
     for (uint64_t arg : args) line += " " + std::to_string(arg);
     e.recorder().record(function, line, record.bytes, record.size);
@@ -89,13 +106,17 @@ bool listed(const Item&) {
 }
 
 // A list read of one kind of item of the adapter (disks, virtual disks or
-// disk groups), one record make(adapter, item) for each listed item.
+// disk groups), one record make(adapter, item) for each listed item the
+// request can reach.
 template <typename T, typename Item, typename Make>
 uint8_t serveItems(const char* function, uint8_t adapter, void* buffer, uint8_t absentStatus,
                    std::map<uint16_t, Item> AdapterModel::*items, Make make) {
     return serveList<T>(function, adapter, buffer, absentStatus, [&](AdapterModel& a, auto& out) {
-        for (const auto& [id, item] : a.*items) {
-            if (listed(item)) out.emplace_back(id, make(a, item));
+        const ListWindow window = listWindow<T>(buffer, a.info.max_buffer_kb);
+        const std::map<uint16_t, Item>& all = a.*items;
+        for (auto it = all.lower_bound(window.first); it != all.end() && out.size() < window.count; ++it) {
+            if (window.single && it->first != window.first) break;
+            if (listed(it->second)) out.emplace_back(it->first, make(a, it->second));
         }
     });
 }

@@ -240,6 +240,10 @@ size_t zdsim_calls(char* out, size_t cap) {
     return text.size();
 }
 
+uint64_t zdsim_call_time_ns(void) {
+    return locked([](Enclosure& e) { return e.recorder().timeNs(); });
+}
+
 uint32_t zdsim_call_count(const char* function) {
     if (function == nullptr) return 0;
     return locked([&](Enclosure& e) { return e.recorder().count(function); });

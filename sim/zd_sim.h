@@ -110,6 +110,9 @@ ZDSIM_EXPORT void zdsim_clear_calls(void);
 /* Copies the newline-separated call lines (NUL-terminated, cut to cap);
  * answers the full length needed. */
 ZDSIM_EXPORT size_t zdsim_calls(char* out, size_t cap);
+/* Time spent inside controller calls since the last clear, in nanoseconds
+ * (page delays included). */
+ZDSIM_EXPORT uint64_t zdsim_call_time_ns(void);
 /* Number of recorded calls of one function since the last clear. */
 ZDSIM_EXPORT uint32_t zdsim_call_count(const char* function);
 /* Copies the record bytes the last call of `function` received (before the
