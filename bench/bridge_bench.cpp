@@ -454,9 +454,13 @@ public:
     }
 
 private:
+    // The run of that benchmark; Google Benchmark appends settings such as
+    // "/iterations:5" to the names of runs with a fixed iteration count.
     const Run* find(const std::string& name) const {
-        auto it = m_runs.find(name);
-        return it == m_runs.end() ? nullptr : &it->second;
+        for (const auto& [runName, run] : m_runs) {
+            if (runName == name || runName.rfind(name + "/iterations:", 0) == 0) return &run;
+        }
+        return nullptr;
     }
     static double counter(const Run& run, const char* name) {
         auto it = run.counters.find(name);
