@@ -177,8 +177,11 @@ TEST_F(ScheduleCommands, ListingAnswersTheStoredTextsInIndexTextOrder) {
 }
 
 TEST_F(ScheduleCommands, AtMost32SchedulesAndRemoval) {
+    // New indexes carry the current millisecond (0 to 999) in their low 10
+    // bits; these stored ones end in 1000, so a new one never equals them.
+    const auto storedIndex = [](int i) { return std::to_string(1024 * i + 1000); };
     std::vector<Row> rows;
-    for (int i = 1; i <= 31; ++i) rows.push_back(Row{std::to_string(i)});
+    for (int i = 1; i <= 31; ++i) rows.push_back(Row{storedIndex(i)});
     writeFile(db(), storeXml(rows));
     const std::string add = "<AddSchedule><AdapterID>0</AdapterID><PackageVDID>0</PackageVDID></AddSchedule>";
     EXPECT_EQ(command(add), 0);
@@ -187,12 +190,12 @@ TEST_F(ScheduleCommands, AtMost32SchedulesAndRemoval) {
     EXPECT_EQ(command(add), 4);
     EXPECT_EQ(readFile(db()), full);
 
-    EXPECT_EQ(command("<RemoveSchedule><Index>999</Index></RemoveSchedule>"), 0);
+    EXPECT_EQ(command("<RemoveSchedule><Index>1000</Index></RemoveSchedule>"), 0);
     EXPECT_EQ(readFile(db()), full);
-    EXPECT_EQ(command("<RemoveSchedule><Index>5</Index></RemoveSchedule>"), 0);
+    EXPECT_EQ(command("<RemoveSchedule><Index>" + storedIndex(5) + "</Index></RemoveSchedule>"), 0);
     EXPECT_EQ(countOf(readFile(db()), "<Sch>"), 31u);
-    EXPECT_EQ(readFile(db()).find(rowXml(Row{"5"})), std::string::npos);
-    EXPECT_NE(readFile(db()).find(rowXml(Row{"4"}) + rowXml(Row{"6"})), std::string::npos);
+    EXPECT_EQ(readFile(db()).find(rowXml(Row{storedIndex(5)})), std::string::npos);
+    EXPECT_NE(readFile(db()).find(rowXml(Row{storedIndex(4)}) + rowXml(Row{storedIndex(6)})), std::string::npos);
     EXPECT_EQ(command(add), 0);
     EXPECT_EQ(countOf(readFile(db()), "<Sch>"), 32u);
     EXPECT_EQ(countOf(schedules(), "<Schedule>"), 32u);
