@@ -54,13 +54,19 @@ Progress poll(zdtest::LoadedBridge& bridge) {
 }
 
 // Polls until the upload ended (100 acknowledged, or 0 with a result code);
-// answers every percentage seen. Gives up after a generous bound so that a
-// broken worker fails the test instead of hanging it.
+// answers every percentage seen. A poll reads the percentage twice: when the
+// worker reaches 100 between the two reads, that poll answers the earlier
+// value and still acknowledges the 100, so the next one answers 0 with result
+// 0; that finish is recorded as the 100 it was. Gives up after a generous
+// bound so that a broken worker fails the test instead of hanging it.
 std::vector<int> pollUntilEnd(zdtest::LoadedBridge& bridge, Progress* last = nullptr) {
     std::vector<int> seen;
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (std::chrono::steady_clock::now() < giveUp) {
-        const Progress progress = poll(bridge);
+        Progress progress = poll(bridge);
+        if (progress.percentage == 0 && progress.lastRet == 0 && !seen.empty() && seen.back() > 0) {
+            progress.percentage = 100;
+        }
         seen.push_back(progress.percentage);
         if (last != nullptr) *last = progress;
         if (progress.percentage == 100 || (progress.percentage == 0 && progress.lastRet != 0) ||
