@@ -499,18 +499,14 @@ void registerAll() {
     benchmark::RegisterBenchmark("PDConfig command/floor", commandFloor)->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("Upload 64 MiB/bridge", uploadBridge)->Unit(benchmark::kMillisecond)->Iterations(5);
     benchmark::RegisterBenchmark("Upload 64 MiB/floor", uploadFloor)->Unit(benchmark::kMillisecond)->Iterations(5);
-    benchmark::RegisterBenchmark("Log off/PD array", logged, false, false)
-        ->Unit(benchmark::kMicrosecond)
-        ->Iterations(3000);
-    benchmark::RegisterBenchmark("Log off/PDConfig command", logged, false, true)
-        ->Unit(benchmark::kMicrosecond)
-        ->Iterations(3000);
-    benchmark::RegisterBenchmark("Log on/PD array", logged, true, false)
-        ->Unit(benchmark::kMicrosecond)
-        ->Iterations(3000);
-    benchmark::RegisterBenchmark("Log on/PDConfig command", logged, true, true)
-        ->Unit(benchmark::kMicrosecond)
-        ->Iterations(3000);
+    for (const bool logging : {false, true}) {
+        for (const bool command : {false, true}) {
+            const std::string name = std::string(logging ? "Log on/" : "Log off/") + (command ? "PDConfig command" : "PD array");
+            benchmark::RegisterBenchmark(name.c_str(), logged, logging, command)
+                ->Unit(benchmark::kMicrosecond)
+                ->Iterations(3000);
+        }
+    }
     benchmark::RegisterBenchmark("100000 mixed calls", mixedCalls)->Unit(benchmark::kMillisecond)->Iterations(1);
 }
 
