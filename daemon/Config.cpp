@@ -1,0 +1,167 @@
+#include "daemon/Config.h"
+
+#include <fcntl.h>
+#include <ini.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <limits>
+#include <map>
+
+#include "daemon/Severity.h"
+#include "front/EventHistory.h"
+
+namespace zdmond {
+
+namespace {
+
+unsigned number(const std::string& text, unsigned low, unsigned high, const std::string& what)
+{
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 9)
+        throw ConfigError(what + " takes a whole number, not '" + text + "'");
+    unsigned long value = std::stoul(text);
+    if (value < low || value > high)
+        throw ConfigError(what + " must lie between " + std::to_string(low) + " and " + std::to_string(high));
+    return static_cast<unsigned>(value);
+}
+
+unsigned severity(const std::string& text, const std::string& what)
+{
+    std::optional<unsigned> level = parseSeverity(text);
+    if (!level) throw ConfigError(what + " takes info, warning, critical or off, not '" + text + "'");
+    return *level;
+}
+
+std::string absolutePath(const std::string& text, const std::string& what)
+{
+    if (!text.empty() && text[0] != '/') throw ConfigError(what + " must be an absolute path, not '" + text + "'");
+    return text;
+}
+
+using Setter = std::function<void(Config&, const std::string&)>;
+
+const std::map<std::string, Setter>& setters()
+{
+    static const std::map<std::string, Setter> table = {
+        {"monitor.interval", [](Config& c, const std::string& v) { c.interval = number(v, 1, 86400, "interval"); }},
+        {"monitor.database", [](Config& c, const std::string& v) { c.database = absolutePath(v, "database"); }},
+        {"monitor.bridge", [](Config& c, const std::string& v) { c.bridge = absolutePath(v, "bridge"); }},
+        {"monitor.pending_limit",
+         [](Config& c, const std::string& v) { c.pendingLimit = number(v, 100, 10000000, "pending_limit"); }},
+        {"http.listen", [](Config& c, const std::string& v) { c.listen = ListenAddress::parse(v); }},
+        {"syslog.severity", [](Config& c, const std::string& v) { c.syslogSeverity = severity(v, "severity"); }},
+        {"hook.program", [](Config& c, const std::string& v) { c.hookProgram = absolutePath(v, "program"); }},
+        {"hook.severity", [](Config& c, const std::string& v) { c.hookSeverity = severity(v, "severity"); }},
+        {"hook.timeout", [](Config& c, const std::string& v) { c.hookTimeout = number(v, 1, 3600, "timeout"); }},
+        {"mail.to", [](Config& c, const std::string& v) { c.mailTo = v; }},
+        {"mail.from", [](Config& c, const std::string& v) { c.mailFrom = v; }},
+        {"mail.severity", [](Config& c, const std::string& v) { c.mailSeverity = severity(v, "severity"); }},
+        {"mail.sendmail", [](Config& c, const std::string& v) { c.sendmail = absolutePath(v, "sendmail"); }},
+    };
+    return table;
+}
+
+struct ParseState {
+    Config* config;
+    std::string error;
+};
+
+int onValue(void* user, const char* section, const char* name, const char* value)
+{
+    auto* state = static_cast<ParseState*>(user);
+    const std::string key = std::string(section) + "." + name;
+    auto setter = setters().find(key);
+    if (setter == setters().end()) {
+        state->error = "unknown key '" + std::string(name) + "' in [" + section + "]";
+        return 0;
+    }
+    try {
+        setter->second(*state->config, value);
+    } catch (const ConfigError& error) {
+        state->error = "[" + std::string(section) + "] " + error.what();
+        return 0;
+    }
+    return 1;
+}
+
+}  // namespace
+
+std::string ListenAddress::text() const
+{
+    if (!enabled()) return "off";
+    bool v6 = host.find(':') != std::string::npos;
+    return (v6 ? "[" + host + "]" : host) + ":" + std::to_string(port);
+}
+
+ListenAddress ListenAddress::parse(const std::string& text)
+{
+    if (text.empty() || text == "off") return {};
+    std::string host, port;
+    if (text[0] == '[') {
+        size_t close = text.find("]:");
+        if (close == std::string::npos) throw ConfigError("listen address '" + text + "' is not [ADDRESS]:PORT");
+        host = text.substr(1, close - 1);
+        port = text.substr(close + 2);
+    } else {
+        size_t colon = text.rfind(':');
+        if (colon == std::string::npos || text.find(':') != colon)
+            throw ConfigError("listen address '" + text + "' is not HOST:PORT (or off)");
+        host = text.substr(0, colon);
+        port = text.substr(colon + 1);
+    }
+    if (host.empty()) throw ConfigError("listen address '" + text + "' names no host");
+    return {host, static_cast<uint16_t>(number(port, 0, 65535, "listen port"))};
+}
+
+Config::Config()
+    : database(zdfront::EventHistory::defaultPath()),
+      syslogSeverity(kSeverityInfo),
+      hookSeverity(kSeverityWarning),
+      mailSeverity(kSeverityCritical)
+{
+}
+
+Config Config::load(const std::string& path, bool required)
+{
+    Config config;
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT && !required) return config;
+        throw ConfigError(path + ": " + std::strerror(errno));
+    }
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        throw ConfigError(path + ": not a regular file");
+    }
+    FILE* file = fdopen(fd, "r");
+    if (!file) {
+        close(fd);
+        throw ConfigError(path + ": " + std::strerror(errno));
+    }
+    ParseState state{&config, {}};
+    int line = ini_parse_file(file, onValue, &state);
+    std::fclose(file);
+    if (line != 0) {
+        std::string what = state.error.empty() ? "not INI text (KEY = VALUE lines under [SECTION] headers)"
+                                               : state.error;
+        throw ConfigError(path + ":" + std::to_string(line) + ": " + what);
+    }
+    config.path = path;
+    return config;
+}
+
+void ConfigOverrides::applyTo(Config& config) const
+{
+    if (interval) config.interval = number(std::to_string(*interval), 1, 86400, "--interval");
+    if (database) config.database = absolutePath(*database, "--db");
+    if (listen) config.listen = ListenAddress::parse(*listen);
+    if (hookProgram) config.hookProgram = absolutePath(*hookProgram, "--hook");
+    if (bridge) config.bridge = absolutePath(*bridge, "--bridge");
+}
+
+}  // namespace zdmond

@@ -1,0 +1,8 @@
+// The version zdmond reports (--version, /metrics, notifications).
+#pragma once
+
+namespace zdmond {
+
+inline constexpr const char* kVersion = ZDMOND_VERSION;
+
+}  // namespace zdmond

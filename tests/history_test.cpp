@@ -1,0 +1,174 @@
+// The event history: each controller event stored once, commits whole or not
+// at all, the remembered state, queries by time, severity and adapter, and
+// files it refuses to open.
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "front/EventHistory.h"
+#include "support/TestSupport.h"
+
+using zdfront::EventHistory;
+using zdfront::HistoryError;
+using zdfront::HistoryEvent;
+using zdfront::HistoryQuery;
+
+namespace {
+
+HistoryEvent controllerEvent(unsigned adapter, int64_t sequence, int64_t time, unsigned severity = 2)
+{
+    HistoryEvent event;
+    event.adapter = adapter;
+    event.adapterSerial = "SN" + std::to_string(adapter);
+    event.sequence = sequence;
+    event.time = time;
+    event.eventClass = 2;
+    event.code = 3;
+    event.device = 4;
+    event.severity = severity;
+    event.message = "disk 4 failed";
+    return event;
+}
+
+HistoryEvent monitorEvent(const std::string& name, int64_t time)
+{
+    HistoryEvent event;
+    event.source = zdfront::kSourceMonitor;
+    event.name = name;
+    event.time = time;
+    event.severity = 6;
+    event.message = name;
+    return event;
+}
+
+std::vector<int64_t> sequences(const std::vector<HistoryEvent>& events)
+{
+    std::vector<int64_t> result;
+    for (const HistoryEvent& event : events) result.push_back(event.sequence);
+    return result;
+}
+
+}  // namespace
+
+TEST(History, StoresEachControllerEventOnceAcrossReopening)
+{
+    zdtest::TempDir dir;
+    const std::string path = dir.file("events.db");
+    {
+        EventHistory history(path, EventHistory::Mode::ReadWrite);
+        std::vector<HistoryEvent> events{controllerEvent(0, 5, 1000), controllerEvent(0, 6, 1001),
+                                         monitorEvent("DiskFailed", 1001)};
+        EXPECT_EQ(history.commit(events, {}), 3u);
+        EXPECT_GT(events[0].id, 0);
+        EXPECT_LT(events[0].id, events[1].id);
+        EXPECT_LT(events[1].id, events[2].id);
+    }
+    // A restarted daemon, or a reloaded bridge, delivers event 6 again and a new 7;
+    // zdmond's own event of the same name is a new one.
+    EventHistory history(path, EventHistory::Mode::ReadWrite);
+    std::vector<HistoryEvent> again{controllerEvent(0, 6, 1001), controllerEvent(0, 7, 1002),
+                                    monitorEvent("DiskFailed", 1001)};
+    EXPECT_EQ(history.commit(again, {}), 2u);
+    EXPECT_EQ(again[0].id, 0) << "a duplicate gets no id";
+    // The same sequence number on another adapter, or after the controller
+    // restarted its numbering (another time), is another event.
+    std::vector<HistoryEvent> others{controllerEvent(1, 6, 1001), controllerEvent(0, 6, 2000)};
+    EXPECT_EQ(history.commit(others, {}), 2u);
+    EXPECT_EQ(sequences(history.query({})), (std::vector<int64_t>{5, 6, -1, 7, -1, 6, 6}));
+}
+
+TEST(History, CommitsEventsAndStateTogetherOrNotAtAll)
+{
+    zdtest::TempDir dir;
+    const std::string path = dir.file("events.db");
+    EventHistory history(path, EventHistory::Mode::ReadWrite);
+    std::vector<HistoryEvent> first{monitorEvent("ArrayDegraded", 10)};
+    history.commit(first, {{"array/SN0/1", "status=1"}, {"disk/SN0/4", "status=9"}});
+    std::vector<HistoryEvent> none;
+    history.commit(none, {{"array/SN0/1", "status=2"}, {"disk/SN0/4", ""}});
+    EXPECT_EQ(history.state(), (zdfront::MonitorState{{"array/SN0/1", "status=2"}}));
+
+    // Another process holds the write lock: the commit fails as Busy and changes nothing.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_exec(other, "PRAGMA busy_timeout=0", nullptr, nullptr, nullptr);
+    std::vector<HistoryEvent> blocked{monitorEvent("ArrayOffline", 11)};
+    try {
+        history.commit(blocked, {{"array/SN0/1", "status=4"}});
+        ADD_FAILURE() << "commit went through a held lock";
+    } catch (const HistoryError& error) {
+        EXPECT_EQ(error.kind(), HistoryError::Kind::Busy) << error.what();
+    }
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    EXPECT_EQ(history.query({}).size(), 1u);
+    EXPECT_EQ(history.state().at("array/SN0/1"), "status=2");
+}
+
+TEST(History, QueriesBySinceSeverityAdapterAndArrival)
+{
+    zdtest::TempDir dir;
+    EventHistory history(dir.file("events.db"), EventHistory::Mode::ReadWrite);
+    std::vector<HistoryEvent> events{controllerEvent(0, 1, 100, 2), controllerEvent(1, 2, 200, 3),
+                                     controllerEvent(0, 3, 300, 6), controllerEvent(1, 4, 400, 2)};
+    history.commit(events, {});
+    auto query = [](std::optional<int64_t> since, std::optional<unsigned> severity, std::optional<unsigned> adapter,
+                    int64_t afterId = 0, size_t limit = 0) {
+        HistoryQuery q;
+        q.since = since;
+        q.minSeverity = severity;
+        q.adapter = adapter;
+        q.afterId = afterId;
+        q.limit = limit;
+        return q;
+    };
+    const auto none = std::nullopt;
+    struct Case {
+        HistoryQuery query;
+        std::vector<int64_t> sequences;
+    } cases[] = {
+        {query(none, none, none), {1, 2, 3, 4}},
+        {query(200, none, none), {2, 3, 4}},
+        {query(none, 3u, none), {2, 3}},
+        {query(none, none, 1u), {2, 4}},
+        {query(250, 3u, 0u), {3}},
+        {query(none, none, none, events[1].id), {3, 4}},
+        {query(none, none, none, 0, 2), {3, 4}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(sequences(history.query(c.query)), c.sequences);
+    EXPECT_EQ(history.lastId(), events[3].id);
+
+    EventHistory reader(dir.file("events.db"), EventHistory::Mode::ReadOnly);
+    EXPECT_EQ(sequences(reader.query(query(300, none, none))), (std::vector<int64_t>{3, 4}));
+    std::vector<HistoryEvent> more{controllerEvent(0, 9, 500)};
+    EXPECT_THROW(reader.commit(more, {}), HistoryError);
+}
+
+TEST(History, RefusesLinksSpecialFilesAndMissingReadOnlyFiles)
+{
+    zdtest::TempDir dir;
+    zdtest::writeFile(dir.file("target"), "precious");
+    ASSERT_EQ(symlink(dir.file("target").c_str(), dir.file("link.db").c_str()), 0);
+    ASSERT_EQ(mkfifo(dir.file("fifo.db").c_str(), 0600), 0);
+    for (const char* name : {"link.db", "fifo.db"})
+        for (auto mode : {EventHistory::Mode::ReadOnly, EventHistory::Mode::ReadWrite})
+            EXPECT_THROW(EventHistory(dir.file(name), mode), HistoryError) << name;
+    EXPECT_EQ(zdtest::readFile(dir.file("target")), "precious");
+    EXPECT_THROW(EventHistory(dir.file("missing.db"), EventHistory::Mode::ReadOnly), HistoryError);
+    EXPECT_FALSE(zdtest::fileExists(dir.file("missing.db")));
+
+    zdtest::writeFile(dir.file("garbage.db"), std::string(4096, 'x'));
+    EXPECT_THROW(EventHistory(dir.file("garbage.db"), EventHistory::Mode::ReadWrite), HistoryError);
+    EXPECT_EQ(zdtest::readFile(dir.file("garbage.db")), std::string(4096, 'x'));
+
+    EventHistory created(dir.file("new.db"), EventHistory::Mode::ReadWrite);
+    struct stat info {};
+    ASSERT_EQ(stat(dir.file("new.db").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+}
