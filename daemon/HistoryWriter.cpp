@@ -51,14 +51,15 @@ std::vector<HistoryEvent> HistoryWriter::record(std::vector<HistoryEvent> events
         m_dropping = true;
         m_dropped += excess;
     }
-    if (m_faults.active(kFault) && !m_faults.due(kFault)) return {};
+    m_pendingCount = m_pending.size();
+    if (!m_faults.due(kFault)) return {};
     return flush();
 }
 
-std::vector<HistoryEvent> HistoryWriter::retry()
+std::vector<HistoryEvent> HistoryWriter::retry(bool force)
 {
     if (m_pending.empty() && m_pendingChanges.empty()) return {};
-    if (!m_faults.due(kFault)) return {};
+    if (!force && !m_faults.due(kFault)) return {};
     return flush();
 }
 
@@ -77,10 +78,11 @@ std::vector<HistoryEvent> HistoryWriter::flush()
         return {};
     }
     m_faults.succeeded(kFault);
-    if (m_dropping) DaemonLog::warning(std::to_string(m_dropped) + " event(s) lost in all while the history was out of reach");
+    if (m_dropping) DaemonLog::warning(std::to_string(m_dropped.load()) + " event(s) lost in all while the history was out of reach");
     m_dropping = false;
     m_pending.clear();
     m_pendingChanges.clear();
+    m_pendingCount = 0;
     std::vector<HistoryEvent> stored;
     for (HistoryEvent& event : batch) {
         if (!event.id) continue;

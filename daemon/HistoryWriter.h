@@ -13,6 +13,7 @@
 //   std::vector<HistoryEvent> stored = writer.record(std::move(events), changes);
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -39,13 +40,13 @@ public:
     // now, with their ids (pending ones included, duplicates left out).
     std::vector<zdfront::HistoryEvent> record(std::vector<zdfront::HistoryEvent> events,
                                               const zdfront::MonitorState& changes);
-    // Commits what is pending when its retry is due.
-    std::vector<zdfront::HistoryEvent> retry();
+    // Commits what is pending when its retry is due (or now, when forced).
+    std::vector<zdfront::HistoryEvent> retry(bool force = false);
 
-    size_t pending() const { return m_pending.size(); }
+    // Counters, readable from any thread.
+    size_t pending() const { return m_pendingCount; }
     uint64_t dropped() const { return m_dropped; }
     uint64_t stored(const std::string& source) const;
-    bool writable() const { return m_history != nullptr && !m_faults.active(kFault); }
 
 private:
     bool open();
@@ -57,10 +58,11 @@ private:
     std::unique_ptr<zdfront::EventHistory> m_history;
     std::deque<zdfront::HistoryEvent> m_pending;
     zdfront::MonitorState m_pendingChanges;
-    uint64_t m_dropped = 0;
     bool m_dropping = false;
-    uint64_t m_storedController = 0;
-    uint64_t m_storedMonitor = 0;
+    std::atomic<size_t> m_pendingCount{0};
+    std::atomic<uint64_t> m_dropped{0};
+    std::atomic<uint64_t> m_storedController{0};
+    std::atomic<uint64_t> m_storedMonitor{0};
 };
 
 }  // namespace zdmond
