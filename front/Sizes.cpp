@@ -1,8 +1,8 @@
-#include "cli/Sizes.h"
+#include "front/Sizes.h"
 
 #include <cstdio>
 
-namespace zdctl {
+namespace zdfront {
 
 std::string iecBytes(long double bytes)
 {
@@ -32,4 +32,4 @@ std::string sizeNote(bool raw)
                : "Sizes are IEC units (1 KiB = 1024 bytes) of 512-byte sectors; -H shows raw sectors.";
 }
 
-}  // namespace zdctl
+}  // namespace zdfront

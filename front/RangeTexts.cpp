@@ -1,4 +1,4 @@
-#include "cli/RangeTexts.h"
+#include "front/RangeTexts.h"
 
 #include <tinyxml.h>
 
@@ -6,10 +6,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "cli/Answer.h"
-#include "cli/BridgeClient.h"
+#include "front/Answer.h"
+#include "front/BridgeClient.h"
 
-namespace zdctl {
+namespace zdfront {
 
 namespace {
 
@@ -143,4 +143,4 @@ std::string RangeTexts::choices(const std::string& table)
     return joined;
 }
 
-}  // namespace zdctl
+}  // namespace zdfront

@@ -1,6 +1,6 @@
-#include "cli/Request.h"
+#include "front/Request.h"
 
-namespace zdctl {
+namespace zdfront {
 
 std::string Request::escape(const std::string& value)
 {
@@ -39,4 +39,4 @@ std::string Request::text() const
     return "<" + m_function + ">" + m_body + "</" + m_function + ">";
 }
 
-}  // namespace zdctl
+}  // namespace zdfront

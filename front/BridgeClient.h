@@ -14,7 +14,7 @@
 #include <optional>
 #include <string>
 
-namespace zdctl {
+namespace zdfront {
 
 class BridgeClient {
 public:
@@ -22,7 +22,7 @@ public:
     // else the plain name for the system loader.
     static std::string locate();
 
-    explicit BridgeClient(const std::string& libraryPath);  // throws CliError
+    explicit BridgeClient(const std::string& libraryPath);  // throws Error
     ~BridgeClient();
     BridgeClient(const BridgeClient&) = delete;
     BridgeClient& operator=(const BridgeClient&) = delete;
@@ -53,4 +53,4 @@ private:
     void (*m_getEvent)(char**) = nullptr;
 };
 
-}  // namespace zdctl
+}  // namespace zdfront

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace zdctl {
+namespace zdfront {
 
 class Request {
 public:
@@ -32,4 +32,4 @@ private:
     std::string m_body;
 };
 
-}  // namespace zdctl
+}  // namespace zdfront

@@ -1,8 +1,8 @@
-#include "cli/Answer.h"
+#include "front/Answer.h"
 
 #include <tinyxml.h>
 
-namespace zdctl {
+namespace zdfront {
 
 namespace {
 
@@ -108,4 +108,4 @@ std::optional<uint64_t> toNumber(const std::string& text)
 
 }  // namespace Answer
 
-}  // namespace zdctl
+}  // namespace zdfront

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-namespace zdctl {
+namespace zdfront {
 
 class Record {
 public:
@@ -53,4 +53,4 @@ std::optional<uint64_t> toNumber(const std::string& text);
 
 }  // namespace Answer
 
-}  // namespace zdctl
+}  // namespace zdfront

@@ -1,4 +1,4 @@
-#include "cli/BridgeClient.h"
+#include "front/BridgeClient.h"
 
 #include <dlfcn.h>
 #include <unistd.h>
@@ -6,9 +6,9 @@
 #include <climits>
 #include <cstdlib>
 
-#include "cli/CliError.h"
+#include "front/Error.h"
 
-namespace zdctl {
+namespace zdfront {
 
 namespace {
 
@@ -28,7 +28,7 @@ template <typename F>
 void bind(void* handle, const char* name, F& target, const std::string& path)
 {
     target = reinterpret_cast<F>(dlsym(handle, name));
-    if (!target) throw CliError(ExitFailure, path + " does not export " + name);
+    if (!target) throw Error(ErrorKind::Failure, path + " does not export " + name);
 }
 
 std::optional<std::string> taken(const char* out)
@@ -55,7 +55,7 @@ BridgeClient::BridgeClient(const std::string& libraryPath) : m_path(libraryPath)
     m_handle = dlopen(libraryPath.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!m_handle) {
         const char* reason = dlerror();
-        throw CliError(ExitFailure, "cannot load the bridge library: " + std::string(reason ? reason : libraryPath));
+        throw Error(ErrorKind::Failure, "cannot load the bridge library: " + std::string(reason ? reason : libraryPath));
     }
     try {
         bind(m_handle, "getBridgeVersion", m_getBridgeVersion, m_path);
@@ -129,4 +129,4 @@ std::optional<std::string> BridgeClient::events() const
     return taken(out);
 }
 
-}  // namespace zdctl
+}  // namespace zdfront

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-namespace zdctl {
+namespace zdfront {
 
 constexpr uint64_t kSectorBytes = 512;
 
@@ -16,4 +16,4 @@ std::string sizeText(uint64_t sectors, bool raw);
 // The note printed once under output that shows sizes.
 std::string sizeNote(bool raw);
 
-}  // namespace zdctl
+}  // namespace zdfront

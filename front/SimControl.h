@@ -4,14 +4,14 @@
 // Looks up the already loaded libzd_api.so (dlopen with RTLD_NOLOAD, so
 // it must be created after the BridgeClient) and binds the zdsim_*
 // functions of sim/zd_sim.h. Against the vendor's library available() is
-// false and every operation throws CliError. ZD_SIM_PAGE_DELAY_MS, when set,
+// false and every operation throws Error. ZD_SIM_PAGE_DELAY_MS, when set,
 // slows the simulator's firmware page writes so that an upload can be watched.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-namespace zdctl {
+namespace zdfront {
 
 class SimControl {
 public:
@@ -41,4 +41,4 @@ private:
     int (*m_writeImage)(const char*, uint8_t, uint16_t, uint16_t, uint16_t, uint16_t, uint16_t, uint32_t) = nullptr;
 };
 
-}  // namespace zdctl
+}  // namespace zdfront

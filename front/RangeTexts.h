@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-namespace zdctl {
+namespace zdfront {
 
 class BridgeClient;
 
@@ -50,4 +50,4 @@ private:
     std::map<std::string, std::vector<Entry>> m_tables;
 };
 
-}  // namespace zdctl
+}  // namespace zdfront

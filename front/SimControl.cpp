@@ -1,13 +1,13 @@
-#include "cli/SimControl.h"
+#include "front/SimControl.h"
 
 #include <dlfcn.h>
 
 #include <cstdlib>
 
-#include "cli/Answer.h"
-#include "cli/CliError.h"
+#include "front/Answer.h"
+#include "front/Error.h"
 
-namespace zdctl {
+namespace zdfront {
 
 namespace {
 
@@ -19,7 +19,7 @@ void bind(void* handle, const char* name, F& target)
 
 void check(int status, const std::string& what)
 {
-    if (status != 0) throw CliError(ExitNotFound, "simulator: " + what + " does not exist");
+    if (status != 0) throw Error(ErrorKind::NotFound, "simulator: " + what + " does not exist");
 }
 
 }  // namespace
@@ -51,7 +51,7 @@ SimControl::~SimControl()
 
 void SimControl::require() const
 {
-    if (!available()) throw CliError(ExitFailure, "not available: the controller library is not the simulator");
+    if (!available()) throw Error(ErrorKind::Failure, "not available: the controller library is not the simulator");
 }
 
 void SimControl::failDisk(uint8_t adapter, uint16_t disk) const
@@ -84,7 +84,7 @@ void SimControl::writeImage(const std::string& path, uint8_t type, uint16_t devi
 {
     require();
     if (m_writeImage(path.c_str(), type, deviceId, version[0], version[1], version[2], version[3], payloadBytes) != 0)
-        throw CliError(ExitFailure, "cannot write the firmware image " + path);
+        throw Error(ErrorKind::Failure, "cannot write the firmware image " + path);
 }
 
-}  // namespace zdctl
+}  // namespace zdfront
