@@ -1,6 +1,6 @@
-#include "condition/RaidRules.h"
+#include "request/RaidRules.h"
 
-#include "command/ResultCodes.h"
+#include "request/ResultCodes.h"
 
 namespace {
 constexpr uint8_t kDiskCountMismatch = 57;

@@ -18,7 +18,7 @@
 #include <cstdint>
 #include <string>
 
-#include "command/LoadFwData.h"
+#include "upload/LoadFwData.h"
 
 class FileHelper;
 class Log;

@@ -1,4 +1,4 @@
-#include "command/FileHelper.h"
+#include "upload/FileHelper.h"
 
 #include <errno.h>
 #include <fcntl.h>

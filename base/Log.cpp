@@ -1,4 +1,4 @@
-#include "bridge/Log.h"
+#include "base/Log.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -15,7 +15,7 @@
 #include <mutex>
 #include <thread>
 
-#include "middle/SingleTypeParser.h"
+#include "base/LeadingNumber.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
-#include "bridge/FWOperation.h"
+#include "upload/FWOperation.h"
 
 #include <fcntl.h>
 
 #include <cstring>
 
 #include "api/zd_api.h"
-#include "bridge/Log.h"
-#include "command/FileHelper.h"
+#include "base/Log.h"
+#include "upload/FileHelper.h"
 
 namespace {
 // Bridge result codes of an upload that could not start or run.

@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "api/records/RecordText.h"
-#include "command/ResultCodes.h"
 #include "middle/SingleTypeParser.h"
 #include "middle/StructMiddle.h"
+#include "request/ResultCodes.h"
 
 namespace request {
 
