@@ -1,0 +1,479 @@
+// zdmond end to end: the built daemon watching the simulator's enclosure,
+// shared through a state file with zdctl runs, at a fast time scale. Every
+// variable the programs read is set here.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sched.h>
+#include <sqlite3.h>
+#include <sys/mount.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <functional>
+#include <optional>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "front/EventHistory.h"
+#include "support/TestSupport.h"
+
+using namespace std::chrono_literals;
+using zdfront::EventHistory;
+using zdfront::HistoryEvent;
+
+namespace {
+
+const std::string kZdmond = ZD_BINARY_DIR "/bin/zdmond";
+const std::string kZdctl = ZD_BINARY_DIR "/bin/zdctl";
+
+struct Outcome {
+    int code = -1;
+    std::string out;
+};
+
+// Waits for the condition, polling; fails the test at the deadline.
+bool waitUntil(const std::function<bool()>& condition, const std::string& what,
+               std::chrono::seconds deadline = 60s)
+{
+    const auto end = std::chrono::steady_clock::now() + deadline;
+    while (std::chrono::steady_clock::now() < end) {
+        if (condition()) return true;
+        std::this_thread::sleep_for(50ms);
+    }
+    ADD_FAILURE() << "timed out waiting for " << what;
+    return false;
+}
+
+// One simulated enclosure with its schedule file, history and hook log in a temporary directory.
+class Enclosure {
+public:
+    Enclosure()
+    {
+        hook("hook", "hook.log");
+        zdtest::writeFile(file("zdmond.conf"), "[syslog]\nseverity = off\n[hook]\nprogram = " + file("hook") +
+                                                   "\nseverity = info\ntimeout = 10\n");
+    }
+
+    std::string file(const std::string& name) const { return m_dir.file(name); }
+    std::string database() const { return file("events.db"); }
+
+    // A hook that logs "EVENT DEVICE [COMPONENT] result=..." lines into `log`.
+    void hook(const std::string& name, const std::string& log) const
+    {
+        zdtest::writeFile(file(name), "#!/bin/sh\necho \"$* result=$ZD_RESULT\" >> " + file(log) + "\n");
+        chmod(file(name).c_str(), 0700);
+    }
+    std::string hookLog(const std::string& log = "hook.log") const { return zdtest::readFile(file(log)); }
+
+    // The environment of every program run: the shared enclosure, nothing of the user's.
+    void environment() const
+    {
+        setenv("ZD_SIM_STATE", file("enclosure.json").c_str(), 1);
+        setenv("ZDBRIDGE_DB_PATH", file("db.xml").c_str(), 1);
+        setenv("ZDBRIDGE_LOG_DIR", (m_dir.path() + "/").c_str(), 1);
+        setenv("ZD_SIM_TIME_SCALE", "10", 1);
+        setenv("ZDBRIDGE_RESCAN_DELAY_MS", "0", 1);
+        for (const char* name : {"ZDCTL_BRIDGE", "ZD_SIM_PAGE_DELAY_MS", "NOTIFY_SOCKET", "WATCHDOG_USEC",
+                                 "WATCHDOG_PID", "JOURNAL_STREAM", "NO_COLOR"})
+            unsetenv(name);
+    }
+
+    pid_t spawn(const std::string& program, const std::vector<std::string>& args, const std::string& output,
+                const std::vector<std::pair<std::string, std::string>>& extra = {}) const
+    {
+        pid_t child = fork();
+        if (child == 0) {
+            environment();
+            for (const auto& [name, value] : extra) setenv(name.c_str(), value.c_str(), 1);
+            int in = open("/dev/null", O_RDONLY);
+            int out = open(output.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+            dup2(in, 0);
+            dup2(out, 1);
+            dup2(out, 2);
+            std::vector<char*> argv{const_cast<char*>(program.c_str())};
+            for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+            argv.push_back(nullptr);
+            execv(program.c_str(), argv.data());
+            _exit(127);
+        }
+        return child;
+    }
+
+    Outcome run(const std::string& program, const std::vector<std::string>& args) const
+    {
+        const std::string output = file("run.out");
+        unlink(output.c_str());
+        int status = 0;
+        waitpid(spawn(program, args, output), &status, 0);
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, zdtest::readFile(output)};
+    }
+
+    Outcome zdctl(const std::vector<std::string>& args) const
+    {
+        Outcome outcome = run(kZdctl, args);
+        EXPECT_EQ(outcome.code, 0) << "zdctl failed: " << outcome.out;
+        return outcome;
+    }
+
+    // zdmond's usual arguments: foreground, the history, a free port, a cycle a second.
+    std::vector<std::string> daemonArgs(const std::string& history = "") const
+    {
+        return {"--foreground", "--config", file("zdmond.conf"), "--db", history.empty() ? database() : history,
+                "--listen", "127.0.0.1:0", "--interval", "1"};
+    }
+
+    // Empty until zdmond has made the history.
+    std::vector<HistoryEvent> history() const
+    {
+        if (!zdtest::fileExists(database())) return {};
+        EventHistory history(database(), EventHistory::Mode::ReadOnly);
+        return history.query({});
+    }
+    size_t historyCount(const std::string& source, const std::string& name) const
+    {
+        size_t count = 0;
+        for (const HistoryEvent& event : history())
+            if (event.source == source && event.name == name) ++count;
+        return count;
+    }
+
+private:
+    zdtest::TempDir m_dir;
+};
+
+// A running zdmond; killed at destruction if the test has not stopped it.
+class Zdmond {
+public:
+    Zdmond(const Enclosure& enclosure, const std::vector<std::string>& args,
+           const std::vector<std::pair<std::string, std::string>>& extra = {})
+        : m_log(enclosure.file("zdmond-" + std::to_string(++s_started) + ".log"))
+    {
+        m_pid = enclosure.spawn(kZdmond, args, m_log, extra);
+    }
+    ~Zdmond()
+    {
+        if (m_pid > 0) {
+            kill(m_pid, SIGKILL);
+            waitpid(m_pid, nullptr, 0);
+        }
+    }
+
+    std::string log() const { return zdtest::readFile(m_log); }
+    pid_t pid() const { return m_pid; }
+
+    int port()
+    {
+        const std::string marker = "serving metrics on http://127.0.0.1:";
+        if (m_port == 0 && waitUntil([&] { return log().find(marker) != std::string::npos || exited(); },
+                                     "zdmond's listener")) {
+            std::string text = log();
+            size_t at = text.find(marker);
+            m_port = at == std::string::npos ? -1 : std::stoi(text.substr(at + marker.size()));
+            EXPECT_GT(m_port, 0) << "zdmond did not start:\n" << text;
+        }
+        return m_port;
+    }
+
+    bool exited()
+    {
+        int status = 0;
+        if (m_pid <= 0 || waitpid(m_pid, &status, WNOHANG) != m_pid) return false;
+        m_pid = -1;
+        return true;
+    }
+
+    std::string metrics()
+    {
+        if (port() <= 0) return {};
+        httplib::Client client("127.0.0.1", port());
+        auto response = client.Get("/metrics");
+        return response && response->status == 200 ? response->body : std::string();
+    }
+
+    // The value of one sample ("zd_array_degraded{adapter=\"0\",array=\"0\"}").
+    std::optional<double> metric(const std::string& sample)
+    {
+        const std::string page = metrics();
+        size_t at = page.find("\n" + sample + " ");
+        if (at == std::string::npos) return std::nullopt;
+        return std::stod(page.substr(at + sample.size() + 2));
+    }
+
+    // Sends the signal and waits for the exit; answers the exit status and the time it took.
+    int stop(int signal, std::chrono::milliseconds* took = nullptr)
+    {
+        const auto start = std::chrono::steady_clock::now();
+        kill(m_pid, signal);
+        int status = 0;
+        waitpid(m_pid, &status, 0);
+        m_pid = -1;
+        if (took) *took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    int waitExit()
+    {
+        int status = 0;
+        waitpid(m_pid, &status, 0);
+        m_pid = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+private:
+    static inline int s_started = 0;
+    std::string m_log;
+    pid_t m_pid = -1;
+    int m_port = 0;
+};
+
+const std::string kDegraded = "zd_array_degraded{adapter=\"0\",array=\"0\"}";
+
+}  // namespace
+
+TEST(DaemonEndToEnd, ADiskFailureIsStoredNotifiedAndClearedByTheRebuild)
+{
+    Enclosure enclosure;
+    Zdmond zdmond(enclosure, enclosure.daemonArgs());
+    ASSERT_TRUE(waitUntil([&] { return zdmond.metric(kDegraded) == 0.0; }, "the first cycle"));
+
+    enclosure.zdctl({"sim", "fail-disk", "1"});
+    ASSERT_TRUE(waitUntil([&] { return zdmond.metric(kDegraded) == 1.0; }, "the degraded array in /metrics"));
+    EXPECT_EQ(zdmond.metric("zd_disk_failed{adapter=\"0\",disk=\"1\"}"), 1.0);
+    const std::string page = zdmond.metrics();
+    zdtest::writeFile(enclosure.file("metrics.txt"), page);
+    EXPECT_EQ(enclosure.run("/bin/sh", {"-c", "/usr/bin/promtool check metrics < " + enclosure.file("metrics.txt")}).code, 0)
+        << "promtool check metrics refused the page";
+
+    ASSERT_TRUE(waitUntil([&] { return zdtest::contains(enclosure.hookLog(), "ArrayRecovered") &&
+                                       zdtest::contains(enclosure.hookLog(), "RebuildFinished"); },
+                          "the rebuild's end"));
+    ASSERT_TRUE(waitUntil([&] { return zdmond.metric(kDegraded) == 0.0; }, "the array healthy in /metrics"));
+    EXPECT_EQ(zdmond.metric("zd_disk_failed{adapter=\"0\",disk=\"1\"}"), 1.0) << "the failed disk stays failed";
+
+    // Each change once, with the event name, the device and the component as arguments.
+    const std::string hooks = enclosure.hookLog();
+    for (const char* line : {"ArrayDegraded adapter0/array0 result=\n", "DiskFailed adapter0/array0 adapter0/disk1 result=\n",
+                             "RebuildStarted adapter0/array0 result=\n", "RebuildFinished adapter0/array0 result=completed\n",
+                             "ArrayRecovered adapter0/array0 result=\n"})
+        EXPECT_EQ(zdtest::countOf(hooks, line), 1u) << line << "in:\n" << hooks;
+
+    // The history: the controller's own events and zdmond's transitions.
+    bool controllerFailure = false;
+    for (const HistoryEvent& event : enclosure.history())
+        if (event.source == zdfront::kSourceController && event.eventClass == 2 && event.code == 3 && event.device == 1)
+            controllerFailure = true;
+    EXPECT_TRUE(controllerFailure) << "the controller's disk-failed event is not in the history";
+    for (const char* name : {"DiskFailed", "ArrayDegraded", "RebuildStarted", "RebuildFinished", "ArrayRecovered"})
+        EXPECT_EQ(enclosure.historyCount(zdfront::kSourceMonitor, name), 1u) << name;
+    EXPECT_EQ(zdmond.stop(SIGTERM), 0);
+}
+
+TEST(DaemonEndToEnd, ARestartOrReloadMidStreamLosesAndRepeatsNothing)
+{
+    Enclosure enclosure;
+    {
+        Zdmond zdmond(enclosure, enclosure.daemonArgs());
+        ASSERT_TRUE(waitUntil([&] { return zdmond.metric(kDegraded) == 0.0; }, "the first cycle"));
+        enclosure.zdctl({"array", "rename", "0", "First"});
+        enclosure.zdctl({"sim", "fail-disk", "1"});
+        ASSERT_TRUE(waitUntil([&] { return enclosure.historyCount(zdfront::kSourceMonitor, "ArrayDegraded") == 1; },
+                              "the degraded array in the history"));
+        // The bridge reloaded: it delivers the adapter's first event again.
+        kill(zdmond.pid(), SIGHUP);
+        ASSERT_TRUE(waitUntil([&] { return zdtest::countOf(zdmond.log(), "loaded bridge") == 2; }, "the reload"));
+        enclosure.zdctl({"array", "rename", "0", "Second"});
+        EXPECT_EQ(zdmond.stop(SIGTERM), 0);
+    }
+    // Events while no daemon runs are drained by the next one.
+    enclosure.zdctl({"array", "rename", "0", "Third"});
+    enclosure.zdctl({"-a", "1", "sim", "fail-disk", "1"});
+    Zdmond zdmond(enclosure, enclosure.daemonArgs());
+    ASSERT_TRUE(waitUntil([&] { return enclosure.historyCount(zdfront::kSourceMonitor, "ArrayRecovered") >= 1 &&
+                                       enclosure.historyCount(zdfront::kSourceMonitor, "DiskFailed") == 2; },
+                          "the second failure and the first rebuild's end"));
+    EXPECT_EQ(zdmond.stop(SIGTERM), 0);
+
+    // No controller event twice (the bridge delivered the first one again after its reload) ...
+    std::vector<HistoryEvent> events = enclosure.history();
+    std::set<std::pair<std::string, int64_t>> seen;
+    for (const HistoryEvent& event : events)
+        if (event.source == zdfront::kSourceController) {
+            EXPECT_TRUE(seen.insert({event.adapterSerial, event.sequence}).second)
+                << "event " << event.sequence << " of " << event.adapterSerial << " stored twice";
+        }
+    // ... and none lost: each rename's event once, before, during and after the restart.
+    size_t renames = 0;
+    for (const HistoryEvent& event : events)
+        if (event.adapterSerial == "ZDT8-2411-1001" && event.eventClass == 1 && event.code == 4) ++renames;
+    EXPECT_EQ(renames, 3u);
+    // zdmond's own changes once each, though it was stopped while the array was degraded.
+    EXPECT_EQ(enclosure.historyCount(zdfront::kSourceMonitor, "ArrayDegraded"), 2u);  // one per adapter
+    EXPECT_EQ(enclosure.historyCount(zdfront::kSourceMonitor, "DiskFailed"), 2u);
+}
+
+TEST(DaemonEndToEnd, AScheduleDueNowStartsWithNobodyAskingForIt)
+{
+    Enclosure enclosure;
+    Zdmond zdmond(enclosure, enclosure.daemonArgs());
+    ASSERT_TRUE(waitUntil([&] { return zdmond.metric(kDegraded) == 0.0; }, "the first cycle"));
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char date[16], time[8];
+    std::strftime(date, sizeof(date), "%Y%m%d", &local);
+    std::strftime(time, sizeof(time), "%H%M", &local);
+    enclosure.zdctl({"-y", "schedule", "add", "--activity", "check", "--array", "0", "--time", time, "--repeat",
+                     "once", "--date", date});
+    ASSERT_TRUE(waitUntil([&] { return enclosure.historyCount(zdfront::kSourceMonitor, "CheckStarted") == 1; },
+                          "the scheduled check"));
+    EXPECT_TRUE(zdtest::contains(enclosure.hookLog(), "CheckStarted adapter0/array0"));
+    EXPECT_TRUE(zdtest::contains(enclosure.zdctl({"schedule", "list"}).out, "run"));
+    EXPECT_EQ(zdmond.stop(SIGTERM), 0);
+}
+
+TEST(DaemonEndToEnd, SignalsSystemdSecondInstanceOneshotAndTest)
+{
+    Enclosure enclosure;
+    // A stand-in for systemd's notification socket.
+    const std::string socketPath = enclosure.file("notify");
+    int notify = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof(address.sun_path), "%s", socketPath.c_str());
+    ASSERT_EQ(bind(notify, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    std::string notices;
+    auto receive = [&] {
+        char buffer[512];
+        ssize_t got;
+        while ((got = recv(notify, buffer, sizeof(buffer), 0)) > 0) notices.append(buffer, static_cast<size_t>(got)) += "|";
+        return notices;
+    };
+
+    Zdmond zdmond(enclosure, enclosure.daemonArgs(), {{"NOTIFY_SOCKET", socketPath}, {"WATCHDOG_USEC", "400000"}});
+    ASSERT_TRUE(waitUntil([&] { return zdtest::contains(receive(), "READY=1"); }, "READY=1"));
+    ASSERT_TRUE(waitUntil([&] { return zdtest::countOf(receive(), "WATCHDOG=1") >= 2; }, "watchdog keep-alives"));
+
+    // A second daemon on the same history is refused, and so is a --oneshot run.
+    Outcome second = enclosure.run(kZdmond, enclosure.daemonArgs());
+    EXPECT_EQ(second.code, 1);
+    EXPECT_TRUE(zdtest::contains(second.out, "another zdmond (pid " + std::to_string(zdmond.pid()) + ") already watches"));
+    EXPECT_EQ(enclosure.run(kZdmond, {"--oneshot", "--config", enclosure.file("zdmond.conf"), "--db",
+                                      enclosure.database()}).code, 1);
+
+    // SIGHUP: the file is read again, and alerts go to the new hook.
+    enclosure.hook("hook2", "hook2.log");
+    zdtest::writeFile(enclosure.file("zdmond.conf"),
+                      "[syslog]\nseverity = off\n[hook]\nprogram = " + enclosure.file("hook2") + "\nseverity = info\n");
+    kill(zdmond.pid(), SIGHUP);
+    ASSERT_TRUE(waitUntil([&] { return zdtest::contains(receive(), "RELOADING=1"); }, "RELOADING=1"));
+    ASSERT_TRUE(waitUntil([&] { return zdtest::contains(zdmond.log(), "reloaded " + enclosure.file("zdmond.conf")); },
+                          "the reload"));
+    enclosure.zdctl({"sim", "fail-disk", "1"});
+    ASSERT_TRUE(waitUntil([&] { return zdtest::contains(enclosure.hookLog("hook2.log"), "DiskFailed"); }, "the new hook"));
+    EXPECT_FALSE(zdtest::contains(enclosure.hookLog(), "DiskFailed"));
+
+    // A broken file on reload keeps the running configuration.
+    zdtest::writeFile(enclosure.file("zdmond.conf"), "[hook]\nprogramm = /bin/false\n");
+    kill(zdmond.pid(), SIGHUP);
+    ASSERT_TRUE(waitUntil([&] { return zdtest::contains(zdmond.log(), "reload refused"); }, "the refused reload"));
+    EXPECT_TRUE(zdtest::contains(zdmond.log(), "unknown key 'programm' in [hook]"));
+
+    // SIGTERM ends it within a second.
+    std::chrono::milliseconds took{};
+    EXPECT_EQ(zdmond.stop(SIGTERM, &took), 0);
+    EXPECT_LT(took, 1000ms);
+    EXPECT_TRUE(zdtest::contains(receive(), "STOPPING=1"));
+    close(notify);
+
+    // --oneshot: one cycle, its events stored, exit 0.
+    zdtest::writeFile(enclosure.file("zdmond.conf"), "[syslog]\nseverity = off\n");
+    const size_t stored = enclosure.history().size();
+    enclosure.zdctl({"array", "rename", "0", "Renamed"});
+    Outcome oneshot = enclosure.run(kZdmond, {"--oneshot", "--config", enclosure.file("zdmond.conf"), "--db",
+                                              enclosure.database()});
+    EXPECT_EQ(oneshot.code, 0) << oneshot.out;
+    EXPECT_GT(enclosure.history().size(), stored);
+
+    // --test: one alert through every configured channel.
+    Outcome test = enclosure.run(kZdmond, {"--test", "--config", enclosure.file("zdmond.conf"), "--hook",
+                                           enclosure.file("hook")});
+    EXPECT_EQ(test.code, 0) << test.out;
+    EXPECT_FALSE(zdtest::contains(test.out, "syslog:")) << "syslog is off in this configuration";
+    EXPECT_TRUE(zdtest::contains(test.out, "hook: sent"));
+    EXPECT_TRUE(zdtest::contains(enclosure.hookLog(), "TestMessage zdmond result="));
+    Outcome failing = enclosure.run(kZdmond, {"--test", "--config", enclosure.file("zdmond.conf"), "--hook", "/bin/false"});
+    EXPECT_EQ(failing.code, 1);
+    EXPECT_TRUE(zdtest::contains(failing.out, "hook: FAILED"));
+}
+
+TEST(DaemonEndToEnd, ALockedOrFullHistoryLosesNothingAndCatchesUp)
+{
+    Enclosure enclosure;
+    // A small file system of the test's own, in a mount namespace only this test and its children see.
+    const std::string small = enclosure.file("small");
+    mkdir(small.c_str(), 0700);
+    if (unshare(CLONE_NEWNS) != 0 || mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        mount("tmpfs", small.c_str(), "tmpfs", 0, "size=2m") != 0)
+        GTEST_SKIP() << "needs root to mount a small file system: " << std::strerror(errno);
+    const std::string database = small + "/events.db";
+    auto count = [&](const std::string& name) {
+        if (!zdtest::fileExists(database)) return size_t{0};
+        size_t found = 0;
+        for (const HistoryEvent& event : EventHistory(database, EventHistory::Mode::ReadOnly).query({}))
+            if (event.name == name) ++found;
+        return found;
+    };
+    Zdmond zdmond(enclosure, enclosure.daemonArgs(database));
+    const std::string pending = "zdmond_history_pending_events";
+    const std::string active = "zdmond_fault_active{fault=\"event history\"}";
+    ASSERT_TRUE(waitUntil([&] { return zdmond.metric(kDegraded) == 0.0; }, "the first cycle"));
+
+    // Another process holds the database's write lock: the rename's events wait in memory.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(database.c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    enclosure.zdctl({"array", "rename", "0", "Locked"});
+    ASSERT_TRUE(waitUntil([&] { return zdmond.metric(pending) > 0.0 && zdmond.metric(active) == 1.0; },
+                          "the events waiting for the lock"));
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    ASSERT_TRUE(waitUntil([&] { return zdmond.metric(pending) == 0.0 && zdmond.metric(active) == 0.0; },
+                          "the history catching up after the lock"));
+
+    // The disk fills up: nothing stored is lost, alerts still go out, and the
+    // history catches up once there is room again.
+    const size_t before = EventHistory(database, EventHistory::Mode::ReadOnly).query({}).size();
+    {
+        int filler = open((small + "/filler").c_str(), O_WRONLY | O_CREAT, 0600);
+        std::string block(4096, 'x');
+        while (write(filler, block.data(), block.size()) > 0) {
+        }
+        close(filler);
+    }
+    enclosure.zdctl({"sim", "fail-disk", "1"});
+    ASSERT_TRUE(waitUntil([&] { return zdtest::contains(enclosure.hookLog(), "DiskFailed"); }, "the alert"));
+    ASSERT_TRUE(waitUntil([&] { return zdmond.metric(pending) > 0.0; }, "the events waiting for room"));
+    EXPECT_EQ(zdmond.metric(active), 1.0);
+    EXPECT_GE(EventHistory(database, EventHistory::Mode::ReadOnly).query({}).size(), before);
+    EXPECT_EQ(count("DiskFailed"), 0u);
+    unlink((small + "/filler").c_str());
+    ASSERT_TRUE(waitUntil([&] { return zdmond.metric(pending) == 0.0 && zdmond.metric(active) == 0.0; },
+                          "the history catching up after the full disk"));
+    EXPECT_EQ(count("DiskFailed"), 1u);
+    EXPECT_EQ(count("ArrayDegraded"), 1u);
+    EXPECT_TRUE(zdtest::contains(zdmond.log(), "event history: recovered"));
+    EXPECT_EQ(zdmond.stop(SIGTERM), 0);
+}
