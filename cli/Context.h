@@ -24,6 +24,7 @@ enum class OutputFormat { Table, Json, Xml };
 
 struct GlobalOptions {
     unsigned adapter = 0;
+    bool adapterGiven = false;  // -a/--adapter on the command line
     OutputFormat format = OutputFormat::Table;
     bool rawSizes = false;
     bool colorAllowed = true;

@@ -1,5 +1,9 @@
-// `zdctl events [--follow]`: the controller's new events with their class and
-// severity texts; --follow keeps polling until interrupted.
+// `zdctl events [--since WHEN] [--severity LEVEL] [--follow]`: zdmond's event
+// history when there is one (all adapters unless -a names one), otherwise
+// the controller's new events drained directly (--direct forces that, on
+// systems without the daemon). --follow keeps polling until interrupted.
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -16,6 +20,7 @@
 #include "cli/TablePrinter.h"
 #include "cli/Views.h"
 #include "front/Enclosure.h"
+#include "front/EventHistory.h"
 
 namespace zdctl {
 
@@ -98,7 +103,13 @@ std::string fixedRow(Context& context, const std::vector<TablePrinter::Cell>& ce
     return line;
 }
 
-int follow(Context& context)
+bool wanted(const zdfront::Event& event, const zdfront::HistoryQuery& query)
+{
+    return (!query.since || static_cast<int64_t>(event.time) >= *query.since) &&
+           (!query.minSeverity || event.severity.value >= *query.minSeverity);
+}
+
+int follow(Context& context, const zdfront::HistoryQuery& query)
 {
     g_stop = false;
     std::signal(SIGINT, onSignal);
@@ -110,6 +121,7 @@ int follow(Context& context)
     }
     while (!g_stop) {
         for (const zdfront::Event& event : zdfront::Enclosure::readEvents(context.session())) {
+            if (!wanted(event, query)) continue;
             if (context.json()) {
                 Json line;
                 line["format_version"] = Context::kFormatVersion;
@@ -125,15 +137,14 @@ int follow(Context& context)
     return ExitOk;
 }
 
-}  // namespace
-
-int runEvents(Context& context, Args& args)
+// The controller's new events, drained by this process (no zdmond history).
+int showDirect(Context& context, const zdfront::HistoryQuery& query, bool following)
 {
-    bool following = args.flag("follow");
-    args.finish({"follow"});
-    if (following) return follow(context);
+    if (following) return follow(context, query);
 
-    std::vector<zdfront::Event> events = zdfront::Enclosure::readEvents(context.session());
+    std::vector<zdfront::Event> events;
+    for (zdfront::Event& event : zdfront::Enclosure::readEvents(context.session()))
+        if (wanted(event, query)) events.push_back(std::move(event));
     if (context.json()) {
         Json document;
         document["command"] = "events";
@@ -152,6 +163,121 @@ int runEvents(Context& context, Args& args)
         }
     }
     return ExitOk;
+}
+
+std::string severityText(Context& context, unsigned severity)
+{
+    return context.session().ranges().text("EvtSeverity", severity);
+}
+
+// What a stored event is: zdmond's name for its own, the class and code of the controller's.
+std::string historyWhat(const zdfront::HistoryEvent& event)
+{
+    if (event.source != zdfront::kSourceController) return event.name;
+    zdfront::Json data = zdfront::Json::parse(event.data, nullptr, false);
+    std::string name = data.is_object() && data.contains("class_text") && data["class_text"].is_string()
+                           ? data["class_text"].get<std::string>()
+                           : std::to_string(event.eventClass);
+    return name + " " + std::to_string(event.code);
+}
+
+std::vector<TablePrinter::Cell> historyCells(Context& context, const zdfront::HistoryEvent& event)
+{
+    return {std::to_string(event.id),
+            timeText(static_cast<uint64_t>(event.time)),
+            event.source,
+            std::to_string(event.adapter),
+            {severityText(context, event.severity), severityColor(event.severity)},
+            historyWhat(event),
+            event.message};
+}
+
+int showHistory(Context& context, const zdfront::EventHistory& history, zdfront::HistoryQuery query, bool following)
+{
+    auto print = [&](const std::vector<zdfront::HistoryEvent>& events, bool asLines) {
+        for (const zdfront::HistoryEvent& event : events) {
+            if (context.json() && asLines) {
+                Json line;
+                line["format_version"] = Context::kFormatVersion;
+                line.update(zdfront::toJson(event));
+                context.out() << line.dump() << std::endl;
+            } else if (context.table() && asLines) {
+                std::vector<TablePrinter::Cell> cells = historyCells(context, event);
+                std::string row;
+                for (size_t i = 0; i < cells.size(); ++i)
+                    row += (i ? "  " : "") + context.terminal().paint(cells[i].text, cells[i].color);
+                context.out() << row << std::endl;
+            }
+            query.afterId = event.id;
+        }
+    };
+    std::vector<zdfront::HistoryEvent> events = history.query(query);
+    if (!following) {
+        if (context.json()) {
+            Json document;
+            document["command"] = "events";
+            document["history"] = history.path();
+            document["events"] = Json::array();
+            for (const zdfront::HistoryEvent& event : events) document["events"].push_back(zdfront::toJson(event));
+            context.emit(document);
+        } else if (context.table() && events.empty()) {
+            context.out() << "No events in " << history.path() << " match.\n";
+        } else if (context.table()) {
+            TablePrinter table(context.terminal());
+            table.column("Id", TablePrinter::Right).column("Time").column("Source").column("Adapter", TablePrinter::Right)
+                .column("Severity").column("Event").column("Message");
+            for (const zdfront::HistoryEvent& event : events) table.row(historyCells(context, event));
+            table.print(context.out());
+        }
+        return ExitOk;
+    }
+    g_stop = false;
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+    if (context.table()) context.out() << "Following " << history.path() << " (Ctrl-C ends).\n";
+    print(events, true);
+    while (!g_stop) {
+        for (int slice = 0; slice < 5 && !g_stop; ++slice) std::this_thread::sleep_for(kFollowInterval / 5);
+        print(history.query(query), true);
+        context.out().flush();
+    }
+    return ExitOk;
+}
+
+}  // namespace
+
+int runEvents(Context& context, Args& args)
+{
+    const bool following = args.flag("follow");
+    const bool direct = args.flag("direct");
+    const std::optional<std::string> historyPath = args.option("history");
+    zdfront::HistoryQuery query;
+    if (std::optional<std::string> since = args.option("since")) {
+        query.since = zdfront::parseSince(*since, static_cast<int64_t>(std::time(nullptr)));
+        if (!query.since)
+            throw CliError(ExitUsage, "--since takes 30m, 2h, 7d, YYYY-MM-DD, \"YYYY-MM-DD HH:MM\" or @SECONDS, not '" +
+                                          *since + "'");
+    }
+    if (std::optional<std::string> severity = args.option("severity")) {
+        query.minSeverity = zdfront::parseSeverity(*severity);
+        if (!query.minSeverity)
+            throw CliError(ExitUsage, "--severity takes info, warning or critical, not '" + *severity + "'");
+    }
+    args.finish({"follow", "direct", "history", "since", "severity"});
+    if (direct && historyPath) throw CliError(ExitUsage, "--direct and --history exclude each other");
+
+    const std::string path = historyPath.value_or(zdfront::EventHistory::defaultPath());
+    if (!direct && (historyPath || access(path.c_str(), F_OK) == 0)) {
+        if (context.options().adapterGiven) query.adapter = context.options().adapter;
+        try {
+            zdfront::EventHistory history(path, zdfront::EventHistory::Mode::ReadOnly);
+            return showHistory(context, history, query, following);
+        } catch (const zdfront::HistoryError& error) {
+            throw CliError(historyPath && access(path.c_str(), F_OK) != 0 ? ExitNotFound : ExitFailure, error.what());
+        }
+    }
+    context.session().requireAdapter();
+    return showDirect(context, query, following);
 }
 
 }  // namespace zdctl

@@ -1,5 +1,6 @@
 // `zdctl schedule list|add …|remove INDEX|check`: the stored schedules of
-// checks, initialisations and media patrols.
+// checks, initialisations and media patrols. zdmond starts due schedules
+// once a minute; `schedule check` starts them now.
 #include <string>
 #include <vector>
 
@@ -123,7 +124,8 @@ int add(Context& context, Args& args)
         document["result"] = 0;
         context.emit(document);
     }
-    if (context.table()) context.out() << "Schedule added (see zdctl schedule list for its index).\n";
+    if (context.table())
+        context.out() << "Schedule added (see zdctl schedule list for its index); zdmond starts it when it is due.\n";
     return ExitOk;
 }
 

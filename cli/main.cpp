@@ -49,9 +49,15 @@ Commands:
   array migrate ID --raid L --disks ... [--parity N] [--dry-run] [--wait]
   array pause ID | resume ID | abort ID | rename ID NAME
   array cache ID [--vd-cache performance|protection] [--pd-cache on|off]
-  events [--follow]                        new controller events; --follow keeps polling
+  events [--since WHEN] [--severity LEVEL] [--follow] [--history FILE] [--direct]
+                                           zdmond's event history (all adapters unless -a is
+                                           given); without a history, or with --direct, the
+                                           controller's new events. WHEN: 30m, 2h, 7d, YYYY-MM-DD,
+                                           "YYYY-MM-DD HH:MM" or @SECONDS; LEVEL: info, warning,
+                                           critical; FILE: default /var/lib/zdmond/events.db
   firmware info FILE | upload FILE         check a firmware image; flash it with progress
-  schedule list | remove INDEX | check
+  schedule list | remove INDEX | check     zdmond runs due schedules once a minute; check
+                                           runs them now
   schedule add --activity check|fix|init|patrol (--array ID | --disk ID) --time HHMM
                [--repeat once|daily|weekly|monthly] [--date YYYYMMDD] [--every N] [--day D]
   range NAME                               an enumeration table of the bridge
@@ -81,7 +87,7 @@ Environment:
 const std::set<std::string> kValueOptions = {"name",     "raid",   "disks",    "stripe", "init",  "spare",
                                              "pd-cache", "parity", "vd-cache", "array",  "type",  "device",
                                              "size",     "disk",   "activity", "repeat", "time",  "date",
-                                             "every",    "day"};
+                                             "every",    "day",    "since",    "severity", "history"};
 
 struct CommandLine {
     GlobalOptions options;
@@ -117,8 +123,10 @@ CommandLine parse(int argc, char** argv)
             optionsEnded = true;
         } else if (word == "-a" || word == "--adapter") {
             line.options.adapter = static_cast<unsigned>(Args::number(value(word), "adapter id", 256));
+            line.options.adapterGiven = true;
         } else if (word.rfind("--adapter=", 0) == 0) {
             line.options.adapter = static_cast<unsigned>(Args::number(word.substr(10), "adapter id", 256));
+            line.options.adapterGiven = true;
         } else if (word == "--json") {
             setFormat(OutputFormat::Json);
         } else if (word == "--xml") {
@@ -154,7 +162,7 @@ int dispatch(Context& context, Args& args, const zdfront::SimControl& sim)
 {
     std::string area = args.more() ? args.next("command") : "status";
     if (area == "status") return runStatus(context, args);
-    if (area == "disk" || area == "array" || area == "events" || area == "firmware" || area == "sim")
+    if (area == "disk" || area == "array" || area == "firmware" || area == "sim")
         context.session().requireAdapter();
     if (area == "adapter") return runAdapter(context, args);
     if (area == "disk") return runDisk(context, args);

@@ -31,7 +31,7 @@ unsigned number(const std::string& text, unsigned low, unsigned high, const std:
 
 unsigned severity(const std::string& text, const std::string& what)
 {
-    std::optional<unsigned> level = parseSeverity(text);
+    std::optional<unsigned> level = parseThreshold(text);
     if (!level) throw ConfigError(what + " takes info, warning, critical or off, not '" + text + "'");
     return *level;
 }

@@ -2,15 +2,14 @@
 
 #include <syslog.h>
 
+#include "front/EventHistory.h"
+
 namespace zdmond {
 
-std::optional<unsigned> parseSeverity(const std::string& word)
+std::optional<unsigned> parseThreshold(const std::string& word)
 {
-    if (word == "info") return kSeverityInfo;
-    if (word == "warning") return kSeverityWarning;
-    if (word == "critical") return kSeverityCritical;
     if (word == "off") return kSeverityNever;
-    return std::nullopt;
+    return zdfront::parseSeverity(word);
 }
 
 const char* severityName(unsigned severity)

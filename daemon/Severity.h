@@ -2,7 +2,7 @@
 // 3 warning, 6 critical) as zdmond names them in its configuration, its
 // notifications and its metrics.
 //
-//   std::optional<unsigned> level = parseSeverity("warning");   // 3
+//   std::optional<unsigned> level = parseThreshold("warning");   // 3
 //   if (event.severity >= config.hook.minSeverity) ...
 #pragma once
 
@@ -17,8 +17,9 @@ inline constexpr unsigned kSeverityCritical = 6;
 // A channel's threshold that no event reaches: the channel is off.
 inline constexpr unsigned kSeverityNever = 1000;
 
-// "info", "warning", "critical" or "off" (kSeverityNever); nothing for other words.
-std::optional<unsigned> parseSeverity(const std::string& word);
+// A channel's threshold: "info", "warning", "critical" (or a level number),
+// or "off" (kSeverityNever); nothing for other words.
+std::optional<unsigned> parseThreshold(const std::string& word);
 // "info", "warning", "critical"; other values by their nearest lower level
 // (4 and 5 are warnings, above 6 critical).
 const char* severityName(unsigned severity);

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <utility>
 
 namespace zdfront {
@@ -329,6 +330,67 @@ MonitorState EventHistory::state() const
     MonitorState state;
     while (select.step()) state[select.text(0)] = select.text(1);
     return state;
+}
+
+nlohmann::ordered_json toJson(const HistoryEvent& event)
+{
+    using Json = nlohmann::ordered_json;
+    const bool own = event.source != kSourceController;
+    auto orNull = [](int64_t value) { return value < 0 ? Json() : Json(value); };
+    Json json;
+    json["id"] = event.id;
+    json["time"] = event.time;
+    json["source"] = event.source;
+    json["adapter"] = event.adapter;
+    json["adapter_serial"] = event.adapterSerial;
+    json["sequence"] = own ? Json() : Json(event.sequence);
+    json["class"] = own ? Json() : Json(event.eventClass);
+    json["code"] = own ? Json() : Json(event.code);
+    json["device"] = orNull(event.device);
+    json["severity"] = event.severity;
+    json["name"] = own ? Json(event.name) : Json();
+    json["message"] = event.message;
+    json["data"] = Json::parse(event.data, nullptr, false);
+    if (json["data"].is_discarded()) json["data"] = Json::object();
+    return json;
+}
+
+std::optional<int64_t> parseSince(const std::string& text, int64_t now)
+{
+    auto digits = [](const std::string& part) {
+        return !part.empty() && part.size() <= 12 && part.find_first_not_of("0123456789") == std::string::npos;
+    };
+    if (text.size() > 1 && text[0] == '@' && digits(text.substr(1))) return std::stoll(text.substr(1));
+    if (text.size() > 1 && digits(text.substr(0, text.size() - 1))) {
+        const int64_t amount = std::stoll(text.substr(0, text.size() - 1));
+        switch (text.back()) {
+        case 's': return now - amount;
+        case 'm': return now - amount * 60;
+        case 'h': return now - amount * 3600;
+        case 'd': return now - amount * 86400;
+        default: break;
+        }
+    }
+    for (const char* format : {"%Y-%m-%d", "%Y-%m-%d %H:%M", "%Y-%m-%dT%H:%M", "%Y-%m-%d %H:%M:%S", "%Y-%m-%dT%H:%M:%S"}) {
+        std::tm local{};
+        const char* rest = strptime(text.c_str(), format, &local);
+        if (!rest || *rest) continue;
+        local.tm_isdst = -1;
+        std::time_t time = std::mktime(&local);
+        if (time == static_cast<std::time_t>(-1)) return std::nullopt;
+        return static_cast<int64_t>(time);
+    }
+    return std::nullopt;
+}
+
+std::optional<unsigned> parseSeverity(const std::string& text)
+{
+    if (text == "info") return 2u;
+    if (text == "warning") return 3u;
+    if (text == "critical") return 6u;
+    if (!text.empty() && text.size() < 4 && text.find_first_not_of("0123456789") == std::string::npos)
+        return static_cast<unsigned>(std::stoul(text));
+    return std::nullopt;
 }
 
 }  // namespace zdfront

@@ -14,6 +14,8 @@
 //   for (const HistoryEvent& e : history.query({.since = t0})) ...
 #pragma once
 
+#include <nlohmann/json.hpp>
+
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -103,5 +105,18 @@ private:
     sqlite3* m_db = nullptr;
     mutable std::mutex m_mutex;
 };
+
+// The JSON form of a stored event, as zdctl --json and the web API show it:
+// id, time, source, adapter, adapter_serial, sequence, class, code, device
+// (null where zdmond's own events have none), severity, name, message, data.
+nlohmann::ordered_json toJson(const HistoryEvent& event);
+
+// A moment for --since, as seconds since 1970: "30m", "2h", "7d" before
+// `now`; "2026-12-06", "2026-12-06 14:30" or "2026-12-06T14:30:15" local
+// time; "@1796537655". Nothing for anything else.
+std::optional<int64_t> parseSince(const std::string& text, int64_t now);
+
+// "info", "warning", "critical" (or a number) as an "EvtSeverity" level.
+std::optional<unsigned> parseSeverity(const std::string& text);
 
 }  // namespace zdfront

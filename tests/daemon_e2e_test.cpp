@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 #include <httplib.h>
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <chrono>
@@ -476,4 +477,59 @@ TEST(DaemonEndToEnd, ALockedOrFullHistoryLosesNothingAndCatchesUp)
     EXPECT_EQ(count("ArrayDegraded"), 1u);
     EXPECT_TRUE(zdtest::contains(zdmond.log(), "event history: recovered"));
     EXPECT_EQ(zdmond.stop(SIGTERM), 0);
+}
+
+TEST(DaemonEndToEnd, ZdctlReadsTheHistoryFilteredAndFollowsIt)
+{
+    Enclosure enclosure;
+    const std::string history = enclosure.database();
+    const std::vector<std::string> oneshot{"--oneshot", "--config", enclosure.file("zdmond.conf"), "--db", history};
+    ASSERT_EQ(enclosure.run(kZdmond, oneshot).code, 0);
+    enclosure.zdctl({"-a", "1", "sim", "fail-disk", "1"});
+    enclosure.zdctl({"array", "rename", "0", "Renamed"});
+    ASSERT_EQ(enclosure.run(kZdmond, oneshot).code, 0);
+
+    auto events = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {"--json", "events", "--history", history});
+        nlohmann::json document = nlohmann::json::parse(enclosure.zdctl(args).out);
+        std::vector<std::string> names;
+        for (const auto& event : document["events"])
+            names.push_back(event["source"] == "zdmond" ? event["name"].get<std::string>()
+                                                       : "class " + std::to_string(event["class"].get<int>()) +
+                                                             " code " + std::to_string(event["code"].get<int>()) +
+                                                             " on " + std::to_string(event["adapter"].get<int>()));
+        return names;
+    };
+    const std::vector<std::string> critical = events({"--severity", "critical"});
+    EXPECT_EQ(critical, (std::vector<std::string>{"class 2 code 3 on 1", "ArrayDegraded", "DiskFailed"}));
+    const std::vector<std::string> adapter0 = events({"-a", "0"});
+    EXPECT_EQ(adapter0, (std::vector<std::string>{"class 1 code 4 on 0"}));
+    EXPECT_TRUE(events({"--since", "@" + std::to_string(std::time(nullptr) + 3600)}).empty());
+    EXPECT_EQ(events({"--since", "1h"}).size(), events({}).size());
+    const std::string table = enclosure.zdctl({"events", "--history", history, "--severity", "warning"}).out;
+    EXPECT_TRUE(zdtest::contains(table, "ArrayDegraded"));
+    EXPECT_TRUE(zdtest::contains(table, "Critical"));
+
+    Outcome bad = enclosure.run(kZdctl, {"events", "--history", history, "--since", "yesterday"});
+    EXPECT_EQ(bad.code, 2);
+    EXPECT_TRUE(zdtest::contains(bad.out, "--since takes"));
+    EXPECT_EQ(enclosure.run(kZdctl, {"events", "--history", enclosure.file("none.db")}).code, 3);
+
+    // --follow shows what zdmond stores from then on.
+    const std::string followed = enclosure.file("follow.out");
+    pid_t follower = enclosure.spawn(kZdctl, {"events", "--follow", "--history", history}, followed);
+    ASSERT_TRUE(waitUntil([&] { return zdtest::contains(zdtest::readFile(followed), "DiskFailed"); }, "the backlog"));
+    enclosure.zdctl({"sim", "fail-disk", "2"});
+    ASSERT_EQ(enclosure.run(kZdmond, oneshot).code, 0);
+    EXPECT_TRUE(waitUntil([&] { return zdtest::countOf(zdtest::readFile(followed), "DiskFailed") == 2; },
+                          "the new failure"));
+    kill(follower, SIGTERM);
+    int status = 0;
+    waitpid(follower, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+    // Without a history (and with --direct) zdctl drains the controller itself.
+    Outcome direct = enclosure.run(kZdctl, {"--json", "events", "--direct"});
+    EXPECT_EQ(direct.code, 0) << direct.out;
+    EXPECT_TRUE(zdtest::contains(direct.out, "\"events\""));
 }
