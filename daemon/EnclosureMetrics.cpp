@@ -32,7 +32,6 @@ void declare(MetricsText& text)
     text.family("zd_disk_size_bytes", "gauge", "the disk's capacity");
     text.family("zd_disk_activity_progress_ratio", "gauge", "progress of the disk's activity, 0 to 1");
     text.family("zd_disk_smart_value", "gauge", "normalised value of a SMART attribute");
-    text.family("zd_disk_smart_worst", "gauge", "worst normalised value of a SMART attribute");
     text.family("zd_disk_smart_threshold", "gauge", "the vendor's threshold of a SMART attribute (0: none)");
     text.family("zd_disk_smart_raw", "gauge", "raw value of a SMART attribute");
     text.family("zd_disk_smart_failing", "gauge", "1 while the attribute's value is at or below its threshold");
@@ -96,7 +95,6 @@ MetricsText enclosureMetrics(const zdfront::Snapshot& snapshot, const std::vecto
                 MetricLabels smart = labels;
                 smart.insert(smart.end(), {{"attribute", std::to_string(attribute.id)}, {"name", attribute.name}});
                 text.sample("zd_disk_smart_value", smart, static_cast<double>(attribute.value));
-                text.sample("zd_disk_smart_worst", smart, static_cast<double>(attribute.worst));
                 text.sample("zd_disk_smart_threshold", smart, static_cast<double>(attribute.threshold));
                 text.sample("zd_disk_smart_raw", smart, static_cast<double>(attribute.raw));
                 text.sample("zd_disk_smart_failing", smart, attribute.failing());

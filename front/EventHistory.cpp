@@ -282,10 +282,13 @@ std::vector<HistoryEvent> EventHistory::query(const HistoryQuery& query) const
     if (query.adapter) condition("adapter = ?4");
     const char* columns = "SELECT id, time, source, adapter, adapter_serial, sequence, class, code, device,"
                           " severity, name, message, data FROM events";
-    // The newest `limit` rows, handed back oldest first.
-    std::string sql = query.limit ? std::string("SELECT * FROM (") + columns + where +
-                                        " ORDER BY id DESC LIMIT ?5) ORDER BY id"
-                                  : std::string(columns) + where + " ORDER BY id";
+    // By time when a time is given, so that the time index also gives the
+    // order; the newest `limit` rows are handed back oldest first.
+    const std::string order = query.since ? "time, id" : "id";
+    const std::string reverse = query.since ? "time DESC, id DESC" : "id DESC";
+    std::string sql = query.limit ? std::string("SELECT * FROM (") + columns + where + " ORDER BY " + reverse +
+                                        " LIMIT ?5) ORDER BY " + order
+                                  : std::string(columns) + where + " ORDER BY " + order;
 
     std::lock_guard<std::mutex> lock(m_mutex);
     Statement select(m_db, sql.c_str(), m_path);

@@ -95,7 +95,8 @@ public:
     // counted. Answers the number of events newly stored.
     size_t commit(std::vector<HistoryEvent>& events, const MonitorState& changes);
 
-    // Events in the order they were stored (oldest first).
+    // Events in the order they were stored (oldest first); with `since`, in
+    // the order of their time.
     std::vector<HistoryEvent> query(const HistoryQuery& query) const;
     int64_t lastId() const;
     MonitorState state() const;
