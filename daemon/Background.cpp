@@ -10,6 +10,18 @@
 
 namespace zdmond {
 
+namespace {
+
+// Writes the report; a starter that has gone away leaves nobody to tell.
+void report(int fd, const std::string& text)
+{
+    ssize_t written = write(fd, text.data(), text.size());
+    (void)written;
+    close(fd);
+}
+
+}  // namespace
+
 Background::~Background()
 {
     if (m_report >= 0) close(m_report);
@@ -40,9 +52,8 @@ void Background::detach()
     close(fds[0]);
     m_report = fds[1];
     setsid();
-    if (chdir("/") != 0) {
-        // "/" is always there; nothing relies on the working directory.
-    }
+    int changed = chdir("/");  // "/" is always there; nothing relies on the working directory
+    (void)changed;
     int null = open("/dev/null", O_RDWR | O_CLOEXEC);
     if (null >= 0) {
         dup2(null, 0);
@@ -55,10 +66,7 @@ void Background::detach()
 void Background::ready()
 {
     if (m_report < 0) return;
-    if (write(m_report, "ok", 2) != 2) {
-        // The starter has gone; there is nobody left to tell.
-    }
-    close(m_report);
+    report(m_report, "ok");
     m_report = -1;
 }
 
@@ -68,10 +76,7 @@ void Background::fail(const std::string& message)
         std::fprintf(stderr, "zdmond: %s\n", message.c_str());
         return;
     }
-    if (write(m_report, message.data(), message.size()) < 0) {
-        // As above.
-    }
-    close(m_report);
+    report(m_report, message);
     m_report = -1;
 }
 

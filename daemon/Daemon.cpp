@@ -78,7 +78,7 @@ int Daemon::run()
     } catch (const ConfigError& error) {
         throw StartupError(error.what());
     }
-    DaemonLog::info(std::string("zdmond started: history ") + m_config.database + ", a cycle every " +
+    DaemonLog::info(std::string("started: history ") + m_config.database + ", a cycle every " +
                     std::to_string(m_config.interval) + " s");
     m_background.ready();
     m_service.ready("starting");
@@ -111,7 +111,7 @@ int Daemon::run()
     m_http.stop();
     const size_t waiting = m_monitor.retryHistory(true);
     if (waiting) DaemonLog::error(std::to_string(waiting) + " event(s) could not be stored before stopping");
-    DaemonLog::info("zdmond stopped");
+    DaemonLog::info("stopped");
     return 0;
 }
 

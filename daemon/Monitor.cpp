@@ -82,9 +82,10 @@ Monitor::Monitor(HistoryWriter& writer, Notifier& notifier, Faults& faults)
 void Monitor::setBridgePath(const std::string& path)
 {
     const std::string resolved = path.empty() ? zdfront::BridgeClient::locate() : path;
+    std::lock_guard<std::mutex> lock(m_mutex);
     if (resolved == m_bridgePath) return;
     m_bridgePath = resolved;
-    unloadBridge();
+    m_bridge.reset();
 }
 
 void Monitor::unloadBridge()
