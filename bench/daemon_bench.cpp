@@ -21,16 +21,10 @@
 #include <vector>
 
 #include "api/records/Records.h"
-#include "daemon/Config.h"
-#include "daemon/Faults.h"
-#include "daemon/HistoryWriter.h"
-#include "daemon/Monitor.h"
-#include "daemon/Notifier.h"
-#include "daemon/Severity.h"
 #include "front/Bridge.h"
 #include "front/EventHistory.h"
 #include "front/Request.h"
-#include "support/TestSupport.h"
+#include "support/MonitorUnderTest.h"
 
 namespace {
 
@@ -54,27 +48,8 @@ long residentKb()
 }
 
 // zdmond's parts around one history, with the bridge of this build.
-struct MonitorUnderTest {
-    zdtest::TempDir dir;
-    zdmond::Config config;
-    zdmond::Faults faults{std::chrono::seconds(60)};
-    std::unique_ptr<zdmond::HistoryWriter> writer;
-    std::unique_ptr<zdmond::Notifier> notifier;
-    std::unique_ptr<zdmond::Monitor> monitor;
-
-    MonitorUnderTest()
-    {
-        setenv("ZDBRIDGE_DB_PATH", dir.file("db.xml").c_str(), 1);
-        setenv("ZDBRIDGE_LOG_DIR", (dir.path() + "/").c_str(), 1);
-        setenv("ZDBRIDGE_RESCAN_DELAY_MS", "0", 1);
-        unsetenv("ZD_SIM_STATE");
-        config.syslogSeverity = zdmond::kSeverityNever;
-        writer = std::make_unique<zdmond::HistoryWriter>(dir.file("events.db"), config.pendingLimit, faults);
-        notifier = std::make_unique<zdmond::Notifier>(config);
-        monitor = std::make_unique<zdmond::Monitor>(*writer, *notifier, faults);
-        monitor->setBridgePath(ZD_BRIDGE_LIBRARY);
-    }
-    bool cycle() { return monitor->cycle([] { return false; }); }
+struct MonitorUnderTest : zdtest::MonitorUnderTest {
+    MonitorUnderTest() { monitor->setBridgePath(ZD_BRIDGE_LIBRARY); }
 };
 
 // 8 adapters of 128 disks, each with 16 RAID 5 arrays of 8 disks.

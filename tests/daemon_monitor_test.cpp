@@ -6,42 +6,13 @@
 #include <atomic>
 #include <thread>
 
-#include "daemon/Config.h"
-#include "daemon/Faults.h"
-#include "daemon/HistoryWriter.h"
-#include "daemon/Monitor.h"
-#include "daemon/Notifier.h"
-#include "daemon/Severity.h"
-#include "support/TestSupport.h"
+#include "support/MonitorUnderTest.h"
 
-namespace {
-
-struct MonitorUnderTest {
-    zdtest::TempDir dir;
-    zdmond::Config config;
-    zdmond::Faults faults{std::chrono::seconds(1)};
-    zdmond::HistoryWriter writer{dir.file("events.db"), 1000, faults};
-    std::unique_ptr<zdmond::Notifier> notifier;
-    std::unique_ptr<zdmond::Monitor> monitor;
-
-    MonitorUnderTest()
-    {
-        setenv("ZDBRIDGE_DB_PATH", dir.file("db.xml").c_str(), 1);
-        setenv("ZDBRIDGE_LOG_DIR", (dir.path() + "/").c_str(), 1);
-        setenv("ZDBRIDGE_RESCAN_DELAY_MS", "0", 1);
-        unsetenv("ZD_SIM_STATE");
-        zdsim_reset();
-        config.syslogSeverity = zdmond::kSeverityNever;
-        notifier = std::make_unique<zdmond::Notifier>(config);
-        monitor = std::make_unique<zdmond::Monitor>(writer, *notifier, faults);
-    }
-    bool cycle() { return monitor->cycle([] { return false; }); }
-};
-
-}  // namespace
+using zdtest::MonitorUnderTest;
 
 TEST(DaemonMonitor, ABridgeThatCannotBeLoadedIsAFaultNotAnEnd)
 {
+    zdsim_reset();
     MonitorUnderTest under;
     under.monitor->setBridgePath(under.dir.file("missing/libzdbridge.so"));
     EXPECT_FALSE(under.cycle());
@@ -63,6 +34,7 @@ TEST(DaemonMonitor, ABridgeThatCannotBeLoadedIsAFaultNotAnEnd)
 
 TEST(DaemonMonitor, MetricsAreReadWhileCyclesRun)
 {
+    zdsim_reset();
     MonitorUnderTest under;
     under.monitor->setBridgePath(ZD_BRIDGE_LIBRARY);
     std::atomic<bool> done{false};
@@ -80,5 +52,5 @@ TEST(DaemonMonitor, MetricsAreReadWhileCyclesRun)
     done = true;
     reader.join();
     EXPECT_TRUE(zdtest::contains(under.monitor->metricsPage(), "zdmond_cycles_total 20\n"));
-    EXPECT_GT(under.writer.stored(zdfront::kSourceMonitor), 0u);
+    EXPECT_GT(under.writer->stored(zdfront::kSourceMonitor), 0u);
 }
