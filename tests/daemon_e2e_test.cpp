@@ -340,7 +340,8 @@ TEST(DaemonEndToEnd, AScheduleDueNowStartsWithNobodyAskingForIt)
                      "once", "--date", date});
     ASSERT_TRUE(waitUntil([&] { return enclosure.historyCount(zdfront::kSourceMonitor, "CheckStarted") == 1; },
                           "the scheduled check"));
-    EXPECT_TRUE(zdtest::contains(enclosure.hookLog(), "CheckStarted adapter0/array0"));
+    EXPECT_TRUE(waitUntil([&] { return zdtest::contains(enclosure.hookLog(), "CheckStarted adapter0/array0"); },
+                          "the hook"));
     EXPECT_TRUE(zdtest::contains(enclosure.zdctl({"schedule", "list"}).out, "run"));
     EXPECT_EQ(zdmond.stop(SIGTERM), 0);
 }
