@@ -1,7 +1,7 @@
 // zdctl: command-line front end of the zdbridge management bridge.
 //
-// Parses the global options, loads the bridge (BridgeClient), and hands the
-// remaining words to the command area named by the first one.
+// Parses the global options, loads the chosen controller library and then the
+// bridge, and hands the remaining words to the command area named by the first one.
 #include <iostream>
 #include <map>
 #include <set>
@@ -14,6 +14,7 @@
 #include "cli/Commands.h"
 #include "cli/Context.h"
 #include "cli/SimControl.h"
+#include "front/ControllerLibrary.h"
 
 namespace zdctl {
 
@@ -29,8 +30,9 @@ Global options:
       --xml            the bridge's raw XML answers
   -H, --raw            sizes as raw 512-byte sectors instead of IEC units
       --no-color       no colour (colour is used only on a terminal)
+      --simulator      run against the installed simulator, not the enclosure's controller library
   -y, --yes, --force   confirm destructive commands (required without a terminal)
-  -h, --help           this help;  --version  versions of zdctl and the bridge
+  -h, --help           this help;  --version  versions and paths of the bridge and the controller library
 
 Commands:
   status                                   adapters, arrays, disks, alarm, activities (default)
@@ -64,14 +66,16 @@ for confirmation on a terminal and are refused without --yes otherwise.
 
 Exit codes:
   0  success
-  1  failure: the bridge could not be loaded, or this bridge build lacks the feature
+  1  failure: the bridge or the controller library could not be loaded, or this bridge build lacks the feature
   2  usage error, or a destructive command without confirmation
   3  the adapter, disk, array, schedule, table or file was not found
   4  refused by the controller (its code and "Error" text on stderr)
   5  status found an unhealthy state (degraded or offline array, failed disk)
 
 Environment:
-  ZDCTL_BRIDGE       path of libzdbridge.so (default: ../lib next to zdctl, then the system loader)
+  ZDBRIDGE_CONTROLLER  controller library without --simulator: system (default: the vendor's
+                     libzd_api.so on the loader's path), simulator, or the full path of a libzd_api.so
+  ZDCTL_BRIDGE       path of libzdbridge.so.1 (default: this installation's library directory)
   ZD_SIM_STATE       simulator state file shared by zdctl runs;  ZD_SIM_TIME_SCALE speeds it up
   ZD_SIM_PAGE_DELAY_MS  simulator only: delay of each firmware page, to watch an upload
   ZDBRIDGE_DB_PATH   schedule file (default /etc/db.xml);  ZDBRIDGE_LOG_DIR  log directory (default /tmp/)
@@ -87,6 +91,7 @@ struct CommandLine {
     GlobalOptions options;
     bool help = false;
     bool version = false;
+    bool simulator = false;
     Args args;
 };
 
@@ -133,6 +138,8 @@ CommandLine parse(int argc, char** argv)
             line.help = true;
         } else if (word == "--version" && words.empty()) {
             line.version = true;
+        } else if (word == "--simulator") {
+            line.simulator = true;
         } else if (word.rfind("--", 0) == 0) {
             std::string name = word.substr(2);
             size_t equals = name.find('=');
@@ -175,9 +182,12 @@ int run(int argc, char** argv)
         std::cout << kUsage;
         return ExitOk;
     }
+    zdfront::ControllerLibrary controller = zdfront::ControllerLibrary::choose(line.simulator ? "simulator" : "");
     BridgeClient bridge(BridgeClient::locate());
+    controller.requireBoundBy(bridge.path());
     if (line.version) {
-        std::cout << "zdctl, bridge " << bridge.version() << " (" << bridge.path() << ")\n";
+        std::cout << "zdctl, bridge " << bridge.version() << " (" << bridge.path() << ")\n"
+                  << "controller: " << controller.description() << "\n";
         return ExitOk;
     }
     SimControl sim;

@@ -1,13 +1,16 @@
 // zdctl end to end: the built program run as a user runs it, against the
 // simulator's built-in enclosure kept in a fresh state file per test.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -41,6 +44,7 @@ public:
             setenv("ZDBRIDGE_LOG_DIR", (m_dir.path() + "/").c_str(), 1);
             setenv("ZD_SIM_TIME_SCALE", m_timeScale.c_str(), 1);
             setenv("ZD_SIM_PAGE_DELAY_MS", "1", 1);
+            setenv("ZDBRIDGE_CONTROLLER", "simulator", 1);
             unsetenv("ZDCTL_BRIDGE");
             int in = open("/dev/null", O_RDONLY);
             int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -467,6 +471,70 @@ TEST(Cli, GuidedTourRunsToTheEnd)
     size_t lastStatus = tour.out.rfind("==> 9. Final status");
     ASSERT_NE(lastStatus, std::string::npos);
     EXPECT_TRUE(contains(tour.out.substr(lastStatus), "Health: OK"));
+}
+
+// Whether the system loader would find a libzd_api.so of its own.
+bool systemHasControllerLibrary()
+{
+    for (const char* directory : {"/lib", "/usr/lib", "/lib/" ZD_MULTIARCH, "/usr/lib/" ZD_MULTIARCH})
+        if (zdtest::fileExists(std::string(directory) + "/libzd_api.so")) return true;
+    std::string cache;
+    if (FILE* listing = popen("/sbin/ldconfig -p 2>/dev/null", "r")) {
+        char buffer[4096];
+        for (size_t got; (got = fread(buffer, 1, sizeof(buffer), listing)) > 0;) cache.append(buffer, got);
+        pclose(listing);
+    }
+    return cache.find("\tlibzd_api.so ") != std::string::npos;
+}
+
+TEST(Cli, ControllerLibraryIsChosenExplicitly)
+{
+    namespace fs = std::filesystem;
+    Enclosure enclosure;
+    const std::string zdctl = ZD_BINARY_DIR "/bin/zdctl";
+    const std::string simulator = fs::canonical(ZD_SIM_LIBRARY).string();
+    const std::string bridge = fs::canonical(ZD_BRIDGE_LIBRARY).parent_path().string() + "/libzdbridge.so.1";
+    auto withController = [&](const std::string& setting, const std::string& command) {
+        return enclosure.run("/usr/bin/env", {"ZDBRIDGE_CONTROLLER=" + setting, zdctl, command});
+    };
+
+    Outcome flag = enclosure.run("/usr/bin/env", {"-u", "ZDBRIDGE_CONTROLLER", zdctl, "--simulator", "--version"});
+    EXPECT_EQ(flag.out, "zdctl, bridge 1.0.0.38 (" + bridge + ")\ncontroller: simulator zdsim 1.0.0 (" + simulator + ")\n");
+    EXPECT_EQ(withController("simulator", "--version").out, flag.out);
+    EXPECT_EQ(withController(simulator, "--version").out, flag.out);
+    EXPECT_TRUE(contains(withController(simulator, "status").out, "Health: OK"));
+
+    const std::string missing = enclosure.file("missing.so"), fifo = enclosure.file("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    struct Refusal {
+        std::string setting, message;
+    };
+    for (const Refusal& refusal : std::vector<Refusal>{
+             {"lib/libzd_api.so", "unknown controller library 'lib/libzd_api.so' in ZDBRIDGE_CONTROLLER: expected "
+                                  "system, simulator or the absolute path of a libzd_api.so"},
+             {missing, "the controller library " + missing + " does not exist"},
+             {fifo, "the controller library " + fifo + " is not a regular file"},
+         }) {
+        Outcome refused = withController(refusal.setting, "status");
+        EXPECT_EQ(refused.code, 1) << refusal.setting;
+        EXPECT_EQ(refused.err, "zdctl: " + refusal.message + "\n");
+        EXPECT_EQ(refused.out, "");
+    }
+
+    // The chosen library lacks the SONAME, so the bridge binds to the one LD_LIBRARY_PATH offers.
+    Outcome mixed = enclosure.run("/usr/bin/env", {"LD_LIBRARY_PATH=" + fs::path(simulator).parent_path().string(),
+                                                   "ZDBRIDGE_CONTROLLER=" ZD_FAKE_CONTROLLER, zdctl, "status"});
+    EXPECT_EQ(mixed.code, 1);
+    EXPECT_TRUE(contains(mixed.err, "zdctl: the bridge uses the controller library " + simulator +
+                                        ", not the chosen " ZD_FAKE_CONTROLLER " ("));
+
+    if (systemHasControllerLibrary()) GTEST_SKIP() << "this system has a libzd_api.so on the loader's path";
+    Outcome none = enclosure.run("/usr/bin/env", {"-u", "ZDBRIDGE_CONTROLLER", zdctl, "status"});
+    EXPECT_EQ(none.code, 1);
+    EXPECT_TRUE(contains(none.err, "zdctl: no controller library: the enclosure vendor's libzd_api.so is not on the "
+                                   "loader's path (libzd_api.so: cannot open shared object file"));
+    EXPECT_TRUE(contains(none.err, "install zdbridge-simulator and choose the simulator (zdctl --simulator, or "
+                                   "ZDBRIDGE_CONTROLLER=simulator)\n"));
 }
 
 }  // namespace
