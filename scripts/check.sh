@@ -2,9 +2,11 @@
 # Builds everything and runs the whole test suite, then runs it again under
 # the sanitizers. Stages, each in its own build directory:
 #   1. plain      <dir>       the whole suite (a plain failure shows up first)
-#   2. asan       <dir>-asan  the whole suite under AddressSanitizer,
+#   2. packages   build-deb   the Debian packages, built and checked
+#                             (tests/packages_test.sh)
+#   3. asan       <dir>-asan  the whole suite under AddressSanitizer,
 #                             LeakSanitizer and UndefinedBehaviorSanitizer
-#   3. tsan       <dir>-tsan  the tests that run more than one thread, under
+#   4. tsan       <dir>-tsan  the tests that run more than one thread, under
 #                             ThreadSanitizer
 # Any sanitizer report fails the run. The sanitizer builds are unoptimised
 # (Debug): they compile in about half the time, and the suite stays fast.
@@ -15,7 +17,7 @@ cd "$(dirname "$0")/.."
 
 bash scripts/deps.sh
 build_dir=${1:-build}
-stages=${ZD_CHECK_STAGES:-plain asan tsan}
+stages=${ZD_CHECK_STAGES:-plain packages asan tsan}
 jobs=$(nproc)
 
 # Test programs and test names (GoogleTest "Suite.Case") that start threads:
@@ -39,13 +41,17 @@ configure() {  # dir, build type, extra cmake arguments...
 for name in $stages; do
     case $name in
     plain)
-        stage "1/3 plain build and the whole test suite ($build_dir)"
+        stage "1/4 plain build and the whole test suite ($build_dir)"
         configure "$build_dir" RelWithDebInfo -DZD_SANITIZE=
         cmake --build "$build_dir" -j "$jobs"
         ctest --test-dir "$build_dir" --output-on-failure -j "$jobs"
         ;;
+    packages)
+        stage "2/4 Debian packages: build, contents, lintian, zdctl from an unpacked root (build-deb)"
+        bash tests/packages_test.sh
+        ;;
     asan)
-        stage "2/3 AddressSanitizer + UndefinedBehaviorSanitizer, whole test suite ($build_dir-asan)"
+        stage "3/4 AddressSanitizer + UndefinedBehaviorSanitizer, whole test suite ($build_dir-asan)"
         configure "$build_dir-asan" Debug -DZD_SANITIZE=address
         cmake --build "$build_dir-asan" -j "$jobs"
         ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1 \
@@ -53,7 +59,7 @@ for name in $stages; do
             ctest --test-dir "$build_dir-asan" --output-on-failure -j "$jobs"
         ;;
     tsan)
-        stage "3/3 ThreadSanitizer, threaded tests ($build_dir-tsan)"
+        stage "4/4 ThreadSanitizer, threaded tests ($build_dir-tsan)"
         configure "$build_dir-tsan" Debug -DZD_SANITIZE=thread
         present=()
         for target in "${tsan_targets[@]}"; do

@@ -503,6 +503,10 @@ TEST(Cli, ControllerLibraryIsChosenExplicitly)
     EXPECT_EQ(withController("simulator", "--version").out, flag.out);
     EXPECT_EQ(withController(simulator, "--version").out, flag.out);
     EXPECT_TRUE(contains(withController(simulator, "status").out, "Health: OK"));
+    // "system" takes whatever the loader finds, and still names it.
+    Outcome found = enclosure.run("/usr/bin/env", {"-u", "ZDBRIDGE_CONTROLLER", "LD_LIBRARY_PATH=" +
+                                                   fs::path(simulator).parent_path().string(), zdctl, "--version"});
+    EXPECT_EQ(found.out, flag.out);
 
     const std::string missing = enclosure.file("missing.so"), fifo = enclosure.file("fifo");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);

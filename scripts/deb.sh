@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds the Debian packages libzdbridge1, libzdbridge-dev, zdbridge-tools and
+# zdbridge-simulator (debian/) into build-deb/packages/, with Debian's build
+# flags, in build-deb/ (rebuilt from scratch each time; ccache keeps it quick).
+# Usage: scripts/deb.sh
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/deps.sh debhelper dpkg-dev help2man
+dpkg-checkbuilddeps
+debian/rules clean >/dev/null
+debian/rules binary
+ls build-deb/packages/*.deb
