@@ -14,7 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "bridge/Log.h"
+#include "base/Log.h"
 
 template <typename T>
 class APIData {

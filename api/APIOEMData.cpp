@@ -1,16 +1,12 @@
 #include "api/APIOEMData.h"
 
-#include <cstring>
-
+#include "api/OEMPacket.h"
 #include "api/zd_api.h"
 
 void APIOEMData::resetRange() { m_count = ZD_Adapter_GetCount(); }
 
 uint8_t APIOEMData::request(uint16_t adapter, uint8_t oemType) {
-    clear();
-    m_record.length = ZD_OEM_PACKET_LENGTH;
-    std::memcpy(m_record.signature, ZD_OEM_SIGNATURE, sizeof(m_record.signature));
-    m_record.oem_type = oemType;
+    m_record = makeOEMPacket(oemType);
     return ZD_Adapter_Get_OEM_Data(static_cast<uint8_t>(adapter), &m_record);
 }
 

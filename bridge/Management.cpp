@@ -1,16 +1,13 @@
 #include "bridge/Management.h"
 
-#include <cstring>
-
 #include "api/zd_api.h"
-#include "bridge/FWOperation.h"
-#include "bridge/Log.h"
+#include "base/Log.h"
 #include "command/CommandInterface.h"
 #include "condition/ConditionInterface.h"
-#include "event/EventRetrieval.h"
 #include "info/Info.h"
 #include "middle/StructMiddle.h"
 #include "middle/XMLMiddle.h"
+#include "upload/FWOperation.h"
 
 namespace {
 const char kBridgeVersion[] = "1.0.0.38";
@@ -63,8 +60,7 @@ Handler* findHandler(const std::map<std::string, Handler*>& handlers, const char
 }  // namespace
 
 Management::Management()
-    : m_nxpCache(), m_nxpValid(), m_adapterId(0), m_log(Log::getLog()), m_evtSeq(), m_fwOperation(nullptr) {
-    std::memset(m_evtSerial, 0, sizeof m_evtSerial);
+    : m_adapterId(0), m_log(Log::getLog()), m_fwOperation(nullptr) {
     ZD_API_Initialize();
     registerInfos();
     registerCommands();
@@ -173,7 +169,7 @@ void Management::condition(const char* requestText, char** out) {
 
 void Management::getEvent(char** out) {
     if (m_adapterId > kLastEventAdapter || m_fwOperation->getPercentage() != 0) return;
-    EventRetrieval retrieval(m_evtSerial, m_evtSeq, m_log);
+    EventRetrieval retrieval(m_events, m_log);
     m_result = retrieval.drain(m_adapterId);
     *out = m_result.data();
 }

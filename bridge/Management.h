@@ -14,7 +14,8 @@
 #include <map>
 #include <string>
 
-#include "api/records/Records.h"
+#include "api/NxpVersionCache.h"
+#include "event/EventRetrieval.h"
 #include "middle/Ranges.h"
 #include "middle/SingleTypeParser.h"
 
@@ -26,10 +27,6 @@ class FWOperation;
 
 class Management {
 public:
-    static constexpr uint8_t kNxpSlots = 8;
-    static constexpr uint8_t kEventSlots = 6;
-    static constexpr size_t kSerialBytes = 20;
-
     Management();
     ~Management();
     Management(const Management&) = delete;
@@ -46,11 +43,6 @@ public:
 
     uint8_t adapterId() const { return m_adapterId; }
 
-    // NXP version cache, slot per adapter index 0 to 7: filled by the
-    // adapter provider, invalidated by the rescan command.
-    _Adapter_OEM_Data& nxpCache(uint8_t slot) { return m_nxpCache[slot]; }
-    bool& nxpValid(uint8_t slot) { return m_nxpValid[slot]; }
-
 private:
     void registerInfos();
     void registerCommands();
@@ -59,13 +51,11 @@ private:
     void addCommand(CommandInterface* command);
     void addCondition(ConditionInterface* condition);
 
-    _Adapter_OEM_Data m_nxpCache[kNxpSlots];
-    bool m_nxpValid[kNxpSlots];
+    NxpVersionCache m_nxpCache;
     uint8_t m_adapterId;
     U8Parser m_adapterParser;
     Log* m_log;
-    uint8_t m_evtSerial[kEventSlots][kSerialBytes];
-    uint32_t m_evtSeq[kEventSlots];
+    EventBookkeeping m_events;
     FWOperation* m_fwOperation;
     std::map<std::string, Info*> m_infos;
     std::map<std::string, CommandInterface*> m_commands;

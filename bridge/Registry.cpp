@@ -52,7 +52,7 @@
 #include "info/UpdateProcess.h"
 
 void Management::registerInfos() {
-    addInfo(new AdapterInfo(*this));
+    addInfo(new AdapterInfo(m_nxpCache));
     addInfo(new PackageVDInfo());
     addInfo(new PdInfo());
     addInfo(new UpdateProcess());
@@ -76,7 +76,7 @@ void Management::registerCommands() {
     addCommand(new SetDedicatedSpare());
     addCommand(new SetGlobleSpare());
     addCommand(new UpLoadFW());
-    addCommand(new AdapterRescan(*this));
+    addCommand(new AdapterRescan(m_nxpCache));
     addCommand(new AddSchedule());
     addCommand(new RemoveSchedule());
     addCommand(new AdapterOEMCommand());

@@ -76,7 +76,7 @@ uint64_t followArray(Context& context, uint16_t arrayId, bool justStarted)
     const std::string key = std::to_string(arrayId);
     uint64_t vdStatus = 0;
     follow(context, "Array " + key, "VDBGAType", justStarted, [&] {
-        Record array = context.single("PackageVD", key, "array " + key);
+        Record array = context.session().single("PackageVD", key, "array " + key);
         vdStatus = array.number("VDStatus");
         return Activity{array.number("VDBGAType"), array.number("BGAStatus"), array.number("BGAPercentage")};
     });
@@ -87,7 +87,7 @@ void followDisk(Context& context, uint16_t diskId, bool justStarted)
 {
     const std::string key = std::to_string(diskId);
     follow(context, "Disk " + key, "PDBGAType", justStarted, [&] {
-        Record disk = context.single("PD", key, "disk " + key);
+        Record disk = context.session().single("PD", key, "disk " + key);
         return Activity{disk.number("PDBGAType"), disk.number("BGAStatus"), disk.number("BGAPercentage")};
     });
 }

@@ -11,6 +11,7 @@
 #include "cli/FieldList.h"
 #include "cli/TablePrinter.h"
 #include "cli/Views.h"
+#include "front/Enclosure.h"
 
 namespace zdctl {
 
@@ -76,49 +77,36 @@ std::string hex4(uint64_t value)
     return text;
 }
 
-std::string onOff(const Record& adapter, const char* field) { return adapter.number(field) ? "on" : "off"; }
+std::string onOff(bool value) { return value ? "on" : "off"; }
 
-std::vector<std::string> texts(Context& context, const char* table, const std::vector<std::string>& numbers)
+std::string texts(const std::vector<zdfront::Enumerated>& values)
 {
     std::vector<std::string> result;
-    for (const std::string& number : numbers) result.push_back(context.ranges().text(table, number));
-    return result;
-}
-
-Json adapterJson(Context& context, const Record& adapter)
-{
-    Json json;
-    for (const std::string& field : adapter.fields()) {
-        if (adapter.has(field) && !adapter.list(field).empty()) {
-            json[field] = adapter.list(field);
-        } else if (auto number = Answer::toNumber(adapter.get(field))) {
-            json[field] = *number;
-        } else {
-            json[field] = adapter.get(field);
-        }
-    }
-    json["AdapterLinkTypeText"] = context.ranges().text("AdapterLinkType", adapter.number("AdapterLinkType"));
-    json["SupportRAIDModeText"] = texts(context, "RAID", adapter.list("SupportRAIDMode"));
-    return json;
+    for (const zdfront::Enumerated& value : values) result.push_back(value.text);
+    return Views::joined(result);
 }
 
 int list(Context& context, Args& args)
 {
     args.finish();
-    std::vector<Record> adapters = context.list("Adapter");
+    zdfront::Session& session = context.session();
+    std::vector<zdfront::Adapter> adapters;
+    const unsigned selected = session.adapter();
+    for (uint64_t id : zdfront::Enclosure::adapterIds(session)) {
+        session.selectAdapter(static_cast<unsigned>(id));
+        adapters.push_back(zdfront::Enclosure::readAdapter(session));
+    }
+    session.selectAdapter(selected);
     Json document;
     document["command"] = "adapter list";
     document["adapters"] = Json::array();
     TablePrinter table(context.terminal());
     table.column("ID", TablePrinter::Right).column("Alias").column("Link").column("Firmware").column("Serial")
         .column("Max disks", TablePrinter::Right);
-    for (const Record& entry : adapters) {
-        std::optional<Record> adapter = context.trySingle("Adapter", entry.get("ID"));
-        Record info = adapter ? *adapter : entry;
-        document["adapters"].push_back(adapterJson(context, info));
-        table.row({entry.get("ID"), info.get("Alias"),
-                   context.ranges().text("AdapterLinkType", info.number("AdapterLinkType")), info.get("Firmware"),
-                   info.get("Serial"), info.get("MaxPD")});
+    for (const zdfront::Adapter& adapter : adapters) {
+        document["adapters"].push_back(zdfront::toJson(adapter));
+        table.row({std::to_string(adapter.id), adapter.alias, adapter.link.text, adapter.firmware, adapter.serial,
+                   std::to_string(adapter.maxDisks)});
     }
     if (context.json()) context.emit(document);
     if (context.table()) {
@@ -134,42 +122,45 @@ int show(Context& context, Args& args)
 {
     std::optional<std::string> word = args.nextOptional();
     args.finish();
-    uint64_t id = word ? Args::number(*word, "adapter id", 256) : context.adapter();
-    const std::string key = std::to_string(id);
-    Record adapter = context.single("Adapter", key, "adapter " + key);
+    zdfront::Session& session = context.session();
+    const unsigned selected = session.adapter();
+    if (word) session.selectAdapter(static_cast<unsigned>(Args::number(*word, "adapter id", 256)));
+    zdfront::Adapter adapter = zdfront::Enclosure::readAdapter(session);
+    session.selectAdapter(selected);
     if (context.json()) {
         Json document;
         document["command"] = "adapter show";
-        document["adapter"] = adapterJson(context, adapter);
+        document["adapter"] = zdfront::toJson(adapter);
         context.emit(document);
     }
     if (!context.table()) return ExitOk;
 
     FieldList fields(context.terminal());
-    fields.add("Adapter", adapter.get("ID"));
-    fields.add("Alias", adapter.get("Alias"));
-    fields.add("Serial", adapter.get("Serial"));
-    fields.add("Link", context.ranges().text("AdapterLinkType", adapter.number("AdapterLinkType")));
-    fields.add("Firmware", adapter.get("Firmware"));
-    fields.add("Bootloader", adapter.get("Bootloader"));
-    fields.add("Driver", adapter.get("Driver"));
-    if (adapter.has("NXPVersion")) fields.add("NXP version", adapter.get("NXPVersion"));
-    fields.add("Vendor / device", hex4(adapter.number("Vendor")) + " / " + hex4(adapter.number("Device")));
-    fields.add("Subvendor / subdevice", hex4(adapter.number("SubVendor")) + " / " + hex4(adapter.number("SubDevice")));
-    fields.add("Revision", adapter.get("Revision"));
-    fields.add("Ports", adapter.get("PortCount"));
-    fields.add("Max disks", adapter.get("MaxPD"));
-    fields.add("Max parity disks", adapter.get("MaxParityDisks"));
-    fields.add("RAID levels", Views::joined(texts(context, "RAID", adapter.list("SupportRAIDMode"))));
-    fields.add("Stripe sizes", Views::joined(texts(context, "StripeSize", adapter.list("SupportStripeSize"))));
-    fields.add("Alarm", onOff(adapter, "AlarmStatus"));
-    fields.add("Auto rebuild", onOff(adapter, "AutoRebuild"));
-    fields.add("Copy back", onOff(adapter, "CopyBack"));
-    fields.add("SMART polling", onOff(adapter, "SMARTPoll"));
-    fields.add("Speeds", "sync " + adapter.get("SyncSpeed") + ", init " + adapter.get("InitSpeed") + ", rebuild " +
-                             adapter.get("RebuildSpeed") + ", migrate " + adapter.get("MigrateSpeed") +
-                             ", disk check " + adapter.get("DiskCheckSpeed"));
-    fields.add("Identify", adapter.number("SupportIdentify") ? "supported" : "not supported");
+    fields.add("Adapter", std::to_string(adapter.id));
+    fields.add("Alias", adapter.alias);
+    fields.add("Serial", adapter.serial);
+    fields.add("Link", adapter.link.text);
+    fields.add("Firmware", adapter.firmware);
+    fields.add("Bootloader", adapter.bootloader);
+    fields.add("Driver", adapter.driver);
+    if (!adapter.nxpVersion.empty()) fields.add("NXP version", adapter.nxpVersion);
+    fields.add("Vendor / device", hex4(adapter.vendor) + " / " + hex4(adapter.device));
+    fields.add("Subvendor / subdevice", hex4(adapter.subVendor) + " / " + hex4(adapter.subDevice));
+    fields.add("Revision", std::to_string(adapter.revision));
+    fields.add("Ports", std::to_string(adapter.ports));
+    fields.add("Max disks", std::to_string(adapter.maxDisks));
+    fields.add("Max parity disks", std::to_string(adapter.maxParityDisks));
+    fields.add("RAID levels", texts(adapter.raidLevels));
+    fields.add("Stripe sizes", texts(adapter.stripeSizes));
+    fields.add("Alarm", onOff(adapter.alarm));
+    fields.add("Auto rebuild", onOff(adapter.autoRebuild));
+    fields.add("Copy back", onOff(adapter.copyBack));
+    fields.add("SMART polling", onOff(adapter.smartPoll));
+    const zdfront::AdapterSpeeds& speeds = adapter.speeds;
+    fields.add("Speeds", "sync " + std::to_string(speeds.sync) + ", init " + std::to_string(speeds.init) +
+                             ", rebuild " + std::to_string(speeds.rebuild) + ", migrate " +
+                             std::to_string(speeds.migrate) + ", disk check " + std::to_string(speeds.diskCheck));
+    fields.add("Identify", adapter.identifySupported ? "supported" : "not supported");
     fields.print(context.out());
     return ExitOk;
 }
@@ -179,7 +170,7 @@ int set(Context& context, Args& args)
     std::vector<std::string> pairs = args.rest();
     args.finish();
     if (pairs.empty()) throw CliError(ExitUsage, "adapter set needs KEY=VALUE settings");
-    Request request("AdapterConfig");
+    zdfront::Request request("AdapterConfig");
     Json changed;
     for (const std::string& pair : pairs) {
         size_t equals = pair.find('=');
@@ -194,7 +185,7 @@ int set(Context& context, Args& args)
         request.field(setting->field, value);
         changed[setting->word] = value;
     }
-    context.command(request, "adapter configuration");
+    context.session().command(request, "adapter configuration");
     if (context.json()) {
         Json document;
         document["command"] = "adapter set";
@@ -206,10 +197,10 @@ int set(Context& context, Args& args)
     return ExitOk;
 }
 
-int simple(Context& context, Args& args, const Request& request, const std::string& what, const std::string& done)
+int simple(Context& context, Args& args, const zdfront::Request& request, const std::string& what, const std::string& done)
 {
     args.finish();
-    context.command(request, what);
+    context.session().command(request, what);
     if (context.json()) {
         Json document;
         document["command"] = "adapter " + what;
@@ -221,9 +212,9 @@ int simple(Context& context, Args& args, const Request& request, const std::stri
     return ExitOk;
 }
 
-Request oemRequest(uint64_t type, uint64_t value)
+zdfront::Request oemRequest(uint64_t type, uint64_t value)
 {
-    return Request("OEMCommand").field("OEMType", type).field("OEMValue", value).field("OEMID", 0).field("Force", 0);
+    return zdfront::Request("OEMCommand").field("OEMType", type).field("OEMValue", value).field("OEMID", 0).field("Force", 0);
 }
 
 }  // namespace
@@ -236,8 +227,8 @@ int runAdapter(Context& context, Args& args)
     if (action == "set") return set(context, args);
     if (action == "rescan") {
         args.finish();
-        context.command(Request("Rescan"), "rescan");
-        size_t count = context.list("Adapter").size();
+        context.session().command(zdfront::Request("Rescan"), "rescan");
+        size_t count = context.session().list("Adapter").size();
         if (context.json()) {
             Json document;
             document["command"] = "adapter rescan";

@@ -1,6 +1,6 @@
 #include "cli/Args.h"
 
-#include "cli/Answer.h"
+#include "front/Answer.h"
 #include "cli/CliError.h"
 
 namespace zdctl {
@@ -47,7 +47,7 @@ void Args::finish(const std::set<std::string>& accepted) const
 
 uint64_t Args::number(const std::string& text, const std::string& what, uint64_t limit)
 {
-    std::optional<uint64_t> value = Answer::toNumber(text);
+    std::optional<uint64_t> value = zdfront::Answer::toNumber(text);
     if (!value || *value >= limit) throw CliError(ExitUsage, "invalid " + what + " '" + text + "'");
     return *value;
 }

@@ -11,9 +11,10 @@
 #include "cli/Commands.h"
 #include "cli/Context.h"
 #include "cli/FieldList.h"
+#include "front/Health.h"
 #include "cli/TablePrinter.h"
-#include "cli/Health.h"
 #include "cli/Views.h"
+#include "front/Enclosure.h"
 
 namespace zdctl {
 
@@ -28,7 +29,7 @@ std::string arrayKey(uint64_t id) { return std::to_string(id); }
 
 Record requireArray(Context& context, uint64_t id)
 {
-    return context.single("PackageVD", arrayKey(id),
+    return context.session().single("PackageVD", arrayKey(id),
                           "array " + arrayKey(id) + " of adapter " + std::to_string(context.adapter()));
 }
 
@@ -60,13 +61,6 @@ uint64_t parityDisks(uint64_t raid)
     }
 }
 
-std::vector<std::string> idTexts(const std::vector<uint64_t>& ids)
-{
-    std::vector<std::string> texts;
-    for (uint64_t id : ids) texts.push_back(std::to_string(id));
-    return texts;
-}
-
 std::vector<uint64_t> disksOption(const Args& args, size_t limit)
 {
     std::optional<std::string> text = args.option("disks");
@@ -78,34 +72,20 @@ std::vector<uint64_t> disksOption(const Args& args, size_t limit)
     return ids;
 }
 
-struct Preview {
-    uint64_t available = 0;
-    uint64_t backup = 0;
-    uint64_t unused = 0;
-};
-
-Preview showPreview(Context& context, const Request& request, const std::string& title)
+zdfront::Capacity showPreview(Context& context, const Request& request, const std::string& title)
 {
-    Record answer = context.condition(request);
-    Preview preview{answer.number("Available"), answer.number("Backup"), answer.number("Unused")};
+    zdfront::Capacity preview = zdfront::Enclosure::readCapacity(context.session(), request);
     if (context.table()) {
         context.out() << "Capacity preview: " << title << "\n";
         FieldList fields(context.terminal());
         fields.add("  Available", context.size(preview.available), preview.available ? Color::Green : Color::Red);
-        fields.add("  Redundancy", context.size(preview.backup));
+        fields.add("  Redundancy", context.size(preview.redundancy));
         fields.add("  Unused", context.size(preview.unused));
         fields.print(context.out());
         if (preview.available == 0)
             context.out() << "  The controller would give no capacity: the RAID level does not fit these disks.\n";
     }
     return preview;
-}
-
-Json previewJson(const Preview& preview)
-{
-    return {{"available_sectors", preview.available},
-            {"redundancy_sectors", preview.backup},
-            {"unused_sectors", preview.unused}};
 }
 
 int done(Context& context, const std::string& command, uint64_t id, const std::string& message)
@@ -130,26 +110,20 @@ void waitFor(Context& context, uint64_t id, bool wait)
 int list(Context& context, Args& args)
 {
     args.finish();
-    std::vector<Record> arrays = context.list("PackageVD");
-    Json document;
-    document["command"] = "array list";
-    document["adapter"] = context.adapter();
-    document["arrays"] = Json::array();
-    TablePrinter table(context.terminal());
-    table.column("Array", TablePrinter::Right).column("Name").column("RAID").column("Status")
-        .column("Size", TablePrinter::Right).column("Disks", TablePrinter::Right).column("Spares").column("Activity");
-    for (const Record& array : arrays) {
-        document["arrays"].push_back(Views::arrayJson(context, array));
-        table.row({array.get("ID"), array.get("Name"), context.ranges().text("RAID", array.number("RAID")),
-                   Views::arrayStatusCell(context, array), context.size(array.number("Size")), array.get("PDCount"),
-                   Views::joined(array.list("SpareDisks")), Views::arrayActivity(context, array)});
+    std::vector<zdfront::Array> arrays = zdfront::Enclosure::readArrays(context.session());
+    if (context.json()) {
+        Json document;
+        document["command"] = "array list";
+        document["adapter"] = context.adapter();
+        document["arrays"] = Json::array();
+        for (const zdfront::Array& array : arrays) document["arrays"].push_back(zdfront::toJson(array));
+        context.emit(document);
     }
-    if (context.json()) context.emit(document);
     if (context.table()) {
-        if (table.empty()) {
+        if (arrays.empty()) {
             context.out() << "No arrays on adapter " << context.adapter() << ".\n";
         } else {
-            table.print(context.out());
+            Views::printArrays(context, arrays);
             context.sizeNote();
         }
     }
@@ -160,55 +134,38 @@ int show(Context& context, Args& args)
 {
     uint64_t id = args.nextNumber("array id");
     args.finish();
-    Record array = requireArray(context, id);
-    std::optional<Record> split = context.trySingle("VDDistribution", arrayKey(id));
-    RangeTexts& ranges = context.ranges();
-
+    zdfront::Array array = zdfront::Enclosure::readArray(context.session(), id);
     if (context.json()) {
-        Json json = Views::arrayJson(context, array);
-        json["used_sectors"] = array.number("Used");
-        json["free_sectors"] = array.number("Available");
-        json["stripe_size"] = array.number("StripeSize");
-        json["vd_cache"] = ranges.text("VDCache", array.number("VDCache"));
-        json["pd_cache"] = ranges.text("PDCache", array.number("PDCache"));
-        if (array.has("TargetRAID"))
-            json["migration_target"] = {{"raid", array.number("TargetRAID")},
-                                        {"raid_text", ranges.text("RAID", array.number("TargetRAID"))},
-                                        {"size_sectors", array.number("TargetSize")},
-                                        {"disks", array.list("TargetDisks")}};
-        if (split)
-            json["capacity"] = previewJson({split->number("Available"), split->number("Backup"), split->number("Unused")});
         Json document;
         document["command"] = "array show";
         document["adapter"] = context.adapter();
-        document["array"] = json;
+        document["array"] = zdfront::toJson(array);
         context.emit(document);
     }
     if (!context.table()) return ExitOk;
 
     FieldList fields(context.terminal());
-    fields.add("Array", array.get("ID"));
-    fields.add("Name", array.get("Name"));
-    fields.add("RAID", ranges.text("RAID", array.number("RAID")));
-    TablePrinter::Cell status = Views::arrayStatusCell(context, array);
+    fields.add("Array", std::to_string(array.id));
+    fields.add("Name", array.name);
+    fields.add("RAID", array.raid.text);
+    TablePrinter::Cell status = Views::arrayStatusCell(array);
     fields.add("Status", status.text, status.color);
-    fields.add("Size", context.size(array.number("Size")));
-    fields.add("Disks", Views::joined(array.list("Disks")));
-    fields.add("Spare disks", array.has("SpareDisks") ? Views::joined(array.list("SpareDisks")) : "-");
-    fields.add("Stripe size", ranges.text("StripeSize", array.number("StripeSize")));
-    fields.add("Volume cache", ranges.text("VDCache", array.number("VDCache")));
-    fields.add("Disk cache", ranges.text("PDCache", array.number("PDCache")));
-    fields.add("Group used / free", context.size(array.number("Used")) + " / " + context.size(array.number("Available")));
-    if (split) {
-        fields.add("Capacity: available", context.size(split->number("Available")));
-        fields.add("Capacity: redundancy", context.size(split->number("Backup")));
-        fields.add("Capacity: unused", context.size(split->number("Unused")));
+    fields.add("Size", context.size(array.sizeSectors));
+    fields.add("Disks", Views::joined(array.disks));
+    fields.add("Spare disks", array.spares.empty() ? "-" : Views::joined(array.spares));
+    fields.add("Stripe size", array.stripeSize.text);
+    fields.add("Volume cache", array.volumeCache.text);
+    fields.add("Disk cache", array.diskCache.text);
+    fields.add("Group used / free", context.size(array.usedSectors) + " / " + context.size(array.freeSectors));
+    if (array.capacity) {
+        fields.add("Capacity: available", context.size(array.capacity->available));
+        fields.add("Capacity: redundancy", context.size(array.capacity->redundancy));
+        fields.add("Capacity: unused", context.size(array.capacity->unused));
     }
-    fields.add("Activity", Views::arrayActivity(context, array));
-    if (array.has("TargetRAID"))
-        fields.add("Migrating to", ranges.text("RAID", array.number("TargetRAID")) + " on disks " +
-                                       Views::joined(array.list("TargetDisks")) + ", " +
-                                       context.size(array.number("TargetSize")));
+    fields.add("Activity", Views::activityText(array.activity));
+    if (array.migration)
+        fields.add("Migrating to", array.migration->raid.text + " on disks " + Views::joined(array.migration->disks) +
+                                       ", " + context.size(array.migration->sizeSectors));
     fields.print(context.out());
     context.sizeNote();
     return ExitOk;
@@ -217,7 +174,7 @@ int show(Context& context, Args& args)
 std::set<uint64_t> arrayIds(Context& context)
 {
     std::set<uint64_t> ids;
-    for (const Record& array : context.list("PackageVD")) ids.insert(array.number("ID"));
+    for (const Record& array : context.session().list("PackageVD")) ids.insert(array.number("ID"));
     return ids;
 }
 
@@ -233,7 +190,7 @@ int create(Context& context, Args& args)
     bool wait = args.flag("wait");
     args.finish({"name", "raid", "disks", "stripe", "init", "spare", "pd-cache", "parity", "dry-run", "wait"});
 
-    RangeTexts& ranges = context.ranges();
+    zdfront::RangeTexts& ranges = context.ranges();
     uint64_t raid = tableChoice(context, "RAID", *raidWord, "RAID level");
     uint64_t parity = args.option("parity") ? Args::number(*args.option("parity"), "parity count", 256) : parityDisks(raid);
     uint64_t stripe = args.option("stripe") ? tableChoice(context, "StripeSize", *args.option("stripe"), "stripe size")
@@ -245,9 +202,9 @@ int create(Context& context, Args& args)
     std::optional<uint64_t> spare;
     if (args.option("spare")) spare = Args::number(*args.option("spare"), "spare disk id");
 
-    const std::string title = ranges.text("RAID", raid) + " on disks " + Views::joined(idTexts(disks));
+    const std::string title = ranges.text("RAID", raid) + " on disks " + Views::joined(disks);
     Request target = Request("GetCreateTarget").field("RAID", raid).field("ParityNumber", parity).list("Disks", "ID", disks);
-    std::optional<Preview> preview;
+    std::optional<zdfront::Capacity> preview;
     try {
         preview = showPreview(context, target, title);
     } catch (const CliError& error) {
@@ -260,7 +217,7 @@ int create(Context& context, Args& args)
     document["raid"] = raid;
     document["raid_text"] = ranges.text("RAID", raid);
     document["disks"] = disks;
-    document["preview"] = preview ? previewJson(*preview) : Json(nullptr);
+    document["preview"] = preview ? zdfront::toJson(*preview) : Json(nullptr);
     if (dryRun) {
         if (context.json()) context.emit(document);
         if (context.table()) context.sizeNote();
@@ -273,7 +230,7 @@ int create(Context& context, Args& args)
     request.field("Name", *name).field("RAID", raid).field("ParityNumber", parity).list("Disks", "ID", disks)
         .field("StripeSize", stripe).field("InitType", init).field("PDCache", pdCache)
         .field("Spare", spare ? 1 : 0).field("SpareDiskID", spare.value_or(0));
-    context.command(request, "array creation");
+    context.session().command(request, "array creation");
     std::optional<uint64_t> created;
     for (uint64_t id : arrayIds(context))
         if (!before.count(id)) created = id;
@@ -297,7 +254,7 @@ int remove(Context& context, Args& args)
     args.finish();
     Record array = requireArray(context, id);
     context.confirm("delete array " + arrayKey(id) + " \"" + array.get("Name") + "\" and all data on it");
-    context.command(Request("DeletePackageVD").field("ID", id), "array deletion");
+    context.session().command(Request("DeletePackageVD").field("ID", id), "array deletion");
     return done(context, "array delete", id, "Deleted array " + arrayKey(id) + " \"" + array.get("Name") + "\".");
 }
 
@@ -310,7 +267,7 @@ int initialise(Context& context, Args& args)
     uint64_t type = args.option("type") ? tableChoice(context, "InitType", *args.option("type"), "init type")
                                         : context.ranges().defaultNumber("InitType").value_or(0);
     context.confirm("initialise array " + arrayKey(id) + " \"" + array.get("Name") + "\" (its data is erased)");
-    context.command(Request("InitPackageVD").field("ID", id).field("InitType", type), "initialisation");
+    context.session().command(Request("InitPackageVD").field("ID", id).field("InitType", type), "initialisation");
     int code = done(context, "array init", id,
                     "Array " + arrayKey(id) + ": " + context.ranges().text("InitType", type) + " initialisation started.");
     waitFor(context, id, wait);
@@ -325,7 +282,7 @@ int check(Context& context, Args& args)
     args.finish({"fix", "wait"});
     requireArray(context, id);
     uint64_t type = context.ranges().lookup("CheckType", fix ? "Check & Fix" : "Check Only").value_or(fix ? 1 : 0);
-    context.command(Request("CheckPackageVD").field("ID", id).field("CheckType", type), "consistency check");
+    context.session().command(Request("CheckPackageVD").field("ID", id).field("CheckType", type), "consistency check");
     int code = done(context, "array check", id,
                     "Array " + arrayKey(id) + ": " + context.ranges().text("CheckType", type) + " started.");
     waitFor(context, id, wait);
@@ -339,9 +296,9 @@ int rebuild(Context& context, Args& args)
     bool wait = args.flag("wait");
     args.finish({"disks", "wait"});
     requireArray(context, id);
-    context.command(Request("RebuildPackageVD").field("ID", id).list("Disks", "ID", disks), "rebuild");
+    context.session().command(Request("RebuildPackageVD").field("ID", id).list("Disks", "ID", disks), "rebuild");
     int code = done(context, "array rebuild", id,
-                    "Array " + arrayKey(id) + ": rebuild onto disks " + Views::joined(idTexts(disks)) + " started.");
+                    "Array " + arrayKey(id) + ": rebuild onto disks " + Views::joined(disks) + " started.");
     waitFor(context, id, wait);
     return code;
 }
@@ -361,11 +318,11 @@ int migrate(Context& context, Args& args)
 
     const std::string title = "array " + arrayKey(id) + " from " + context.ranges().text("RAID", array.number("RAID")) +
                               " to " + context.ranges().text("RAID", raid) + " on disks " +
-                              Views::joined(idTexts(disks));
+                              Views::joined(disks);
     // The array's volume is addressed by the array id, as everywhere in the front end.
     Request target = Request("GetMigrateTarget").field("ID", id).field("RAID", raid).field("ParityNumber", parity)
                          .list("Disks", "ID", disks);
-    Preview preview = showPreview(context, target, title);
+    zdfront::Capacity preview = showPreview(context, target, title);
     Json document;
     document["command"] = dryRun ? "array migrate --dry-run" : "array migrate";
     document["adapter"] = context.adapter();
@@ -373,7 +330,7 @@ int migrate(Context& context, Args& args)
     document["raid"] = raid;
     document["raid_text"] = context.ranges().text("RAID", raid);
     document["disks"] = disks;
-    document["preview"] = previewJson(preview);
+    document["preview"] = zdfront::toJson(preview);
     if (dryRun) {
         if (context.json()) context.emit(document);
         if (context.table()) context.sizeNote();
@@ -381,7 +338,7 @@ int migrate(Context& context, Args& args)
         return ExitOk;
     }
     context.confirm("migrate " + title);
-    context.command(Request("MigratePackageVD").field("ID", id).field("RAID", raid).field("ParityNumber", parity)
+    context.session().command(Request("MigratePackageVD").field("ID", id).field("RAID", raid).field("ParityNumber", parity)
                         .list("Disks", "ID", disks),
                     "migration");
     if (context.json()) context.emit(document);
@@ -397,7 +354,7 @@ int control(Context& context, Args& args, const std::string& action)
     requireArray(context, id);
     std::optional<uint64_t> code = context.ranges().lookup("BGAControl", action);
     if (!code) throw CliError(ExitFailure, "the bridge's \"BGAControl\" table has no '" + action + "'");
-    context.command(Request("PackageVDBGAControl").field("PackageVDID", id).field("BGAControl", *code),
+    context.session().command(Request("PackageVDBGAControl").field("PackageVDID", id).field("BGAControl", *code),
                     "activity " + action);
     return done(context, "array " + action, id,
                 "Array " + arrayKey(id) + ": " + context.ranges().text("BGAControl", *code) + " sent.");
@@ -410,7 +367,7 @@ int rename(Context& context, Args& args)
     args.finish();
     if (name.empty() || name.size() > kMaxNameLength) throw CliError(ExitUsage, "the name takes 1 to 15 characters");
     requireArray(context, id);
-    context.command(Request("PackageVDConfig").field("ID", id).field("Name", name), "rename");
+    context.session().command(Request("PackageVDConfig").field("ID", id).field("Name", name), "rename");
     return done(context, "array rename", id, "Array " + arrayKey(id) + " is now \"" + name + "\".");
 }
 
@@ -436,7 +393,7 @@ int cache(Context& context, Args& args)
         request.field("PDCache", value);
         message += " disk cache " + context.ranges().text("PDCache", value) + ";";
     }
-    context.command(request, "cache setting");
+    context.session().command(request, "cache setting");
     message.back() = '.';
     return done(context, "array cache", id, message);
 }
@@ -457,7 +414,7 @@ int wait(Context& context, Args& args)
     }
     if (context.table())
         context.out() << "Array " << id << " is " << context.terminal().paint(context.ranges().text("VDStatus", status),
-                                                                            Health::arrayColor(status))
+                                                                            Views::color(zdfront::Health::arrayTone(status)))
                       << ".\n";
     return ExitOk;
 }

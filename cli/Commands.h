@@ -3,11 +3,14 @@
 // or throws CliError.
 #pragma once
 
+namespace zdfront {
+class SimControl;
+}  // namespace zdfront
+
 namespace zdctl {
 
 class Args;
 class Context;
-class SimControl;
 
 int runStatus(Context& context, Args& args);
 int runAdapter(Context& context, Args& args);
@@ -18,6 +21,6 @@ int runFirmware(Context& context, Args& args);
 int runSchedule(Context& context, Args& args);
 int runRange(Context& context, Args& args);
 int runRaw(Context& context, Args& args);
-int runSim(Context& context, Args& args, const SimControl& sim);
+int runSim(Context& context, Args& args, const zdfront::SimControl& sim);
 
 }  // namespace zdctl

@@ -1,29 +1,24 @@
 // Context: everything a zdctl command works with.
 //
-// Holds the loaded bridge, the range texts, the global options and the output
-// streams, and wraps the bridge calls the way every command needs them:
-// answers parsed into records, "not found" and "not supported by this bridge
-// build" told apart, controller refusals turned into CliError with the code's
-// "Error" text, and (with --xml) every raw answer printed as it arrives.
+// Holds the loaded bridge and the one session zdctl keeps on it for its
+// whole run (zdctl has a single thread), the global options and the output
+// streams. With --xml every exchange with the bridge is printed as it
+// happens.
 #pragma once
 
-#include <nlohmann/json.hpp>
-
 #include <cstdint>
-#include <optional>
 #include <ostream>
 #include <string>
-#include <vector>
 
-#include "cli/Answer.h"
-#include "cli/BridgeClient.h"
-#include "cli/RangeTexts.h"
-#include "cli/Request.h"
+#include "front/Bridge.h"
+#include "front/ModelJson.h"
 #include "cli/Terminal.h"
 
 namespace zdctl {
 
-using Json = nlohmann::ordered_json;
+using zdfront::Json;
+using zdfront::Record;
+using zdfront::Request;
 
 enum class OutputFormat { Table, Json, Xml };
 
@@ -39,10 +34,11 @@ class Context {
 public:
     static constexpr int kFormatVersion = 1;
 
-    Context(const BridgeClient& bridge, const GlobalOptions& options, std::ostream& out, std::ostream& err);
+    Context(zdfront::Bridge& bridge, const GlobalOptions& options, std::ostream& out, std::ostream& err);
 
-    const BridgeClient& bridge() const { return m_bridge; }
-    RangeTexts& ranges() { return m_ranges; }
+    zdfront::Bridge& bridge() { return m_bridge; }
+    zdfront::Session& session() { return m_session; }
+    zdfront::RangeTexts& ranges() { return m_session.ranges(); }
     const GlobalOptions& options() const { return m_options; }
     const Terminal& terminal() const { return m_terminal; }
     std::ostream& out() { return m_out; }
@@ -50,22 +46,8 @@ public:
     bool table() const { return m_options.format == OutputFormat::Table; }
     bool json() const { return m_options.format == OutputFormat::Json; }
 
-    void selectAdapter(unsigned adapter);
-    unsigned adapter() const { return m_adapter; }
-    // CliError "not found" unless the selected adapter is one the bridge lists.
-    void requireAdapter();
+    unsigned adapter() const { return m_session.adapter(); }
 
-    // One object; CliError "not found" (what names it) when the provider answers false.
-    Record single(const std::string& className, const std::string& key, const std::string& what);
-    std::optional<Record> trySingle(const std::string& className, const std::string& key);
-    std::vector<Record> list(const std::string& className);
-    Record condition(const Request& request);
-    // Runs a command; CliError with the code and its text when it is not 0.
-    void command(const Request& request, const std::string& what);
-    uint8_t commandCode(const Request& request);
-    std::vector<Record> events();
-
-    std::string errorText(uint64_t code) { return m_ranges.text("Error", code); }
     std::string size(uint64_t sectors) const;
     // Prints a JSON document with "format_version" first.
     void emit(const Json& document);
@@ -75,16 +57,14 @@ public:
     void confirm(const std::string& action);
 
 private:
-    void transcript(const std::string& text);
-    [[noreturn]] void notSupported(const std::string& what) const;
+    void transcript(const zdfront::Exchange& exchange);
 
-    const BridgeClient& m_bridge;
+    zdfront::Bridge& m_bridge;
     GlobalOptions m_options;
     std::ostream& m_out;
     std::ostream& m_err;
     Terminal m_terminal;
-    RangeTexts m_ranges;
-    unsigned m_adapter = 0;
+    zdfront::Session m_session;
 };
 
 }  // namespace zdctl

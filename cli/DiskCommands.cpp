@@ -12,6 +12,7 @@
 #include "cli/FieldList.h"
 #include "cli/TablePrinter.h"
 #include "cli/Views.h"
+#include "front/Enclosure.h"
 
 namespace zdctl {
 
@@ -20,13 +21,13 @@ namespace {
 Record requireDisk(Context& context, uint64_t id)
 {
     const std::string key = std::to_string(id);
-    return context.single("PD", key, "disk " + key + " of adapter " + std::to_string(context.adapter()));
+    return context.session().single("PD", key, "disk " + key + " of adapter " + std::to_string(context.adapter()));
 }
 
 void requireArray(Context& context, uint64_t id)
 {
     const std::string key = std::to_string(id);
-    context.single("PackageVD", key, "array " + key + " of adapter " + std::to_string(context.adapter()));
+    context.session().single("PackageVD", key, "array " + key + " of adapter " + std::to_string(context.adapter()));
 }
 
 std::string hex2(uint64_t value)
@@ -53,56 +54,27 @@ int done(Context& context, const std::string& command, uint64_t disk, const std:
 int list(Context& context, Args& args)
 {
     args.finish();
-    std::vector<Record> disks = context.list("PD");
-    std::map<uint64_t, uint64_t> owners = Views::diskOwners(context, context.list("PackageVD"));
-    Json document;
-    document["command"] = "disk list";
-    document["adapter"] = context.adapter();
-    document["disks"] = Json::array();
-    TablePrinter table(context.terminal());
-    table.column("Disk", TablePrinter::Right).column("Status").column("Size", TablePrinter::Right)
-        .column("Array", TablePrinter::Right).column("Model").column("Serial").column("Activity");
-    for (const Record& entry : disks) {
-        std::optional<Record> full = context.trySingle("PD", entry.get("ID"));
-        Record disk = full ? *full : entry;
-        document["disks"].push_back(Views::diskJson(context, disk, owners));
-        auto owner = owners.find(entry.number("ID"));
-        std::string array = owner != owners.end() ? std::to_string(owner->second)
-                            : disk.has("PackageVDID") ? "spare of " + disk.get("PackageVDID")
-                                                      : "-";
-        table.row({entry.get("ID"), Views::diskStatusCell(context, entry), context.size(entry.number("Size")), array,
-                   disk.get("Model"), disk.get("Serial"), Views::diskActivity(context, disk)});
+    zdfront::Session& session = context.session();
+    uint64_t slots = zdfront::Enclosure::readAdapter(session).maxDisks;
+    std::vector<zdfront::Disk> disks =
+        zdfront::Enclosure::readDisks(session, zdfront::Enclosure::readArrays(session), slots);
+    if (context.json()) {
+        Json document;
+        document["command"] = "disk list";
+        document["adapter"] = context.adapter();
+        document["disks"] = Json::array();
+        for (const zdfront::Disk& disk : disks) document["disks"].push_back(zdfront::toJson(disk));
+        context.emit(document);
     }
-    if (context.json()) context.emit(document);
     if (context.table()) {
-        if (table.empty()) {
+        if (disks.empty()) {
             context.out() << "No disks on adapter " << context.adapter() << ".\n";
         } else {
-            table.print(context.out());
+            Views::printDisks(context, disks, true);
             context.sizeNote();
         }
     }
     return ExitOk;
-}
-
-struct SmartEntry {
-    std::string id, name, value, worst, threshold, raw, flags;
-};
-
-std::vector<SmartEntry> smartEntries(const Record& disk)
-{
-    std::vector<std::string> ids = disk.list("SMARTID"), names = disk.list("SMARTAttributeName"),
-                             values = disk.list("SMARTCurrentValue"), worst = disk.list("SMARTWorstValue"),
-                             thresholds = disk.list("SMARTThresholdValue"), raw0 = disk.list("SMARTRawValue0"),
-                             raw1 = disk.list("SMARTRawValue1"), flags = disk.list("SMARTStatusFlags");
-    auto at = [](const std::vector<std::string>& list, size_t i) { return i < list.size() ? list[i] : std::string(); };
-    std::vector<SmartEntry> entries;
-    for (size_t i = 0; i < ids.size(); ++i) {
-        uint64_t raw = Answer::toNumber(at(raw1, i)).value_or(0) * 256 + Answer::toNumber(at(raw0, i)).value_or(0);
-        entries.push_back({ids[i], at(names, i), at(values, i), at(worst, i), at(thresholds, i), std::to_string(raw),
-                           hex2(Answer::toNumber(at(flags, i)).value_or(0))});
-    }
-    return entries;
 }
 
 int show(Context& context, Args& args)
@@ -110,64 +82,46 @@ int show(Context& context, Args& args)
     uint64_t id = args.nextNumber("disk id");
     bool smart = args.flag("smart");
     args.finish({"smart"});
-    Record disk = requireDisk(context, id);
-    std::vector<SmartEntry> entries = smartEntries(disk);
-    bool smartRead = disk.number("PDSMART") != 0;
+    zdfront::Disk disk = zdfront::Enclosure::readDisk(context.session(), id);
 
     if (context.json()) {
-        Json json = Views::diskJson(context, disk, {});
-        json.erase("array");
-        json["device_type"] = disk.number("DeviceType");
-        json["device_type_text"] = context.ranges().text("DeviceType", disk.number("DeviceType"));
-        json["features"] = disk.number("Feature");
-        json["features_text"] = context.ranges().flags("PDFeature", disk.number("Feature"));
-        json["firmware"] = disk.get("Firmware");
-        json["current_speed"] = disk.number("CurrentSpeed");
-        json["parent"] = {{"id", disk.number("ParentID")},
-                          {"device_type", disk.number("ParentDeviceType")},
-                          {"port", disk.number("ParentPort")}};
-        if (smart) {
-            Json table = Json::array();
-            auto n = [](const std::string& text) { return Answer::toNumber(text).value_or(0); };
-            for (const SmartEntry& e : entries)
-                table.push_back({{"id", n(e.id)}, {"name", e.name}, {"value", n(e.value)}, {"worst", n(e.worst)},
-                                 {"threshold", n(e.threshold)}, {"raw", n(e.raw)}, {"flags", e.flags}});
-            json["smart"] = smartRead ? table : Json(nullptr);
-        }
         Json document;
         document["command"] = "disk show";
         document["adapter"] = context.adapter();
-        document["disk"] = json;
+        document["disk"] = zdfront::toJson(disk);
         context.emit(document);
     }
     if (!context.table()) return ExitOk;
 
     FieldList fields(context.terminal());
-    fields.add("Disk", disk.get("ID"));
-    TablePrinter::Cell status = Views::diskStatusCell(context, disk);
+    fields.add("Disk", std::to_string(disk.id));
+    TablePrinter::Cell status = Views::diskStatusCell(disk);
     fields.add("Status", status.text, status.color);
-    if (disk.has("PackageVDID")) fields.add("Spare of array", disk.get("PackageVDID"));
-    fields.add("Size", context.size(disk.number("Size")));
-    fields.add("Model", disk.get("Model"));
-    fields.add("Serial", disk.get("Serial"));
-    fields.add("Firmware", disk.get("Firmware"));
-    fields.add("Device type", context.ranges().text("DeviceType", disk.number("DeviceType")));
-    fields.add("Features", context.ranges().flags("PDFeature", disk.number("Feature")));
-    fields.add("Current speed", disk.get("CurrentSpeed"));
-    fields.add("Parent", "id " + disk.get("ParentID") + ", type " + disk.get("ParentDeviceType") + ", port " +
-                             disk.get("ParentPort"));
-    fields.add("Activity", Views::diskActivity(context, disk));
+    if (disk.array) fields.add("Array", std::to_string(*disk.array));
+    if (disk.dedicatedSpareOf) fields.add("Spare of array", std::to_string(*disk.dedicatedSpareOf));
+    fields.add("Size", context.size(disk.sizeSectors));
+    fields.add("Model", disk.model);
+    fields.add("Serial", disk.serial);
+    fields.add("Firmware", disk.firmware);
+    fields.add("Device type", disk.deviceType.text);
+    fields.add("Features", disk.features.text);
+    fields.add("Current speed", std::to_string(disk.currentSpeed));
+    fields.add("Parent", "id " + std::to_string(disk.parentId) + ", type " + std::to_string(disk.parentDeviceType) +
+                             ", port " + std::to_string(disk.parentPort));
+    fields.add("Activity", Views::activityText(disk.activity));
     fields.print(context.out());
     if (smart) {
         context.out() << "\n";
-        if (!smartRead) {
+        if (!disk.smartRead) {
             context.out() << "No SMART data (SMART polling is off, or the disk gave none).\n";
         } else {
             TablePrinter table(context.terminal());
             table.column("ID", TablePrinter::Right).column("Attribute").column("Value", TablePrinter::Right)
                 .column("Worst", TablePrinter::Right).column("Threshold", TablePrinter::Right)
                 .column("Raw", TablePrinter::Right).column("Flags");
-            for (const SmartEntry& e : entries) table.row({e.id, e.name, e.value, e.worst, e.threshold, e.raw, e.flags});
+            for (const zdfront::SmartAttribute& a : disk.smart)
+                table.row({std::to_string(a.id), a.name, std::to_string(a.value), std::to_string(a.worst),
+                           std::to_string(a.threshold), std::to_string(a.raw), hex2(a.flags)});
             table.print(context.out());
         }
     }
@@ -186,7 +140,7 @@ int cache(Context& context, Args& args)
     else if (setting != "off")
         throw CliError(ExitUsage, "disk cache takes on or off");
     requireDisk(context, id);
-    context.command(Request("PDConfig").field("ID", id).field("PDCache", value), "disk cache setting");
+    context.session().command(Request("PDConfig").field("ID", id).field("PDCache", value), "disk cache setting");
     return done(context, "disk cache", id, "Disk " + std::to_string(id) + ": write cache " + setting + ".");
 }
 
@@ -199,12 +153,12 @@ int spare(Context& context, Args& args)
     if (array) {
         uint64_t arrayId = Args::number(*array, "array id");
         requireArray(context, arrayId);
-        context.command(Request("PackageVDDSpare").field("PackageVDID", arrayId).field("DiskID", id),
+        context.session().command(Request("PackageVDDSpare").field("PackageVDID", arrayId).field("DiskID", id),
                         "dedicated spare");
         return done(context, "disk spare", id,
                     "Disk " + std::to_string(id) + " is now a dedicated spare of array " + *array + ".");
     }
-    context.command(Request("SparePD").field("DiskID", id), "global spare");
+    context.session().command(Request("SparePD").field("DiskID", id), "global spare");
     return done(context, "disk spare", id, "Disk " + std::to_string(id) + " is now a global spare.");
 }
 
@@ -213,7 +167,7 @@ int unspare(Context& context, Args& args)
     uint64_t id = args.nextNumber("disk id");
     args.finish();
     requireDisk(context, id);
-    context.command(Request("FreePD").field("DiskID", id), "freeing the spare");
+    context.session().command(Request("FreePD").field("DiskID", id), "freeing the spare");
     return done(context, "disk unspare", id, "Disk " + std::to_string(id) + " is a free disk again.");
 }
 
@@ -223,7 +177,7 @@ int wipe(Context& context, Args& args)
     args.finish();
     requireDisk(context, id);
     context.confirm("wipe the RAID metadata of disk " + std::to_string(id));
-    context.command(Request("SetPDFree").field("ID", id), "wiping the disk");
+    context.session().command(Request("SetPDFree").field("ID", id), "wiping the disk");
     return done(context, "disk free", id, "Disk " + std::to_string(id) + ": RAID metadata wiped; it is free.");
 }
 
@@ -233,7 +187,7 @@ int patrol(Context& context, Args& args)
     bool wait = args.flag("wait");
     args.finish({"wait"});
     requireDisk(context, id);
-    context.command(Request("MediaPatrolPD").field("ID", id), "media patrol");
+    context.session().command(Request("MediaPatrolPD").field("ID", id), "media patrol");
     int code = done(context, "disk patrol", id, "Disk " + std::to_string(id) + ": media patrol started.");
     if (wait) ActivityWatch::followDisk(context, static_cast<uint16_t>(id), true);
     return code;
@@ -246,7 +200,7 @@ int control(Context& context, Args& args, const std::string& action)
     requireDisk(context, id);
     std::optional<uint64_t> code = context.ranges().lookup("BGAControl", action);
     if (!code) throw CliError(ExitFailure, "the bridge's \"BGAControl\" table has no '" + action + "'");
-    context.command(Request("PDBGAControl").field("PDID", id).field("BGAControl", *code), "disk activity " + action);
+    context.session().command(Request("PDBGAControl").field("PDID", id).field("BGAControl", *code), "disk activity " + action);
     return done(context, "disk " + action, id,
                 "Disk " + std::to_string(id) + ": " + context.ranges().text("BGAControl", *code) + " sent.");
 }

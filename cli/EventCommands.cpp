@@ -15,6 +15,7 @@
 #include "cli/Context.h"
 #include "cli/TablePrinter.h"
 #include "cli/Views.h"
+#include "front/Enclosure.h"
 
 namespace zdctl {
 
@@ -47,55 +48,28 @@ std::string timeText(uint64_t stamp)
     return text;
 }
 
-std::string details(Context& context, const Record& event)
+std::string details(const zdfront::Event& event)
 {
     std::vector<std::string> parts;
-    if (event.has("Name")) parts.push_back("\"" + event.get("Name") + "\"");
-    if (event.has("Before") && event.has("After"))
-        parts.push_back(context.ranges().text("RAID", event.number("Before")) + " -> " +
-                        context.ranges().text("RAID", event.number("After")));
-    else if (event.has("Before"))
-        parts.push_back("before " + event.get("Before"));
-    if (event.has("Params")) parts.push_back("params " + Views::joined(event.list("Params"), " "));
-    if (event.has("SenseDatas")) parts.push_back("sense " + Views::joined(event.list("SenseDatas"), " "));
+    if (event.name) parts.push_back("\"" + *event.name + "\"");
+    if (event.raidBefore && event.raidAfter)
+        parts.push_back(event.raidBefore->text + " -> " + event.raidAfter->text);
+    else if (event.raidBefore)
+        parts.push_back("before " + event.raidBefore->text);
+    if (!event.params.empty()) parts.push_back("params " + Views::joined(event.params, " "));
+    if (!event.senseData.empty()) parts.push_back("sense " + Views::joined(event.senseData, " "));
     return parts.empty() ? "-" : Views::joined(parts, ", ");
 }
 
-Json eventJson(Context& context, const Record& event)
+std::vector<TablePrinter::Cell> eventCells(const zdfront::Event& event)
 {
-    Json json;
-    json["index"] = event.number("Index");
-    json["adapter"] = event.number("AdapterID");
-    json["time"] = event.number("TimeStamp");
-    json["class"] = event.number("Class");
-    json["class_text"] = context.ranges().text("EvtClass", event.number("Class"));
-    json["severity"] = event.number("Severity");
-    json["severity_text"] = context.ranges().text("EvtSeverity", event.number("Severity"));
-    json["code"] = event.number("Code");
-    json["device"] = event.number("DeviceID");
-    if (event.has("Name")) json["name"] = event.get("Name");
-    if (event.has("Before")) json["raid_before"] = event.number("Before");
-    if (event.has("After")) json["raid_after"] = event.number("After");
-    auto numbers = [](const std::vector<std::string>& items) {
-        Json list = Json::array();
-        for (const std::string& item : items) list.push_back(Answer::toNumber(item).value_or(0));
-        return list;
-    };
-    if (event.has("Params")) json["params"] = numbers(event.list("Params"));
-    if (event.has("SenseDatas")) json["sense_data"] = numbers(event.list("SenseDatas"));
-    json["serial"] = event.get("Serial");
-    return json;
-}
-
-std::vector<TablePrinter::Cell> eventCells(Context& context, const Record& event)
-{
-    return {event.get("Index"),
-            timeText(event.number("TimeStamp")),
-            context.ranges().text("EvtClass", event.number("Class")),
-            {context.ranges().text("EvtSeverity", event.number("Severity")), severityColor(event.number("Severity"))},
-            event.get("Code"),
-            event.get("DeviceID"),
-            details(context, event)};
+    return {std::to_string(event.index),
+            timeText(event.time),
+            event.eventClass.text,
+            {event.severity.text, severityColor(event.severity.value)},
+            std::to_string(event.code),
+            std::to_string(event.device),
+            details(event)};
 }
 
 TablePrinter eventTable(Context& context)
@@ -135,14 +109,14 @@ int follow(Context& context)
                       << std::endl;
     }
     while (!g_stop) {
-        for (const Record& event : context.events()) {
+        for (const zdfront::Event& event : zdfront::Enclosure::readEvents(context.session())) {
             if (context.json()) {
                 Json line;
                 line["format_version"] = Context::kFormatVersion;
-                line.update(eventJson(context, event));
+                line.update(zdfront::toJson(event));
                 context.out() << line.dump() << std::endl;
             } else if (context.table()) {
-                context.out() << fixedRow(context, eventCells(context, event), false) << std::endl;
+                context.out() << fixedRow(context, eventCells(event), false) << std::endl;
             }
         }
         context.out().flush();
@@ -159,13 +133,13 @@ int runEvents(Context& context, Args& args)
     args.finish({"follow"});
     if (following) return follow(context);
 
-    std::vector<Record> events = context.events();
+    std::vector<zdfront::Event> events = zdfront::Enclosure::readEvents(context.session());
     if (context.json()) {
         Json document;
         document["command"] = "events";
         document["adapter"] = context.adapter();
         document["events"] = Json::array();
-        for (const Record& event : events) document["events"].push_back(eventJson(context, event));
+        for (const zdfront::Event& event : events) document["events"].push_back(zdfront::toJson(event));
         context.emit(document);
     }
     if (context.table()) {
@@ -173,7 +147,7 @@ int runEvents(Context& context, Args& args)
             context.out() << "No new events on adapter " << context.adapter() << ".\n";
         } else {
             TablePrinter table = eventTable(context);
-            for (const Record& event : events) table.row(eventCells(context, event));
+            for (const zdfront::Event& event : events) table.row(eventCells(event));
             table.print(context.out());
         }
     }

@@ -35,14 +35,14 @@ std::string absolutePath(const std::string& path)
 
 Record fileInfo(Context& context, const std::string& path)
 {
-    return context.condition(Request("GetFlashFileInfo").field("Address", path));
+    return context.session().condition(Request("GetFlashFileInfo").field("Address", path));
 }
 
 Json infoJson(Context& context, const std::string& path, const Record& info)
 {
     return {{"file", path},
             {"result", info.number("Ret")},
-            {"result_text", context.errorText(info.number("Ret"))},
+            {"result_text", context.session().errorText(info.number("Ret"))},
             {"type", info.number("Type")},
             {"type_text", context.ranges().text("FileType", info.number("Type"))},
             {"device_id", info.number("DeviceID")},
@@ -57,7 +57,7 @@ void printInfo(Context& context, const std::string& path, const Record& info)
     fields.add("Device id", info.get("DeviceID"));
     fields.add("Version", info.get("Version"));
     uint64_t code = info.number("Ret");
-    fields.add("Check", code == 0 ? "ok" : context.errorText(code) + " (code " + std::to_string(code) + ")",
+    fields.add("Check", code == 0 ? "ok" : context.session().errorText(code) + " (code " + std::to_string(code) + ")",
                code == 0 ? Color::Green : Color::Red);
     fields.print(context.out());
 }
@@ -65,7 +65,7 @@ void printInfo(Context& context, const std::string& path, const Record& info)
 [[noreturn]] void refuseFile(Context& context, const Record& info)
 {
     uint64_t code = info.number("Ret");
-    throw CliError(ExitRefused, "firmware file refused: code " + std::to_string(code) + " (" + context.errorText(code) + ")");
+    throw CliError(ExitRefused, "firmware file refused: code " + std::to_string(code) + " (" + context.session().errorText(code) + ")");
 }
 
 int info(Context& context, Args& args)
@@ -93,14 +93,14 @@ int upload(Context& context, Args& args)
     if (answer.number("Ret") != 0) refuseFile(context, answer);
     context.confirm("flash " + path + " to adapter " + std::to_string(context.adapter()));
 
-    context.command(Request("Upload").field("Address", path), "firmware upload");
+    context.session().command(Request("Upload").field("Address", path), "firmware upload");
     std::ostream& progressOut = context.table() ? context.out() : context.err();
     bool terminal = context.table() ? context.terminal().outputIsTerminal() : context.terminal().errorIsTerminal();
     uint64_t result = 0;
     {
         ProgressBar bar(progressOut, terminal);
         for (;;) {
-            std::optional<Record> progress = context.trySingle("UpdateProcess", "0");
+            std::optional<Record> progress = context.session().trySingle("UpdateProcess", "0");
             if (!progress) throw CliError(ExitFailure, "information \"UpdateProcess\": not supported by this bridge build");
             uint64_t percent = progress->number("Percentage");
             result = progress->number("LastRet");
@@ -119,13 +119,13 @@ int upload(Context& context, Args& args)
         document["adapter"] = context.adapter();
         document["firmware"] = infoJson(context, path, answer);
         document["upload_result"] = result;
-        document["upload_result_text"] = context.errorText(result);
+        document["upload_result_text"] = context.session().errorText(result);
         context.emit(document);
     }
     if (result != 0)
         throw CliError(ExitRefused, "firmware upload failed: code " + std::to_string(result) + " (" +
-                                        context.errorText(result) + ")");
-    if (context.table()) context.out() << "Firmware upload finished: " << context.errorText(result) << ".\n";
+                                        context.session().errorText(result) + ")");
+    if (context.table()) context.out() << "Firmware upload finished: " << context.session().errorText(result) << ".\n";
     return ExitOk;
 }
 

@@ -36,7 +36,7 @@ int runRange(Context& context, Args& args)
 {
     std::string name = args.next("range table name (for example RAID, VDStatus, Error)");
     args.finish();
-    std::string raw = context.bridge().range(name);
+    std::string raw = context.session().client().range(name);
     if (raw == kNotFound || raw.empty()) throw CliError(ExitNotFound, "no range table named \"" + name + "\"");
     if (context.options().format == OutputFormat::Xml) {
         context.out() << raw << "\n";
@@ -63,7 +63,7 @@ int runRange(Context& context, Args& args)
 int runRaw(Context& context, Args& args)
 {
     std::string kind = args.next("raw request kind (single, array, command, condition, events, version)");
-    const BridgeClient& bridge = context.bridge();
+    const zdfront::BridgeClient& bridge = context.session().client();
     if (kind == "single") {
         std::string className = args.next("class name");
         std::string key = args.next("key");
@@ -98,10 +98,10 @@ int runRaw(Context& context, Args& args)
             Json document;
             document["command"] = "raw command";
             document["result"] = code;
-            document["result_text"] = context.errorText(code);
+            document["result_text"] = context.session().errorText(code);
             context.emit(document);
         } else {
-            context.out() << unsigned(code) << " " << context.errorText(code) << "\n";
+            context.out() << unsigned(code) << " " << context.session().errorText(code) << "\n";
         }
         return code == 0 ? ExitOk : ExitRefused;
     }

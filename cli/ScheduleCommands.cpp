@@ -8,6 +8,7 @@
 #include "cli/Commands.h"
 #include "cli/Context.h"
 #include "cli/TablePrinter.h"
+#include "front/Enclosure.h"
 
 namespace zdctl {
 
@@ -30,52 +31,20 @@ const Repeat kRepeats[] = {{"once", 0}, {"daily", 1}, {"weekly", 2}, {"monthly",
 
 constexpr uint64_t kStoreFull = 4;
 
-std::string activityText(Context& context, const std::string& type)
-{
-    if (Answer::toNumber(type) == kDiskPatrol) return "Disk Media Patrol";
-    return context.ranges().text("VDBGAType", type);
-}
-
-std::string statusText(Context& context, const std::string& status)
-{
-    if (status == "1") return "due";
-    return context.ranges().text("ScheduleStatus", status);
-}
-
-std::string whenText(Context& context, const Record& schedule)
-{
-    std::string time = schedule.get("SettingTime");
-    if (time.size() == 4) time = time.substr(0, 2) + ":" + time.substr(2);
-    uint64_t type = schedule.number("ScheduleType");
-    std::string text = context.ranges().text("ScheduleType", type) + " at " + time;
-    const std::string& date = schedule.get("SettingDate");
-    if (type == 0) return text + " on " + date;
-    if (date != "0" && date != "1" && !date.empty()) text += ", every " + date;
-    if (type == 2) text += ", weekday " + schedule.get("SettingDateSupplement");
-    if (type == 3) text += ", day " + schedule.get("SettingDateSupplement");
-    return text;
-}
-
 int list(Context& context, Args& args)
 {
     args.finish();
-    std::vector<Record> schedules = context.list("Schedule");
+    std::vector<zdfront::Schedule> schedules = zdfront::Enclosure::readSchedules(context.session());
     Json document;
     document["command"] = "schedule list";
     document["schedules"] = Json::array();
     TablePrinter table(context.terminal());
     table.column("Index", TablePrinter::Right).column("Adapter", TablePrinter::Right).column("Target", TablePrinter::Right)
         .column("Activity").column("When").column("Last start").column("Status").column("Result");
-    for (const Record& s : schedules) {
-        Json json;
-        for (const std::string& field : s.fields()) json[field] = s.get(field);
-        json["ActivityText"] = activityText(context, s.get("VDBGAType"));
-        json["ScheduleTypeText"] = context.ranges().text("ScheduleType", s.get("ScheduleType"));
-        json["ResultText"] = context.ranges().text("Error", s.get("Result"));
-        document["schedules"].push_back(json);
-        std::string result = s.get("Result") == "0" ? "-" : context.ranges().text("Error", s.get("Result"));
-        table.row({s.get("Index"), s.get("AdapterID"), s.get("PackageVDID"), activityText(context, s.get("VDBGAType")),
-                   whenText(context, s), s.get("StartTime"), statusText(context, s.get("Status")), result});
+    for (const zdfront::Schedule& s : schedules) {
+        document["schedules"].push_back(zdfront::toJson(s));
+        table.row({std::to_string(s.index), std::to_string(s.adapter), std::to_string(s.target), s.activity.text,
+                   s.whenText(), s.lastStart, s.status.text, s.result.value == 0 ? "-" : s.result.text});
     }
     if (context.json()) context.emit(document);
     if (context.table()) {
@@ -142,11 +111,11 @@ int add(Context& context, Args& args)
     request.field("AdapterID", context.adapter()).field("PackageVDID", targetId).field("VDBGAType", activity->type)
         .field("ScheduleType", repeat->type).field("SettingTime", *time).field("SettingDate", date)
         .field("SettingDateSupplement", supplement);
-    uint8_t code = context.commandCode(request);
-    if (code == kStoreFull) throw CliError(ExitRefused, "the schedule store is full (" + context.errorText(code) + ")");
+    uint8_t code = context.session().commandCode(request);
+    if (code == kStoreFull) throw CliError(ExitRefused, "the schedule store is full (" + context.session().errorText(code) + ")");
     if (code != 0) {
         if (code == 6) throw CliError(ExitFailure, "command \"AddSchedule\": not supported by this bridge build");
-        throw CliError(ExitRefused, "schedule refused: code " + std::to_string(code) + " (" + context.errorText(code) + ")");
+        throw CliError(ExitRefused, "schedule refused: code " + std::to_string(code) + " (" + context.session().errorText(code) + ")");
     }
     if (context.json()) {
         Json document;
@@ -163,14 +132,14 @@ int remove(Context& context, Args& args)
     std::string index = std::to_string(args.nextNumber("schedule index"));
     args.finish();
     bool stored = false;
-    for (const Record& schedule : context.list("Schedule"))
-        if (Answer::toNumber(schedule.get("Index")) == Answer::toNumber(index)) stored = true;
+    for (const zdfront::Schedule& schedule : zdfront::Enclosure::readSchedules(context.session()))
+        if (std::to_string(schedule.index) == index) stored = true;
     if (!stored) throw CliError(ExitNotFound, "schedule " + index + " not found");
-    context.command(Request("RemoveSchedule").field("Index", index), "schedule removal");
+    context.session().command(Request("RemoveSchedule").field("Index", index), "schedule removal");
     if (context.json()) {
         Json document;
         document["command"] = "schedule remove";
-        document["index"] = Answer::toNumber(index).value_or(0);
+        document["index"] = std::stoull(index);
         context.emit(document);
     }
     if (context.table()) context.out() << "Schedule " << index << " removed.\n";
@@ -180,7 +149,7 @@ int remove(Context& context, Args& args)
 int check(Context& context, Args& args)
 {
     args.finish();
-    context.command(Request("CheckSchedule"), "schedule check");
+    context.session().command(Request("CheckSchedule"), "schedule check");
     if (context.json()) {
         Json document;
         document["command"] = "schedule check";

@@ -7,7 +7,7 @@
 #include "cli/CliError.h"
 #include "cli/Commands.h"
 #include "cli/Context.h"
-#include "cli/SimControl.h"
+#include "front/SimControl.h"
 
 namespace zdctl {
 
@@ -41,7 +41,7 @@ int report(Context& context, const std::string& command, const std::string& mess
     return ExitOk;
 }
 
-int makeImage(Context& context, Args& args, const SimControl& sim)
+int makeImage(Context& context, Args& args, const zdfront::SimControl& sim)
 {
     std::string path = args.next("image file");
     args.finish({"type", "device", "version", "size"});
@@ -50,7 +50,7 @@ int makeImage(Context& context, Args& args, const SimControl& sim)
     uint64_t device = 0;
     uint16_t version[4] = {1, 0, 0, 1};
     // By default the image fits the selected adapter: its device id, its firmware one build later.
-    std::optional<Record> adapter = context.trySingle("Adapter", std::to_string(context.adapter()));
+    std::optional<Record> adapter = context.session().trySingle("Adapter", std::to_string(context.adapter()));
     if (adapter) {
         device = adapter->number("Device");
         try {
@@ -71,7 +71,7 @@ int makeImage(Context& context, Args& args, const SimControl& sim)
 
 }  // namespace
 
-int runSim(Context& context, Args& args, const SimControl& sim)
+int runSim(Context& context, Args& args, const zdfront::SimControl& sim)
 {
     std::string action = args.next("sim action (fail-disk, pull-disk, insert-disk, reset, make-image)");
     if (!sim.available()) throw CliError(ExitFailure, "not available: the controller library is not the simulator");

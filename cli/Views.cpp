@@ -1,32 +1,22 @@
 #include "cli/Views.h"
 
-#include "cli/Health.h"
 #include "cli/ProgressBar.h"
 
 namespace zdctl::Views {
 
-namespace {
+using zdfront::Tone;
 
-std::string activityText(Context& context, const Record& record, const char* typeField, const char* typeTable)
+Color color(Tone tone)
 {
-    uint64_t type = record.number(typeField);
-    if (type == 0) return "-";
-    uint64_t percent = record.number("BGAPercentage");
-    std::string text = context.ranges().text(typeTable, type) + " " + std::to_string(percent) + "% " +
-                       ProgressBar::bar(static_cast<unsigned>(percent), 10);
-    uint64_t status = record.number("BGAStatus");
-    if (status != 1) text += " (" + context.ranges().text("BGAStatus", status) + ")";
-    return text;
+    switch (tone) {
+    case Tone::Good: return Color::Green;
+    case Tone::Attention: return Color::Yellow;
+    case Tone::Bad: return Color::Red;
+    case Tone::Spare: return Color::Cyan;
+    case Tone::Neutral: return Color::None;
+    }
+    return Color::None;
 }
-
-Json numbers(const std::vector<std::string>& items)
-{
-    Json list = Json::array();
-    for (const std::string& item : items) list.push_back(Answer::toNumber(item).value_or(0));
-    return list;
-}
-
-}  // namespace
 
 std::string joined(const std::vector<std::string>& items, const std::string& separator)
 {
@@ -35,87 +25,63 @@ std::string joined(const std::vector<std::string>& items, const std::string& sep
     return text;
 }
 
-std::string arrayActivity(Context& context, const Record& array)
+std::string joined(const std::vector<uint64_t>& ids, const std::string& separator)
 {
-    return activityText(context, array, "VDBGAType", "VDBGAType");
+    std::vector<std::string> texts;
+    for (uint64_t id : ids) texts.push_back(std::to_string(id));
+    return joined(texts, separator);
 }
 
-std::string diskActivity(Context& context, const Record& disk)
+std::string activityText(const std::optional<zdfront::Activity>& activity)
 {
-    return activityText(context, disk, "PDBGAType", "PDBGAType");
+    if (!activity) return "-";
+    std::string text = activity->type.text + " " + std::to_string(activity->percent) + "% " +
+                       ProgressBar::bar(activity->percent, 10);
+    if (!activity->running()) text += " (" + activity->status.text + ")";
+    return text;
 }
 
-Json activityJson(Context& context, const Record& record, const char* typeField, const char* typeTable)
+TablePrinter::Cell arrayStatusCell(const zdfront::Array& array) { return {array.status.text, color(array.tone())}; }
+
+TablePrinter::Cell diskStatusCell(const zdfront::Disk& disk) { return {disk.status.text, color(disk.tone())}; }
+
+std::string diskArrayText(const zdfront::Disk& disk)
 {
-    uint64_t type = record.number(typeField);
-    if (type == 0) return nullptr;
-    Json activity;
-    activity["type"] = type;
-    activity["type_text"] = context.ranges().text(typeTable, type);
-    activity["status"] = record.number("BGAStatus");
-    activity["status_text"] = context.ranges().text("BGAStatus", record.number("BGAStatus"));
-    activity["percent"] = record.number("BGAPercentage");
-    return activity;
+    if (disk.array) return std::to_string(*disk.array);
+    if (disk.dedicatedSpareOf) return "spare of " + std::to_string(*disk.dedicatedSpareOf);
+    return "-";
 }
 
-Json arrayJson(Context& context, const Record& array)
+void printArrays(Context& context, const std::vector<zdfront::Array>& arrays, const std::string& prefix)
 {
-    Json json;
-    json["id"] = array.number("ID");
-    json["name"] = array.get("Name");
-    json["raid"] = array.number("RAID");
-    json["raid_text"] = context.ranges().text("RAID", array.number("RAID"));
-    json["status"] = array.number("VDStatus");
-    json["status_text"] = context.ranges().text("VDStatus", array.number("VDStatus"));
-    json["size_sectors"] = array.number("Size");
-    if (array.has("Disks"))
-        json["disks"] = numbers(array.list("Disks"));
-    else
-        json["disk_count"] = array.number("PDCount");
-    json["spares"] = numbers(array.list("SpareDisks"));
-    json["activity"] = activityJson(context, array, "VDBGAType", "VDBGAType");
-    return json;
+    TablePrinter table(context.terminal());
+    table.column("Array", TablePrinter::Right).column("Name").column("RAID").column("Status")
+        .column("Size", TablePrinter::Right).column("Disks", TablePrinter::Right).column("Spares").column("Activity");
+    for (const zdfront::Array& array : arrays)
+        table.row({std::to_string(array.id), array.name, array.raid.text, arrayStatusCell(array),
+                   context.size(array.sizeSectors), std::to_string(array.disks.size()), joined(array.spares),
+                   activityText(array.activity)});
+    table.print(context.out(), prefix);
 }
 
-TablePrinter::Cell arrayStatusCell(Context& context, const Record& array)
+void printDisks(Context& context, const std::vector<zdfront::Disk>& disks, bool detailed, const std::string& prefix)
 {
-    uint64_t status = array.number("VDStatus");
-    return {context.ranges().text("VDStatus", status), Health::arrayColor(status)};
-}
-
-std::map<uint64_t, uint64_t> diskOwners(Context& context, const std::vector<Record>& arrays)
-{
-    std::map<uint64_t, uint64_t> owners;
-    for (const Record& array : arrays) {
-        std::optional<Record> full = context.trySingle("PackageVD", array.get("ID"));
-        if (!full) continue;
-        for (const std::string& disk : full->list("Disks"))
-            if (auto id = Answer::toNumber(disk)) owners[*id] = array.number("ID");
+    TablePrinter table(context.terminal());
+    table.column("Disk", TablePrinter::Right).column("Status").column("Size", TablePrinter::Right)
+        .column("Array", TablePrinter::Right);
+    if (detailed) table.column("Model").column("Serial");
+    table.column("Activity");
+    for (const zdfront::Disk& disk : disks) {
+        std::vector<TablePrinter::Cell> row{std::to_string(disk.id), diskStatusCell(disk),
+                                            disk.present ? context.size(disk.sizeSectors) : "-", diskArrayText(disk)};
+        if (detailed) {
+            row.emplace_back(disk.model);
+            row.emplace_back(disk.serial);
+        }
+        row.emplace_back(activityText(disk.activity));
+        table.row(std::move(row));
     }
-    return owners;
-}
-
-Json diskJson(Context& context, const Record& disk, const std::map<uint64_t, uint64_t>& owners)
-{
-    Json json;
-    uint64_t id = disk.number("ID");
-    json["id"] = id;
-    json["status"] = disk.number("PDStatus");
-    json["status_text"] = context.ranges().text("PDStatus", disk.number("PDStatus"));
-    json["size_sectors"] = disk.number("Size");
-    auto owner = owners.find(id);
-    json["array"] = owner == owners.end() ? Json(nullptr) : Json(owner->second);
-    if (disk.has("PackageVDID")) json["spare_of_array"] = disk.number("PackageVDID");
-    if (disk.has("Model")) json["model"] = disk.get("Model");
-    if (disk.has("Serial")) json["serial"] = disk.get("Serial");
-    if (disk.has("PDBGAType")) json["activity"] = activityJson(context, disk, "PDBGAType", "PDBGAType");
-    return json;
-}
-
-TablePrinter::Cell diskStatusCell(Context& context, const Record& disk)
-{
-    uint64_t status = disk.number("PDStatus");
-    return {context.ranges().text("PDStatus", status), Health::diskColor(status)};
+    table.print(context.out(), prefix);
 }
 
 }  // namespace zdctl::Views

@@ -1,33 +1,37 @@
-// Views: the shared ways of showing arrays, disks and their activities.
+// Views: how zdctl shows the model in its tables.
 //
-// Status, array and disk commands show the same records; these helpers turn
-// an answer record into its JSON object and its table cells, with every
-// enumerated number shown through its range text.
+// Status, array and disk commands show the same arrays and disks; these
+// helpers turn model objects (front/Model.h) into table cells and tables.
+// They format only: every text comes from the model.
 #pragma once
 
 #include <cstdint>
-#include <map>
+#include <optional>
 #include <string>
+#include <vector>
 
-#include "cli/Answer.h"
 #include "cli/Context.h"
 #include "cli/TablePrinter.h"
+#include "front/Model.h"
 
 namespace zdctl::Views {
 
+Color color(zdfront::Tone tone);
+
 // "Init BackGround 47% [####......]" or "-" when no activity runs.
-std::string arrayActivity(Context& context, const Record& array);
-std::string diskActivity(Context& context, const Record& disk);
-Json activityJson(Context& context, const Record& record, const char* typeField, const char* typeTable);
+std::string activityText(const std::optional<zdfront::Activity>& activity);
+TablePrinter::Cell arrayStatusCell(const zdfront::Array& array);
+TablePrinter::Cell diskStatusCell(const zdfront::Disk& disk);
+// "3", "spare of 0" or "-".
+std::string diskArrayText(const zdfront::Disk& disk);
 
-Json arrayJson(Context& context, const Record& array);
-TablePrinter::Cell arrayStatusCell(Context& context, const Record& array);
-
-// disk id -> array id, from the members of every array of the selected adapter.
-std::map<uint64_t, uint64_t> diskOwners(Context& context, const std::vector<Record>& arrays);
-Json diskJson(Context& context, const Record& disk, const std::map<uint64_t, uint64_t>& owners);
-TablePrinter::Cell diskStatusCell(Context& context, const Record& disk);
+// The array table of `array list` and `status`.
+void printArrays(Context& context, const std::vector<zdfront::Array>& arrays, const std::string& prefix = "");
+// The disk table; detailed adds the model and serial columns (`disk list`).
+void printDisks(Context& context, const std::vector<zdfront::Disk>& disks, bool detailed,
+                const std::string& prefix = "");
 
 std::string joined(const std::vector<std::string>& items, const std::string& separator = ", ");
+std::string joined(const std::vector<uint64_t>& ids, const std::string& separator = ", ");
 
 }  // namespace zdctl::Views

@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "cli/Args.h"
-#include "cli/BridgeClient.h"
 #include "cli/CliError.h"
 #include "cli/Commands.h"
 #include "cli/Context.h"
-#include "cli/SimControl.h"
 #include "front/ControllerLibrary.h"
+#include "front/Error.h"
+#include "front/SimControl.h"
 
 namespace zdctl {
 
@@ -157,12 +157,12 @@ CommandLine parse(int argc, char** argv)
     return line;
 }
 
-int dispatch(Context& context, Args& args, const SimControl& sim)
+int dispatch(Context& context, Args& args, const zdfront::SimControl& sim)
 {
     std::string area = args.more() ? args.next("command") : "status";
     if (area == "status") return runStatus(context, args);
     if (area == "disk" || area == "array" || area == "events" || area == "firmware" || area == "sim")
-        context.requireAdapter();
+        context.session().requireAdapter();
     if (area == "adapter") return runAdapter(context, args);
     if (area == "disk") return runDisk(context, args);
     if (area == "array") return runArray(context, args);
@@ -183,14 +183,14 @@ int run(int argc, char** argv)
         return ExitOk;
     }
     zdfront::ControllerLibrary controller = zdfront::ControllerLibrary::choose(line.simulator ? "simulator" : "");
-    BridgeClient bridge(BridgeClient::locate());
+    zdfront::Bridge bridge(zdfront::BridgeClient::locate());
     controller.requireBoundBy(bridge.path());
     if (line.version) {
         std::cout << "zdctl, bridge " << bridge.version() << " (" << bridge.path() << ")\n"
                   << "controller: " << controller.description() << "\n";
         return ExitOk;
     }
-    SimControl sim;
+    zdfront::SimControl sim;
     Context context(bridge, line.options, std::cout, std::cerr);
     int code = dispatch(context, line.args, sim);
     std::cout.flush();
@@ -210,6 +210,10 @@ int main(int argc, char** argv)
         std::cerr << "zdctl: " << error.what() << "\n";
         if (error.code() == zdctl::ExitUsage) std::cerr << "(see zdctl --help)\n";
         return error.code();
+    } catch (const zdfront::Error& error) {
+        std::cout.flush();
+        std::cerr << "zdctl: " << error.what() << "\n";
+        return static_cast<int>(error.kind());
     } catch (const std::exception& error) {
         std::cout.flush();
         std::cerr << "zdctl: " << error.what() << "\n";

@@ -1,10 +1,10 @@
 #include "command/AdapterConfig.h"
 
+#include "api/OEMPacket.h"
 #include "api/zd_api.h"
-#include "bridge/Log.h"
-#include "command/OEMPacket.h"
-#include "command/RequestFields.h"
+#include "base/Log.h"
 #include "middle/StringParser.h"
+#include "request/RequestFields.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "command/AdapterOEMCommand.h"
 
+#include "api/OEMPacket.h"
 #include "api/zd_api.h"
-#include "bridge/Log.h"
-#include "command/OEMPacket.h"
-#include "command/RequestFields.h"
+#include "base/Log.h"
+#include "request/RequestFields.h"
 
 AdapterOEMCommand::AdapterOEMCommand() : Command<_Kelto_Data>("OEMCommand") {}
 

@@ -1,15 +1,15 @@
 // "Rescan": makes the controller library look for adapters again. Slots of
-// the dispatcher's NXP version cache from the new adapter count up to 7 are
+// the NXP version cache from the new adapter count up to 7 are
 // invalidated, so an adapter that appears there later is asked afresh.
 #pragma once
 
 #include "command/CommandInterface.h"
 
-class Management;
+class NxpVersionCache;
 
 class AdapterRescan : public CommandInterface {
 public:
-    explicit AdapterRescan(Management& management);
+    explicit AdapterRescan(NxpVersionCache& nxpCache);
     ~AdapterRescan() override = default;
 
     void prepare(unsigned char adapterId) override;
@@ -17,5 +17,5 @@ public:
     void run() override;
 
 private:
-    Management& m_management;
+    NxpVersionCache& m_nxpCache;
 };

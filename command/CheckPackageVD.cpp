@@ -3,9 +3,9 @@
 #include "api/ListWrappers.h"
 #include "api/SingleRecord.h"
 #include "api/zd_api.h"
-#include "bridge/Log.h"
+#include "base/Log.h"
 #include "command/PackageVDSlot.h"
-#include "command/RequestFields.h"
+#include "request/RequestFields.h"
 
 namespace {
 constexpr uint8_t kFailed = 1;

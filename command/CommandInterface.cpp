@@ -1,6 +1,6 @@
 #include "command/CommandInterface.h"
 
-#include "bridge/Log.h"
+#include "base/Log.h"
 #include "middle/SingleTypeParser.h"
 
 CommandInterface::CommandInterface(const std::string& name, const std::string& keyName)

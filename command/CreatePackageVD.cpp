@@ -6,9 +6,9 @@
 #include "api/APIAdapterInfoData.h"
 #include "api/ListWrappers.h"
 #include "api/zd_api.h"
-#include "bridge/Log.h"
-#include "command/RequestFields.h"
+#include "base/Log.h"
 #include "command/UsbRescan.h"
+#include "request/RequestFields.h"
 
 namespace {
 constexpr uint8_t kDiskNotFound = 9;

@@ -5,10 +5,10 @@
 #include "api/ListWrappers.h"
 #include "api/SingleRecord.h"
 #include "api/zd_api.h"
-#include "bridge/Log.h"
-#include "command/RequestFields.h"
-#include "command/ResultCodes.h"
+#include "base/Log.h"
 #include "command/UsbRescan.h"
+#include "request/RequestFields.h"
+#include "request/ResultCodes.h"
 
 namespace {
 constexpr uint8_t kDeviceBusy = 181;

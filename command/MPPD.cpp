@@ -1,7 +1,7 @@
 #include "command/MPPD.h"
 
 #include "api/zd_api.h"
-#include "bridge/Log.h"
+#include "base/Log.h"
 
 MPPD::MPPD() : CommandInterface("MediaPatrolPD", "ID") {}
 

@@ -3,10 +3,10 @@
 #include "api/ListWrappers.h"
 #include "api/SingleRecord.h"
 #include "api/zd_api.h"
-#include "bridge/Log.h"
-#include "command/RequestFields.h"
-#include "command/ResultCodes.h"
-#include "condition/RaidRules.h"
+#include "base/Log.h"
+#include "request/RaidRules.h"
+#include "request/RequestFields.h"
+#include "request/ResultCodes.h"
 
 MigratePackageVD::MigratePackageVD() : Command("MigratePackageVD", "ID") {}
 

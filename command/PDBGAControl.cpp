@@ -1,8 +1,8 @@
 #include "command/PDBGAControl.h"
 
 #include "api/zd_api.h"
-#include "bridge/Log.h"
-#include "command/RequestFields.h"
+#include "base/Log.h"
+#include "request/RequestFields.h"
 
 PDBGAControl::PDBGAControl() : Command<unsigned char>("PDBGAControl", "PDID") {}
 

@@ -1,8 +1,8 @@
 #include "command/PDSetFree.h"
 
 #include "api/zd_api.h"
-#include "bridge/Log.h"
-#include "command/RequestFields.h"
+#include "base/Log.h"
+#include "request/RequestFields.h"
 
 PDSetFree::PDSetFree() : Command<unsigned short>("SetPDFree") {}
 

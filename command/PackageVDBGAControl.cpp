@@ -3,10 +3,10 @@
 #include "api/ListWrappers.h"
 #include "api/SingleRecord.h"
 #include "api/zd_api.h"
-#include "bridge/Log.h"
+#include "base/Log.h"
 #include "command/PackageVDSlot.h"
-#include "command/RequestFields.h"
-#include "command/ResultCodes.h"
+#include "request/RequestFields.h"
+#include "request/ResultCodes.h"
 
 PackageVDBGAControl::PackageVDBGAControl() : Command("PackageVDBGAControl", "PackageVDID") {}
 

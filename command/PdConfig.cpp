@@ -2,8 +2,8 @@
 
 #include "api/ListWrappers.h"
 #include "api/zd_api.h"
-#include "bridge/Log.h"
-#include "command/RequestFields.h"
+#include "base/Log.h"
+#include "request/RequestFields.h"
 
 namespace {
 constexpr uint8_t kInvalidPhysicalDisk = 9;

@@ -1,8 +1,8 @@
 #include "command/RebuildPackageVD.h"
 
 #include "api/zd_api.h"
-#include "bridge/Log.h"
-#include "command/RequestFields.h"
+#include "base/Log.h"
+#include "request/RequestFields.h"
 
 namespace {
 // The rebuild the controller is asked for: onto the given disks.

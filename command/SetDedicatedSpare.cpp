@@ -1,8 +1,8 @@
 #include "command/SetDedicatedSpare.h"
 
 #include "api/zd_api.h"
-#include "bridge/Log.h"
-#include "command/RequestFields.h"
+#include "base/Log.h"
+#include "request/RequestFields.h"
 
 SetDedicatedSpare::SetDedicatedSpare() : Command<_SetDSpareDate>("PackageVDDSpare") {}
 

@@ -1,8 +1,8 @@
 #include "command/SetGlobleSpare.h"
 
 #include "api/zd_api.h"
-#include "bridge/Log.h"
-#include "command/RequestFields.h"
+#include "base/Log.h"
+#include "request/RequestFields.h"
 
 SetGlobleSpare::SetGlobleSpare() : Command<unsigned short>("SparePD") {}
 

@@ -1,8 +1,8 @@
 #include "command/UpLoadFW.h"
 
-#include "bridge/FWOperation.h"
-#include "bridge/Log.h"
+#include "base/Log.h"
 #include "middle/StructMiddle.h"
+#include "upload/FWOperation.h"
 
 UpLoadFW::UpLoadFW() : Command<_LoadFwData>("Upload") {}
 

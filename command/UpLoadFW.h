@@ -7,7 +7,7 @@
 #pragma once
 
 #include "command/Command.h"
-#include "command/LoadFwData.h"
+#include "upload/LoadFwData.h"
 
 class UpLoadFW : public Command<_LoadFwData> {
 public:

@@ -2,7 +2,7 @@
 
 #include "api/APIOEMInfo.h"
 #include "api/zd_api.h"
-#include "bridge/Log.h"
+#include "base/Log.h"
 #include "command/RescanDelay.h"
 
 void rescanIfUsb(uint8_t adapter, Log& log, const char* title) {

@@ -1,6 +1,6 @@
 #include "condition/ConditionInterface.h"
 
-#include "bridge/Log.h"
+#include "base/Log.h"
 #include "middle/SingleTypeParser.h"
 
 ConditionInterface::ConditionInterface(const std::string& name, const std::string& keyName)

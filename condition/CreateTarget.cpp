@@ -4,8 +4,8 @@
 
 #include "api/ListWrappers.h"
 #include "api/zd_api.h"
-#include "bridge/Log.h"
-#include "condition/RaidRules.h"
+#include "base/Log.h"
+#include "request/RaidRules.h"
 
 namespace {
 // The stripe size the capacity is computed for ("64 K").

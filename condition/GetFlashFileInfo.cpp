@@ -3,12 +3,12 @@
 #include <cstring>
 
 #include "api/zd_api.h"
-#include "bridge/Log.h"
-#include "command/ResultCodes.h"
+#include "base/Log.h"
 #include "middle/SingleTypeParser.h"
 #include "middle/StructMiddle.h"
 #include "middle/VersionParser.h"
 #include "middle/XMLMiddle.h"
+#include "request/ResultCodes.h"
 
 namespace {
 

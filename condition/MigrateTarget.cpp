@@ -5,9 +5,9 @@
 #include "api/ListWrappers.h"
 #include "api/SingleRecord.h"
 #include "api/zd_api.h"
-#include "bridge/Log.h"
-#include "command/ResultCodes.h"
-#include "condition/RaidRules.h"
+#include "base/Log.h"
+#include "request/RaidRules.h"
+#include "request/ResultCodes.h"
 
 namespace {
 // ZD_CreateOrModify_DG mode that only computes the capacity.

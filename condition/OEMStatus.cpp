@@ -1,10 +1,10 @@
 #include "condition/OEMStatus.h"
 
+#include "api/OEMPacket.h"
 #include "api/zd_api.h"
-#include "bridge/Log.h"
-#include "command/OEMPacket.h"
-#include "command/RequestFields.h"
+#include "base/Log.h"
 #include "middle/XMLMiddle.h"
+#include "request/RequestFields.h"
 
 OEMStatus::OEMStatus() : Condition<_Kelto_Data>("GetOEMStatus") {}
 

@@ -1,7 +1,7 @@
 #include "condition/TargetCalculation.h"
 
-#include "command/RequestFields.h"
 #include "middle/XMLMiddle.h"
+#include "request/RequestFields.h"
 
 TargetCalculation::TargetCalculation(const std::string& name, const std::string& keyName)
     : Condition(name, keyName) {}

@@ -7,7 +7,7 @@
 #include "api/APIMigrateTargetVDInfoData.h"
 #include "api/ListWrappers.h"
 #include "api/zd_api.h"
-#include "bridge/Log.h"
+#include "base/Log.h"
 #include "middle/SingleTypeParser.h"
 #include "middle/StringParser.h"
 #include "middle/StructMiddle.h"
@@ -53,8 +53,7 @@ std::string text(const T& value) {
 }
 }  // namespace
 
-EventRetrieval::EventRetrieval(SerialSlots& serials, SequenceSlots& sequences, Log* log)
-    : m_serials(serials), m_sequences(sequences), m_log(log) {}
+EventRetrieval::EventRetrieval(EventBookkeeping& bookkeeping, Log* log) : m_book(bookkeeping), m_log(log) {}
 
 std::string EventRetrieval::drain(uint8_t adapterId) {
     m_adapterId = adapterId;
@@ -94,26 +93,26 @@ std::string EventRetrieval::drain(uint8_t adapterId) {
 
 bool EventRetrieval::admit(const EventRecord& record) {
     if (record.evt_class == kClassDiskArray) return false;
-    for (size_t slot = 0; slot < Management::kEventSlots; ++slot) {
-        if (m_serials[slot][0] == 0) {
-            std::memcpy(m_serials[slot], m_serial, sizeof m_serial);
-            m_sequences[slot] = record.sequence;
+    for (size_t slot = 0; slot < EventBookkeeping::kSlots; ++slot) {
+        if (m_book.serials[slot][0] == 0) {
+            std::memcpy(m_book.serials[slot], m_serial, sizeof m_serial);
+            m_book.sequences[slot] = record.sequence;
             m_log->startLine(Log::api_data, "new seq");
             m_log->writeFormatInfo("adapter_count %d", static_cast<int>(slot));
             m_log->endLine();
             return true;
         }
-        if (std::memcmp(m_serials[slot], m_serial, sizeof m_serial) != 0) continue;
+        if (std::memcmp(m_book.serials[slot], m_serial, sizeof m_serial) != 0) continue;
         m_log->startLine(Log::api_data, "memcmp seq");
         m_log->writeFormatInfo("evt seq %d, mem seq %d", static_cast<int>(record.sequence),
-                               static_cast<int>(m_sequences[slot]));
+                               static_cast<int>(m_book.sequences[slot]));
         m_log->endLine();
         if (record.sequence < 2) {
-            m_sequences[slot] = 0;
+            m_book.sequences[slot] = 0;
             return true;
         }
-        if (m_sequences[slot] < record.sequence) {
-            m_sequences[slot] = record.sequence;
+        if (m_book.sequences[slot] < record.sequence) {
+            m_book.sequences[slot] = record.sequence;
             return true;
         }
         return false;
@@ -153,7 +152,7 @@ void EventRetrieval::addEvent(XMLMiddle& doc, const EventRecord& record) {
     }
 
     event->addSingle("TimeStamp", text<U32Parser>(record.timestamp));
-    char serial[Management::kSerialBytes + 1] = {};
+    char serial[EventBookkeeping::kSerialBytes + 1] = {};
     std::memcpy(serial, m_serial, sizeof m_serial);
     StringParser serialText;
     serialText.parse(serial);

@@ -1,34 +1,42 @@
 // Drains the controller's event queue of one adapter into an "Events"
 // document for Management::getEvent.
 //
-// The dispatcher keeps, for up to six adapters (told apart by the first 20
-// bytes of their serial number), the sequence number of the last event it
-// delivered; EventRetrieval works on that bookkeeping by reference and lets
-// through only later events (or those numbered 0 and 1, after which the
+// The dispatcher keeps an EventBookkeeping: for up to six adapters (told
+// apart by the first 20 bytes of their serial number) the sequence number of
+// the last event it delivered. EventRetrieval works on it by reference and
+// lets through only later events (or those numbered 0 and 1, after which the
 // controller has restarted its numbering). Events of class 13 are never
 // delivered. Virtual-disk events gain the disk's name and, for migrations,
 // the RAID levels before and after.
 //
-//     EventRetrieval retrieval(m_evtSerial, m_evtSeq, m_log);
+//     EventRetrieval retrieval(m_events, m_log);
 //     m_result = retrieval.drain(m_adapterId);
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "api/records/Records.h"
-#include "bridge/Management.h"
 
 class Log;
 class StructMiddle;
 class XMLMiddle;
 
+// What the dispatcher remembers between polls, zero after load. A slot whose
+// serial starts with a NUL byte is free; slots are taken in order and never
+// given back.
+struct EventBookkeeping {
+    static constexpr size_t kSlots = 6;
+    static constexpr size_t kSerialBytes = 20;
+
+    uint8_t serials[kSlots][kSerialBytes] = {};
+    uint32_t sequences[kSlots] = {};
+};
+
 class EventRetrieval {
 public:
-    using SerialSlots = uint8_t[Management::kEventSlots][Management::kSerialBytes];
-    using SequenceSlots = uint32_t[Management::kEventSlots];
-
-    EventRetrieval(SerialSlots& serials, SequenceSlots& sequences, Log* log);
+    EventRetrieval(EventBookkeeping& bookkeeping, Log* log);
     EventRetrieval(const EventRetrieval&) = delete;
     EventRetrieval& operator=(const EventRetrieval&) = delete;
 
@@ -42,9 +50,8 @@ private:
     void addEvent(XMLMiddle& doc, const EventRecord& record);
     void addVirtualDiskDetails(StructMiddle& event, const EventRecord& record);
 
-    SerialSlots& m_serials;
-    SequenceSlots& m_sequences;
+    EventBookkeeping& m_book;
     Log* m_log;
     uint8_t m_adapterId = 0;
-    uint8_t m_serial[Management::kSerialBytes] = {};
+    uint8_t m_serial[EventBookkeeping::kSerialBytes] = {};
 };

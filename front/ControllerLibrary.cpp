@@ -7,9 +7,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <stdexcept>
 #include <utility>
 
+#include "front/Error.h"
 #include "front/InstallLayout.h"
 
 namespace zdfront {
@@ -31,16 +31,16 @@ void requireRegularFile(const std::string& path, const std::string& whenMissing)
 {
     struct stat info {};
     if (stat(path.c_str(), &info) != 0) {
-        if (errno == ENOENT) throw std::runtime_error(whenMissing);
-        throw std::runtime_error("cannot read the controller library " + path + ": " + std::strerror(errno));
+        if (errno == ENOENT) throw Error(ErrorKind::Failure, whenMissing);
+        throw Error(ErrorKind::Failure, "cannot read the controller library " + path + ": " + std::strerror(errno));
     }
-    if (!S_ISREG(info.st_mode)) throw std::runtime_error("the controller library " + path + " is not a regular file");
+    if (!S_ISREG(info.st_mode)) throw Error(ErrorKind::Failure, "the controller library " + path + " is not a regular file");
 }
 
 void* openByPath(const std::string& path)
 {
     void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL);
-    if (!handle) throw std::runtime_error("cannot load the controller library " + path + ": " + loaderError());
+    if (!handle) throw Error(ErrorKind::Failure, "cannot load the controller library " + path + ": " + loaderError());
     return handle;
 }
 
@@ -48,7 +48,7 @@ void* openSystem()
 {
     void* handle = dlopen(kLibraryName, RTLD_NOW | RTLD_GLOBAL);
     if (handle) return handle;
-    throw std::runtime_error(
+    throw Error(ErrorKind::Failure, 
         std::string("no controller library: the enclosure vendor's ") + kLibraryName +
         " is not on the loader's path (" + loaderError() +
         "). Install it (for example into /usr/local/lib, then run ldconfig) or set " +
@@ -90,14 +90,14 @@ ControllerLibrary ControllerLibrary::choose(const std::string& setting)
                                      kSimulatorPackage);
         ControllerLibrary library(openByPath(path), path);
         if (!library.isSimulator())
-            throw std::runtime_error(path + " is not the simulator: reinstall the package " + kSimulatorPackage);
+            throw Error(ErrorKind::Failure, path + " is not the simulator: reinstall the package " + kSimulatorPackage);
         return library;
     }
     if (choice[0] == '/') {
         requireRegularFile(choice, "the controller library " + choice + " does not exist");
         return ControllerLibrary(openByPath(choice), choice);
     }
-    throw std::runtime_error("unknown controller library '" + choice + "'" +
+    throw Error(ErrorKind::Failure, "unknown controller library '" + choice + "'" +
                              (setting.empty() ? std::string(" in ") + kEnvironmentVariable : std::string()) +
                              ": expected system, simulator or the absolute path of a " + kLibraryName);
 }
@@ -108,7 +108,7 @@ ControllerLibrary::ControllerLibrary(void* handle, std::string path) : m_handle(
     if (!m_version) {
         dlclose(m_handle);
         m_handle = nullptr;
-        throw std::runtime_error(m_path + " is not a controller library: it has no ZD_API_Version");
+        throw Error(ErrorKind::Failure, m_path + " is not a controller library: it has no ZD_API_Version");
     }
     m_isSimulator = dlsym(m_handle, "zdsim_reset") != nullptr;
 }
@@ -129,13 +129,13 @@ ControllerLibrary::~ControllerLibrary()
 void ControllerLibrary::requireBoundBy(const std::string& bridgePath) const
 {
     void* bridge = dlopen(bridgePath.c_str(), RTLD_NOW | RTLD_NOLOAD);
-    if (!bridge) throw std::runtime_error("the bridge " + bridgePath + " is not loaded");
+    if (!bridge) throw Error(ErrorKind::Failure, "the bridge " + bridgePath + " is not loaded");
     void* used = dlsym(bridge, "ZD_API_Version");
     dlclose(bridge);
     if (used == reinterpret_cast<void*>(m_version)) return;
     Dl_info where {};
     std::string other = used && dladdr(used, &where) && where.dli_fname ? where.dli_fname : "none";
-    throw std::runtime_error("the bridge uses the controller library " + other + ", not the chosen " + m_path +
+    throw Error(ErrorKind::Failure, "the bridge uses the controller library " + other + ", not the chosen " + m_path +
                              " (does the chosen file lack the SONAME " + kLibraryName +
                              ", or does LD_LIBRARY_PATH or LD_PRELOAD bring in another?)");
 }

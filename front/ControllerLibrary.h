@@ -18,8 +18,8 @@
 //   "simulator"   the simulator installed with this bridge (package
 //                 zdbridge-simulator), see InstallLayout.h
 //   "/some/path"  that file (for a vendor library kept off the loader's path)
-// Every failure throws std::runtime_error whose text says what to install or
-// set. Keep the object alive while the bridge is loaded (declare it first):
+// Every failure throws Error (ErrorKind::Failure) whose text says what to
+// install or set. Keep the object alive while the bridge is loaded (declare it first):
 //
 //   ControllerLibrary controller = ControllerLibrary::choose(settingOrEmpty);
 //   BridgeClient bridge(BridgeClient::locate());

@@ -1,6 +1,6 @@
 // The log configuration file: the input becomes bridge.ini, a log is built
 // from it and one line of every kind is written, with a dump.
-#include "bridge/Log.h"
+#include "base/Log.h"
 #include "fuzz/FuzzBridge.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -6,7 +6,7 @@
 #include "api/APIAdapterInfoData.h"
 #include "api/APIOEMData.h"
 #include "api/APIOEMInfo.h"
-#include "bridge/Management.h"
+#include "api/NxpVersionCache.h"
 #include "info/FieldText.h"
 #include "middle/StructMiddle.h"
 #include "middle/VersionParser.h"
@@ -38,7 +38,7 @@ std::vector<std::string> u16Texts(const uint16_t* values, uint8_t count) {
 
 }  // namespace
 
-AdapterInfo::AdapterInfo(Management& management) : Info("Adapter"), m_management(management) {}
+AdapterInfo::AdapterInfo(NxpVersionCache& nxpCache) : Info("Adapter"), m_nxpCache(nxpCache) {}
 
 bool AdapterInfo::getSingle(uint32_t, const std::string& key, std::string& result) {
     uint8_t id = u8Key(key);
@@ -52,11 +52,13 @@ bool AdapterInfo::getSingle(uint32_t, const std::string& key, std::string& resul
     const _Adapter_Config_V2* config = configData.getData(id, found);
 
     // The NXP cache, the OEM details and the answered ID cover indexes 0 to 7.
-    if (id >= Management::kNxpSlots) id = 0;
-    if (!m_management.nxpValid(id)) {
+    if (id >= NxpVersionCache::kSlots) id = 0;
+    if (!m_nxpCache.valid(id)) {
         APINXPVer nxp;
         nxp.readSingle(id);
-        m_management.nxpCache(id) = *nxp.getData(id, m_management.nxpValid(id));
+        bool nxpFound = false;
+        const _Adapter_OEM_Data& reply = *nxp.getData(id, nxpFound);
+        m_nxpCache.store(id, reply, nxpFound);
     }
     APIOEMInfo oemInfo;
     oemInfo.readSingle(id);
@@ -68,8 +70,8 @@ bool AdapterInfo::getSingle(uint32_t, const std::string& key, std::string& resul
     s->addSingle("Firmware", versionText(info->firmware_version));
     s->addSingle("Bootloader", versionText(info->bootloader_version));
     s->addSingle("Driver", versionText(info->driver_version));
-    if (m_management.nxpValid(id)) {
-        const _Adapter_OEM_Data& nxp = m_management.nxpCache(id);
+    if (m_nxpCache.valid(id)) {
+        const _Adapter_OEM_Data& nxp = m_nxpCache.reply(id);
         const unsigned char bytes[4] = {nxp.oem_value, nxp.oem_id, nxp.force, nxp.oem_byte12};
         s->addSingle("NXPVersion", versionText(bytes));
     }

@@ -10,15 +10,15 @@
 
 #include "info/Info.h"
 
-class Management;
+class NxpVersionCache;
 
 class AdapterInfo : public Info {
 public:
-    explicit AdapterInfo(Management& management);
+    explicit AdapterInfo(NxpVersionCache& nxpCache);
 
     bool getSingle(uint32_t adapterId, const std::string& key, std::string& result) override;
     void getArray(uint32_t adapterId, std::string& result) override;
 
 private:
-    Management& m_management;
+    NxpVersionCache& m_nxpCache;
 };

@@ -33,7 +33,7 @@ inline std::string u32Text(uint32_t value) {
 
 inline std::string u64Text(const ZD_U64& value) {
     U64Parser parser;
-    parser.parse(value);
+    parser.parse(zdU64Value(value));
     return parser.toString();
 }
 

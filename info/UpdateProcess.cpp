@@ -1,9 +1,9 @@
 #include "info/UpdateProcess.h"
 
-#include "bridge/FWOperation.h"
 #include "middle/SingleTypeParser.h"
 #include "middle/StructMiddle.h"
 #include "middle/XMLMiddle.h"
+#include "upload/FWOperation.h"
 
 UpdateProcess::UpdateProcess() : Info("UpdateProcess") {}
 

@@ -1,6 +1,6 @@
 #include "info/VDDistribution.h"
 
-#include "bridge/Log.h"
+#include "base/Log.h"
 #include "info/FieldText.h"
 #include "middle/StructMiddle.h"
 

@@ -15,8 +15,6 @@
 #include <string>
 #include <utility>
 
-#include "api/records/Records.h"
-
 template <typename T>
 class SingleTypeParser {
 public:
@@ -60,11 +58,6 @@ private:
     std::string m_text;
 };
 
-// The number at the start of text the way atoi reads it (leading white
-// space, an optional sign, digits), wrapped modulo 2^64 instead of
-// overflowing; callers keep the low bits they need.
-uint64_t readLeadingNumber(const std::string& text);
-
 class U8Parser : public SingleTypeParser<uint8_t> {
 public:
     using SingleTypeParser::SingleTypeParser;
@@ -86,10 +79,10 @@ public:
     void parse(const uint32_t& value) override;
 };
 
-// A 64-bit controller value (low and high halves) as one decimal number.
-class U64Parser : public SingleTypeParser<ZD_U64> {
+// A 64-bit value (a controller size, for one) as one decimal number.
+class U64Parser : public SingleTypeParser<uint64_t> {
 public:
     using SingleTypeParser::SingleTypeParser;
     void parse(const std::string& text) override;
-    void parse(const ZD_U64& value) override;
+    void parse(const uint64_t& value) override;
 };

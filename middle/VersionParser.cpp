@@ -1,19 +1,7 @@
 #include "middle/VersionParser.h"
 
-#include <cstdint>
-
-namespace {
-std::string joinParts(uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
+std::string VersionParser::joinParts(uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
     return std::to_string(a) + '.' + std::to_string(b) + '.' + std::to_string(c) + '.' + std::to_string(d);
-}
-}  // namespace
-
-void VersionParser::parse(const _Version_Info& version) {
-    m_text = joinParts(version.part1, version.part2, version.part3, version.part4);
-}
-
-void VersionParser::parse(const _Version_Info_CIM& version) {
-    m_text = joinParts(version.part1, version.part2, version.part3, version.part4);
 }
 
 void VersionParser::parse(const unsigned char* bytes) {

@@ -5,7 +5,7 @@
 #include <libxml/parser.h>
 #include <libxml/xpath.h>
 
-#include "bridge/Log.h"
+#include "base/Log.h"
 #include "schedule/AtomicXmlFile.h"
 #include "schedule/DataKey.h"
 #include "schedule/DataRow.h"

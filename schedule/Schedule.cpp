@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <limits>
 
-#include "bridge/Log.h"
+#include "base/Log.h"
 
 namespace {
 

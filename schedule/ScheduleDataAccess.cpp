@@ -9,12 +9,8 @@
 #include "api/ListWrappers.h"
 #include "api/records/RecordText.h"
 #include "api/zd_api.h"
-#include "bridge/Log.h"
-#include "command/CheckPackageVD.h"
-#include "command/InitPackageVD.h"
-#include "command/MPPD.h"
-#include "middle/StructMiddle.h"
-#include "middle/XMLMiddle.h"
+#include "base/Log.h"
+#include "middle/SingleTypeParser.h"
 #include "schedule/Schedule.h"
 
 namespace {
@@ -64,22 +60,13 @@ std::string newIndex() {
     return std::to_string(high | millisecond);
 }
 
-// The activity of a schedule type, or nullptr when the type starts nothing;
-// fills the request with the field the command reads.
-std::unique_ptr<CommandInterface> activityFor(const std::string& type, StructMiddle* request) {
-    switch (Schedule::toNumber(type)) {
-    case 2:
-    case 4:
-        request->addSingle("CheckType", type);
-        return std::make_unique<CheckPackageVD>();
-    case 16:
-        request->addSingle("InitType", type);
-        return std::make_unique<InitPackageVD>();
-    case 33:
-        return std::make_unique<MPPD>();
-    default:
-        return nullptr;
-    }
+// The virtual disk a schedule works on, read as its command reads its key.
+uint16_t diskKey(const _Schedule_Info& info) {
+    U16Parser parser;
+    parser.parse(info.PackageVDID);
+    uint16_t key = 0;
+    parser.setValue(key);
+    return key;
 }
 
 }  // namespace
@@ -230,7 +217,7 @@ void ScheduleDataAccess::checkBgaSchedules(uint64_t* indexes, int& count) {
     m_pScheduleTable->flashData();
 }
 
-void ScheduleDataAccess::RunSchedule() {
+void ScheduleDataAccess::RunSchedule(const ActivityStarter& start) {
     uint64_t indexes[kMaxSchedules];
     int dueCount = 0;
     checkBgaSchedules(indexes, dueCount);
@@ -241,10 +228,11 @@ void ScheduleDataAccess::RunSchedule() {
     if (ZD_Adapter_GetInfo(255, &adapterCount, adapters.data()) != 0) return;
     const int examined = adapterCount < kMaxAdapters ? adapterCount : kMaxAdapters;
 
-    for (int i = 0; i < dueCount; ++i) runOne(indexes[i], adapters.data(), examined);
+    for (int i = 0; i < dueCount; ++i) runOne(indexes[i], adapters.data(), examined, start);
 }
 
-void ScheduleDataAccess::runOne(uint64_t index, const _Adapter_Info* adapters, int adapterCount) {
+void ScheduleDataAccess::runOne(uint64_t index, const _Adapter_Info* adapters, int adapterCount,
+                                const ActivityStarter& start) {
     _Schedule_Info info;
     GetScheduleInfoByID(info, index);
 
@@ -267,16 +255,9 @@ void ScheduleDataAccess::runOne(uint64_t index, const _Adapter_Info* adapters, i
     m_log->endLine();
     if (adapter == 255) return;  // stays at "1"
 
-    XMLMiddle request;
-    StructMiddle* para = request.addStruct("Schedule");
-    std::unique_ptr<CommandInterface> command = activityFor(info.VDBGAType, para);
-    if (!command) return;  // stays at "1"
-
-    command->setKey(info.PackageVDID);
-    command->prepare(static_cast<unsigned char>(adapter));
-    command->replacePara(para);
-    command->run();
-    const uint8_t result = command->getRet();
+    const std::optional<uint8_t> started = start(info, static_cast<uint8_t>(adapter));
+    if (!started) return;  // stays at "1"
+    const uint8_t result = *started;
 
     DataKey key;
     key.setValue(kKeyColumn, info.Index);
@@ -289,7 +270,7 @@ void ScheduleDataAccess::runOne(uint64_t index, const _Adapter_Info* adapters, i
         APIVDInfoData virtualDisks;
         virtualDisks.readSingle(static_cast<uint8_t>(adapter));
         bool found = false;
-        const _LD_Info* disk = virtualDisks.getData(command->getKeyValue(), found);
+        const _LD_Info* disk = virtualDisks.getData(diskKey(info), found);
         if (found) {
             row->changeValue("VM", std::to_string(disk->raid_level));
             row->changeValue("VS", std::to_string(disk->status));

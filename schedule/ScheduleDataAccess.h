@@ -8,7 +8,7 @@
 //
 //   ScheduleDataAccess store;
 //   store.AddSchedule(info);        // false when 32 schedules are stored
-//   store.RunSchedule();            // starts every schedule due now
+//   store.RunSchedule(start);       // starts every schedule due now
 //
 // Status of a schedule ("S"): "0" when added, "1" once a check found it due,
 // "2" after it ran; the run's result code goes to "R" and, on failure, the
@@ -16,7 +16,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "schedule/DataReader.h"
@@ -28,6 +30,11 @@ struct _Adapter_Info;
 
 class ScheduleDataAccess {
 public:
+    // Starts the activity of a due schedule on an adapter, as the front end's
+    // own command would, and answers its result code; nothing when the
+    // schedule's activity type ("BT") starts nothing.
+    using ActivityStarter = std::function<std::optional<uint8_t>(const _Schedule_Info& schedule, uint8_t adapter)>;
+
     // Most schedules stored, listed, or found due at one check.
     static constexpr int kMaxSchedules = 32;
     // Most adapters examined when a schedule runs.
@@ -58,13 +65,14 @@ public:
     // Marks every schedule due now with status "1" in the file and answers
     // their indexes (at most kMaxSchedules).
     void checkBgaSchedules(uint64_t* indexes, int& count);
-    // Runs every schedule due now and records the outcomes in the file.
-    void RunSchedule();
+    // Runs every schedule due now through start and records the outcomes in
+    // the file.
+    void RunSchedule(const ActivityStarter& start);
 
 private:
     static bool isDue(const DataRow& row);
     // Runs one due schedule; nothing when its adapter or activity is missing.
-    void runOne(uint64_t index, const _Adapter_Info* adapters, int adapterCount);
+    void runOne(uint64_t index, const _Adapter_Info* adapters, int adapterCount, const ActivityStarter& start);
 
     Log* m_log;
     std::string m_path;

@@ -10,4 +10,5 @@ bash scripts/deps.sh debhelper dpkg-dev help2man
 dpkg-checkbuilddeps
 debian/rules clean >/dev/null
 debian/rules binary
+dh_clean  # debian/ back to its sources: the packages are in build-deb/packages
 ls build-deb/packages/*.deb

@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "bridge/Log.h"
+#include "base/Log.h"
 #include "support/TestSupport.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "ArrayTestSupport.h"
-#include "condition/RaidRules.h"
+#include "request/RaidRules.h"
 
 using namespace arraytest;
 

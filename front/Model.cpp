@@ -1,0 +1,75 @@
+#include "front/Model.h"
+
+namespace zdfront {
+
+namespace {
+
+constexpr uint64_t kRunning = 1;             // "BGAStatus"
+constexpr uint64_t kDiskPatrolSchedule = 33;  // a schedule's "VDBGAType" for a disk
+// "ScheduleType" values.
+constexpr uint64_t kOnce = 0;
+constexpr uint64_t kWeekly = 2;
+constexpr uint64_t kMonthly = 3;
+
+}  // namespace
+
+bool Activity::running() const { return status.value == kRunning; }
+
+SmartVerdict smartVerdict(const Disk& disk)
+{
+    if (!disk.present || !disk.smartRead || disk.smart.empty()) return SmartVerdict::Unknown;
+    for (const SmartAttribute& attribute : disk.smart)
+        if (attribute.failing()) return SmartVerdict::Failing;
+    return SmartVerdict::Passed;
+}
+
+const char* smartVerdictText(SmartVerdict verdict)
+{
+    switch (verdict) {
+    case SmartVerdict::Unknown: return "UNKNOWN";
+    case SmartVerdict::Passed: return "PASSED";
+    case SmartVerdict::Failing: return "FAILING";
+    }
+    return "UNKNOWN";
+}
+
+bool Schedule::targetsDisk() const { return activity.value == kDiskPatrolSchedule; }
+
+std::string Schedule::whenText() const
+{
+    std::string at = time.size() == 4 ? time.substr(0, 2) + ":" + time.substr(2) : time;
+    std::string text = repeat.text + " at " + at;
+    if (repeat.value == kOnce) return text + " on " + date;
+    if (date != "0" && date != "1" && !date.empty()) text += ", every " + date;
+    if (repeat.value == kWeekly) text += ", weekday " + std::to_string(day);
+    if (repeat.value == kMonthly) text += ", day " + std::to_string(day);
+    return text;
+}
+
+std::vector<Problem> Snapshot::problems() const
+{
+    std::vector<Problem> found;
+    for (const AdapterState& state : adapters) {
+        const std::string where = "adapter " + std::to_string(state.adapter.id);
+        for (const Array& array : state.arrays) {
+            if (Health::arrayOffline(array.status.value))
+                found.push_back({Verdict::Offline, where + " array " + std::to_string(array.id) + " is " + array.status.text});
+            else if (Health::arrayDegraded(array.status.value))
+                found.push_back({Verdict::Degraded, where + " array " + std::to_string(array.id) + " is " + array.status.text});
+        }
+        for (const Disk& disk : state.disks)
+            if (disk.present && Health::diskFailed(disk.status.value))
+                found.push_back({Verdict::Degraded, where + " disk " + std::to_string(disk.id) + " is " + disk.status.text});
+    }
+    return found;
+}
+
+Verdict Snapshot::verdict() const
+{
+    Verdict worst = Verdict::Healthy;
+    for (const Problem& problem : problems())
+        if (problem.verdict > worst) worst = problem.verdict;
+    return worst;
+}
+
+}  // namespace zdfront

@@ -1,0 +1,217 @@
+#include "front/ModelJson.h"
+
+namespace zdfront {
+
+namespace {
+
+template <typename T>
+Json orNull(const std::optional<T>& value)
+{
+    return value ? Json(*value) : Json(nullptr);
+}
+
+template <typename T>
+Json listOf(const std::vector<T>& items)
+{
+    Json list = Json::array();
+    for (const T& item : items) list.push_back(toJson(item));
+    return list;
+}
+
+Json enumeratedList(const std::vector<Enumerated>& values)
+{
+    Json list = Json::array();
+    for (const Enumerated& value : values) list.push_back({{"value", value.value}, {"text", value.text}});
+    return list;
+}
+
+}  // namespace
+
+void putEnumerated(Json& json, const std::string& key, const Enumerated& value)
+{
+    json[key] = value.value;
+    json[key + "_text"] = value.text;
+}
+
+Json toJson(const Activity& activity)
+{
+    Json json;
+    putEnumerated(json, "type", activity.type);
+    putEnumerated(json, "status", activity.status);
+    json["percent"] = activity.percent;
+    return json;
+}
+
+Json toJson(const std::optional<Activity>& activity) { return activity ? toJson(*activity) : Json(nullptr); }
+
+Json toJson(const Adapter& adapter)
+{
+    Json json;
+    json["id"] = adapter.id;
+    json["alias"] = adapter.alias;
+    json["serial"] = adapter.serial;
+    putEnumerated(json, "link", adapter.link);
+    json["firmware"] = adapter.firmware;
+    json["bootloader"] = adapter.bootloader;
+    json["driver"] = adapter.driver;
+    json["nxp_version"] = adapter.nxpVersion.empty() ? Json(nullptr) : Json(adapter.nxpVersion);
+    json["vendor_id"] = adapter.vendor;
+    json["device_id"] = adapter.device;
+    json["subvendor_id"] = adapter.subVendor;
+    json["subdevice_id"] = adapter.subDevice;
+    json["revision"] = adapter.revision;
+    json["ports"] = adapter.ports;
+    json["max_disks"] = adapter.maxDisks;
+    json["max_parity_disks"] = adapter.maxParityDisks;
+    json["raid_levels"] = enumeratedList(adapter.raidLevels);
+    json["stripe_sizes"] = enumeratedList(adapter.stripeSizes);
+    json["alarm"] = adapter.alarm;
+    json["buzzer_ringing"] = orNull(adapter.buzzerRinging);
+    json["auto_rebuild"] = adapter.autoRebuild;
+    json["copy_back"] = adapter.copyBack;
+    json["smart_poll"] = adapter.smartPoll;
+    json["identify_supported"] = adapter.identifySupported;
+    json["speeds"] = {{"sync", adapter.speeds.sync},
+                      {"init", adapter.speeds.init},
+                      {"rebuild", adapter.speeds.rebuild},
+                      {"migrate", adapter.speeds.migrate},
+                      {"disk_check", adapter.speeds.diskCheck}};
+    return json;
+}
+
+Json toJson(const Capacity& capacity)
+{
+    return {{"available_sectors", capacity.available},
+            {"redundancy_sectors", capacity.redundancy},
+            {"unused_sectors", capacity.unused}};
+}
+
+Json toJson(const Array& array)
+{
+    Json json;
+    json["id"] = array.id;
+    json["name"] = array.name;
+    putEnumerated(json, "raid", array.raid);
+    putEnumerated(json, "status", array.status);
+    json["size_sectors"] = array.sizeSectors;
+    json["disks"] = array.disks;
+    json["spares"] = array.spares;
+    json["activity"] = toJson(array.activity);
+    putEnumerated(json, "stripe_size", array.stripeSize);
+    putEnumerated(json, "vd_cache", array.volumeCache);
+    putEnumerated(json, "pd_cache", array.diskCache);
+    json["used_sectors"] = array.usedSectors;
+    json["free_sectors"] = array.freeSectors;
+    json["capacity"] = array.capacity ? toJson(*array.capacity) : Json(nullptr);
+    if (array.migration) {
+        Json target;
+        putEnumerated(target, "raid", array.migration->raid);
+        target["size_sectors"] = array.migration->sizeSectors;
+        target["disks"] = array.migration->disks;
+        json["migration_target"] = target;
+    } else {
+        json["migration_target"] = nullptr;
+    }
+    return json;
+}
+
+Json toJson(const SmartAttribute& attribute)
+{
+    return {{"id", attribute.id},         {"name", attribute.name},   {"value", attribute.value},
+            {"worst", attribute.worst},   {"threshold", attribute.threshold}, {"raw", attribute.raw},
+            {"flags", attribute.flags},   {"failing", attribute.failing()}};
+}
+
+Json toJson(const Disk& disk)
+{
+    Json json;
+    json["id"] = disk.id;
+    json["present"] = disk.present;
+    putEnumerated(json, "status", disk.status);
+    json["size_sectors"] = disk.sizeSectors;
+    json["array"] = orNull(disk.array);
+    json["spare_of_array"] = orNull(disk.dedicatedSpareOf);
+    json["activity"] = toJson(disk.activity);
+    json["model"] = disk.model;
+    json["serial"] = disk.serial;
+    json["firmware"] = disk.firmware;
+    putEnumerated(json, "device_type", disk.deviceType);
+    putEnumerated(json, "features", disk.features);
+    json["current_speed"] = disk.currentSpeed;
+    json["parent"] = {{"id", disk.parentId}, {"device_type", disk.parentDeviceType}, {"port", disk.parentPort}};
+    Json smart;
+    SmartVerdict verdict = smartVerdict(disk);
+    smart["verdict"] = static_cast<int>(verdict);
+    smart["verdict_text"] = smartVerdictText(verdict);
+    smart["attributes"] = disk.smartRead ? listOf(disk.smart) : Json(nullptr);
+    json["smart"] = smart;
+    return json;
+}
+
+Json toJson(const Event& event)
+{
+    Json json;
+    json["index"] = event.index;
+    json["adapter"] = event.adapter;
+    json["time"] = event.time;
+    putEnumerated(json, "class", event.eventClass);
+    putEnumerated(json, "severity", event.severity);
+    json["code"] = event.code;
+    json["device"] = event.device;
+    json["device_text"] = event.deviceText;
+    json["name"] = orNull(event.name);
+    if (event.raidBefore) putEnumerated(json, "raid_before", *event.raidBefore);
+    if (event.raidAfter) putEnumerated(json, "raid_after", *event.raidAfter);
+    json["params"] = event.params;
+    json["sense_data"] = event.senseData;
+    json["serial"] = event.serial;
+    return json;
+}
+
+Json toJson(const Schedule& schedule)
+{
+    Json json;
+    json["index"] = schedule.index;
+    json["adapter"] = schedule.adapter;
+    json["adapter_serial"] = schedule.adapterSerial;
+    json[schedule.targetsDisk() ? "disk" : "array"] = schedule.target;
+    putEnumerated(json, "activity", schedule.activity);
+    putEnumerated(json, "repeat", schedule.repeat);
+    json["time"] = schedule.time;
+    json["date"] = schedule.date;
+    json["day"] = schedule.day;
+    json["when_text"] = schedule.whenText();
+    json["last_start"] = schedule.lastStart;
+    putEnumerated(json, "status", schedule.status);
+    putEnumerated(json, "result", schedule.result);
+    return json;
+}
+
+Json toJson(const Problem& problem)
+{
+    return {{"verdict", static_cast<int>(problem.verdict)},
+            {"verdict_text", Health::verdictText(problem.verdict)},
+            {"text", problem.text}};
+}
+
+Json toJson(const AdapterState& state)
+{
+    Json json = toJson(state.adapter);
+    json["arrays"] = listOf(state.arrays);
+    json["disks"] = listOf(state.disks);
+    return json;
+}
+
+Json toJson(const Snapshot& snapshot)
+{
+    Json json;
+    Verdict verdict = snapshot.verdict();
+    json["healthy"] = verdict == Verdict::Healthy;
+    json["verdict"] = static_cast<int>(verdict);
+    json["verdict_text"] = Health::verdictText(verdict);
+    json["problems"] = listOf(snapshot.problems());
+    json["adapters"] = listOf(snapshot.adapters);
+    return json;
+}
+
+}  // namespace zdfront

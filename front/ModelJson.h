@@ -1,0 +1,36 @@
+// ModelJson: the JSON form of the model, shared by `zdctl --json`, zdmond
+// and the web API.
+//
+// One key style everywhere: snake_case keys, numbers as numbers, every
+// enumerated value as a pair ("status": 15, "status_text": "Functional and
+// initialized"), sizes in 512-byte sectors ("size_sectors"), absent optional
+// values as null.
+//
+//   Json json = toJson(snapshot);
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include "front/Model.h"
+
+namespace zdfront {
+
+using Json = nlohmann::ordered_json;
+
+// Sets json[key] and json[key + "_text"].
+void putEnumerated(Json& json, const std::string& key, const Enumerated& value);
+
+Json toJson(const Activity& activity);
+Json toJson(const std::optional<Activity>& activity);
+Json toJson(const Adapter& adapter);
+Json toJson(const Capacity& capacity);
+Json toJson(const Array& array);
+Json toJson(const SmartAttribute& attribute);
+Json toJson(const Disk& disk);
+Json toJson(const Event& event);
+Json toJson(const Schedule& schedule);
+Json toJson(const Problem& problem);
+Json toJson(const AdapterState& state);
+Json toJson(const Snapshot& snapshot);
+
+}  // namespace zdfront

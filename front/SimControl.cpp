@@ -1,0 +1,90 @@
+#include "front/SimControl.h"
+
+#include <dlfcn.h>
+
+#include <cstdlib>
+
+#include "front/Answer.h"
+#include "front/Error.h"
+
+namespace zdfront {
+
+namespace {
+
+template <typename F>
+void bind(void* handle, const char* name, F& target)
+{
+    target = reinterpret_cast<F>(dlsym(handle, name));
+}
+
+void check(int status, const std::string& what)
+{
+    if (status != 0) throw Error(ErrorKind::NotFound, "simulator: " + what + " does not exist");
+}
+
+}  // namespace
+
+SimControl::SimControl()
+{
+    m_handle = dlopen("libzd_api.so", RTLD_NOLOAD | RTLD_NOW);
+    if (!m_handle) return;
+    bind(m_handle, "zdsim_fail_disk", m_failDisk);
+    bind(m_handle, "zdsim_pull_disk", m_pullDisk);
+    bind(m_handle, "zdsim_insert_disk", m_insertDisk);
+    bind(m_handle, "zdsim_write_image", m_writeImage);
+    bind(m_handle, "zdsim_reset", m_reset);
+    bind(m_handle, "zdsim_set_page_delay_ms", m_setPageDelay);
+    if (!m_failDisk || !m_pullDisk || !m_insertDisk || !m_writeImage || !m_setPageDelay) {
+        m_reset = nullptr;
+        return;
+    }
+    if (const char* delay = std::getenv("ZD_SIM_PAGE_DELAY_MS")) {
+        if (std::optional<uint64_t> ms = Answer::toNumber(delay); ms && *ms <= 10000)
+            m_setPageDelay(static_cast<uint32_t>(*ms));
+    }
+}
+
+SimControl::~SimControl()
+{
+    if (m_handle) dlclose(m_handle);
+}
+
+void SimControl::require() const
+{
+    if (!available()) throw Error(ErrorKind::Failure, "not available: the controller library is not the simulator");
+}
+
+void SimControl::failDisk(uint8_t adapter, uint16_t disk) const
+{
+    require();
+    check(m_failDisk(adapter, disk), "disk " + std::to_string(disk) + " of adapter " + std::to_string(adapter));
+}
+
+void SimControl::pullDisk(uint8_t adapter, uint16_t disk) const
+{
+    require();
+    check(m_pullDisk(adapter, disk), "disk " + std::to_string(disk) + " of adapter " + std::to_string(adapter));
+}
+
+void SimControl::insertDisk(uint8_t adapter, uint16_t disk) const
+{
+    require();
+    check(m_insertDisk(adapter, disk),
+          "pulled disk " + std::to_string(disk) + " of adapter " + std::to_string(adapter));
+}
+
+void SimControl::reset() const
+{
+    require();
+    m_reset();
+}
+
+void SimControl::writeImage(const std::string& path, uint8_t type, uint16_t deviceId, const uint16_t version[4],
+                            uint32_t payloadBytes) const
+{
+    require();
+    if (m_writeImage(path.c_str(), type, deviceId, version[0], version[1], version[2], version[3], payloadBytes) != 0)
+        throw Error(ErrorKind::Failure, "cannot write the firmware image " + path);
+}
+
+}  // namespace zdfront

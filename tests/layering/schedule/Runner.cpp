@@ -1,0 +1,2 @@
+// Layering fixture: a runner that includes a command.
+#include "command/CheckPackageVD.h"

@@ -1,0 +1,1 @@
+// Layering fixture: a folder the table does not list.

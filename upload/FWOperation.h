@@ -1,0 +1,64 @@
+// The process-wide state of a firmware upload and the owner of its worker.
+//
+// One instance per process (getInstance / clear). "Upload" starts a worker
+// thread through upload(); the worker checks the file's flash header, sends
+// the file to the controller page by page (twice on adapters that keep a
+// second image) and publishes its progress and result:
+//   percentage 0      idle, or the last upload failed (getRet() != 0)
+//   percentage 1..    running (values above 100 occur briefly at the end)
+//   percentage 100    finished, not yet acknowledged by resetPercentage()
+// The dispatcher refuses other work while the percentage is non-zero. The
+// two values are 16-bit atomics: the worker writes them, the calling thread
+// reads them without a lock.
+#pragma once
+
+#include <pthread.h>
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "upload/LoadFwData.h"
+
+class FileHelper;
+class Log;
+
+class FWOperation {
+public:
+    static FWOperation* getInstance();
+    // Destroys the instance, waiting for a running worker first.
+    static void clear();
+
+    // Logs the value read ("FWOperation::getPercentage").
+    uint16_t getPercentage();
+    uint16_t getRet() const { return m_ret.load(); }
+    void resetPercentage() { m_percentage.store(0); }
+
+    // Starts an upload when none is running (percentage 0 or 100);
+    // otherwise does nothing.
+    void upload(uint8_t adapterId, const std::string& path);
+
+private:
+    FWOperation();
+    ~FWOperation();
+    FWOperation(const FWOperation&) = delete;
+    FWOperation& operator=(const FWOperation&) = delete;
+
+    static void* upload_thread(void* self);
+    // The worker's steps; readAdapter and sendPass answer false when the
+    // upload ends there.
+    void runUpload();
+    void checkHeader();
+    bool readAdapter(bool& twoPasses);
+    bool sendPass(FileHelper& file, uint8_t imageType, bool twoPasses);
+    void joinWorker();
+
+    std::atomic<uint16_t> m_percentage;
+    std::atomic<uint16_t> m_ret;
+    _LoadFwData m_data;
+    Log* m_log;
+    pthread_t m_thread;
+    bool m_threadStarted = false;
+
+    static FWOperation* m_this;
+};
