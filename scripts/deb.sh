@@ -9,6 +9,8 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh debhelper dpkg-dev help2man
 dpkg-checkbuilddeps
 debian/rules clean >/dev/null
+# Whatever happens, debian/ goes back to its sources (the packages are in
+# build-deb/packages): the layering check refuses stray headers in any folder.
+trap dh_clean EXIT
 debian/rules binary
-dh_clean  # debian/ back to its sources: the packages are in build-deb/packages
 ls build-deb/packages/*.deb
