@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <utility>
 
 #include "front/Error.h"
@@ -34,7 +35,8 @@ void requireRegularFile(const std::string& path, const std::string& whenMissing)
         if (errno == ENOENT) throw Error(ErrorKind::Failure, whenMissing);
         throw Error(ErrorKind::Failure, "cannot read the controller library " + path + ": " + std::strerror(errno));
     }
-    if (!S_ISREG(info.st_mode)) throw Error(ErrorKind::Failure, "the controller library " + path + " is not a regular file");
+    if (!S_ISREG(info.st_mode))
+        throw Error(ErrorKind::Failure, "the controller library " + path + " is not a regular file");
 }
 
 void* openByPath(const std::string& path)
@@ -48,26 +50,22 @@ void* openSystem()
 {
     void* handle = dlopen(kLibraryName, RTLD_NOW | RTLD_GLOBAL);
     if (handle) return handle;
-    throw Error(ErrorKind::Failure, 
-        std::string("no controller library: the enclosure vendor's ") + kLibraryName +
-        " is not on the loader's path (" + loaderError() +
-        "). Install it (for example into /usr/local/lib, then run ldconfig) or set " +
-        ControllerLibrary::kEnvironmentVariable + " to its full path; to rehearse without an enclosure, install " +
-        kSimulatorPackage + " and choose the simulator (zdctl --simulator, or " +
-        ControllerLibrary::kEnvironmentVariable + "=simulator)");
+    throw Error(ErrorKind::Failure,
+                std::string("no controller library: the enclosure vendor's ") + kLibraryName +
+                    " is not on the loader's path (" + loaderError() +
+                    "). Install it (for example into /usr/local/lib, then run ldconfig) or set " +
+                    ControllerLibrary::kEnvironmentVariable +
+                    " to its full path; to rehearse without an enclosure, install " + kSimulatorPackage +
+                    " and choose the simulator (zdctl --simulator, or " + ControllerLibrary::kEnvironmentVariable +
+                    "=simulator)");
 }
 
 std::string loadedPath(void* handle)
 {
     link_map* map = nullptr;
     if (dlinfo(handle, RTLD_DI_LINKMAP, &map) != 0 || !map || !map->l_name) return kLibraryName;
-    std::string path = map->l_name;
-    char* resolved = realpath(path.c_str(), nullptr);
-    if (resolved) {
-        path = resolved;
-        std::free(resolved);
-    }
-    return path;
+    std::unique_ptr<char, decltype(&std::free)> resolved(realpath(map->l_name, nullptr), &std::free);
+    return resolved ? std::string(resolved.get()) : std::string(map->l_name);
 }
 
 }  // namespace
@@ -90,7 +88,8 @@ ControllerLibrary ControllerLibrary::choose(const std::string& setting)
                                      kSimulatorPackage);
         ControllerLibrary library(openByPath(path), path);
         if (!library.isSimulator())
-            throw Error(ErrorKind::Failure, path + " is not the simulator: reinstall the package " + kSimulatorPackage);
+            throw Error(ErrorKind::Failure,
+                        path + " is not the simulator: reinstall the package " + kSimulatorPackage);
         return library;
     }
     if (choice[0] == '/') {
@@ -98,8 +97,8 @@ ControllerLibrary ControllerLibrary::choose(const std::string& setting)
         return ControllerLibrary(openByPath(choice), choice);
     }
     throw Error(ErrorKind::Failure, "unknown controller library '" + choice + "'" +
-                             (setting.empty() ? std::string(" in ") + kEnvironmentVariable : std::string()) +
-                             ": expected system, simulator or the absolute path of a " + kLibraryName);
+                                        (setting.empty() ? std::string(" in ") + kEnvironmentVariable : std::string()) +
+                                        ": expected system, simulator or the absolute path of a " + kLibraryName);
 }
 
 ControllerLibrary::ControllerLibrary(void* handle, std::string path) : m_handle(handle), m_path(std::move(path))
@@ -135,9 +134,9 @@ void ControllerLibrary::requireBoundBy(const std::string& bridgePath) const
     if (used == reinterpret_cast<void*>(m_version)) return;
     Dl_info where {};
     std::string other = used && dladdr(used, &where) && where.dli_fname ? where.dli_fname : "none";
-    throw Error(ErrorKind::Failure, "the bridge uses the controller library " + other + ", not the chosen " + m_path +
-                             " (does the chosen file lack the SONAME " + kLibraryName +
-                             ", or does LD_LIBRARY_PATH or LD_PRELOAD bring in another?)");
+    throw Error(ErrorKind::Failure, "the bridge uses the controller library " + other + ", not the chosen " +
+                                        m_path + " (does the chosen file lack the SONAME " + kLibraryName +
+                                        ", or does LD_LIBRARY_PATH or LD_PRELOAD bring in another?)");
 }
 
 std::string ControllerLibrary::version() const

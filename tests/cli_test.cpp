@@ -500,7 +500,8 @@ TEST(Cli, ControllerLibraryIsChosenExplicitly)
     };
 
     Outcome flag = enclosure.run("/usr/bin/env", {"-u", "ZDBRIDGE_CONTROLLER", zdctl, "--simulator", "--version"});
-    EXPECT_EQ(flag.out, "zdctl, bridge 1.0.0.38 (" + bridge + ")\ncontroller: simulator zdsim 1.0.0 (" + simulator + ")\n");
+    EXPECT_EQ(flag.out,
+              "zdctl, bridge 1.0.0.38 (" + bridge + ")\ncontroller: simulator zdsim 1.0.0 (" + simulator + ")\n");
     EXPECT_EQ(withController("simulator", "--version").out, flag.out);
     EXPECT_EQ(withController(simulator, "--version").out, flag.out);
     EXPECT_TRUE(contains(withController(simulator, "status").out, "Health: OK"));
