@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/deps.sh debhelper dpkg-dev help2man
+bash scripts/deps.sh build-essential debhelper dpkg-dev help2man
 dpkg-checkbuilddeps
 debian/rules clean >/dev/null
 # Whatever happens, debian/ goes back to its sources (the packages are in

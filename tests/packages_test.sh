@@ -10,7 +10,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/deps.sh lintian debhelper dpkg-dev help2man
+bash scripts/deps.sh lintian
 bash scripts/deb.sh >/dev/null
 
 version=$(dpkg-parsechangelog -SVersion)
@@ -97,7 +97,7 @@ check "--version names the bridge and the simulator in the root" same \
 controller: simulator zdsim 1.0.0 ($work/root/$simulator)" "$code|$(cat "$work/out")"
 zdctl "$work/root" --simulator status && code=0 || code=$?
 check "--simulator status works" has "$code|$(cat "$work/out")" "0|Adapter 0 "
-if ldconfig -p | grep -q $'\tlibzd_api.so '; then
+if /sbin/ldconfig -p | grep -q $'\tlibzd_api.so '; then
     echo "skipped: this system has a libzd_api.so on the loader's path"
 else
     zdctl "$work/root" status && code=0 || code=$?
