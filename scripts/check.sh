@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # Builds everything and runs the whole test suite, then runs it again under
 # the sanitizers. Stages, each in its own build directory:
-#   1. plain      <dir>       the whole suite (a plain failure shows up first)
+#   1. plain      <dir>       the whole suite (a plain failure shows up first),
+#                             run as from a shell that exports every variable
+#                             the project reads (as the README suggests for
+#                             zdctl): the tests must neither depend on those
+#                             values nor write where they point
 #   2. packages   build-deb   the Debian packages, built and checked
 #                             (tests/packages_test.sh)
 #   3. asan       <dir>-asan  the whole suite under AddressSanitizer,
@@ -45,7 +49,17 @@ for name in $stages; do
         stage "1/4 plain build and the whole test suite ($build_dir)"
         configure "$build_dir" RelWithDebInfo -DZD_SANITIZE=
         cmake --build "$build_dir" -j "$jobs"
-        ctest --test-dir "$build_dir" --output-on-failure -j "$jobs"
+        exported=$(mktemp -d)
+        trap 'rm -rf "$exported"' EXIT
+        printf 'api_data=1\ninterface_log=1\nutil=1\nversion=1\n' >"$exported/bridge.ini"
+        ZD_SIM_STATE="$exported/enclosure.json" ZD_SIM_TIME_SCALE=1000 ZD_SIM_PAGE_DELAY_MS=1000 \
+        ZDBRIDGE_LOG_DIR="$exported/" ZDBRIDGE_DB_PATH="$exported/db.xml" ZDBRIDGE_RESCAN_DELAY_MS=60000 \
+        ZDCTL_BRIDGE="$exported/missing.so" ZDBRIDGE_CONTROLLER="$exported/missing-controller.so" NO_COLOR=1 \
+            ctest --test-dir "$build_dir" --output-on-failure -j "$jobs"
+        if [[ $(ls -A "$exported") != bridge.ini ]]; then
+            echo "error: the test suite wrote where the exported variables point:" $(ls -A "$exported") >&2
+            exit 1
+        fi
         ;;
     packages)
         stage "2/4 Debian packages: build, contents, lintian, zdctl from an unpacked root (build-deb)"
