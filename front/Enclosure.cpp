@@ -199,7 +199,9 @@ std::vector<Disk> readDisks(Session& session, const std::vector<Array>& arrays, 
     for (const Record& entry : session.list("PD")) {
         std::optional<Record> full = session.trySingle("PD", entry.get("ID"));
         Disk disk = diskFrom(session, full ? *full : entry);
-        if (auto owner = owners.find(disk.id); owner != owners.end()) disk.array = owner->second;
+        // A freed disk may still be listed by its former array until the array is rebuilt.
+        if (auto owner = owners.find(disk.id); owner != owners.end() && Health::diskAssigned(disk.status.value))
+            disk.array = owner->second;
         bySlot[disk.id] = std::move(disk);
     }
     for (uint64_t slot = 0; slot < slots; ++slot) {
@@ -221,7 +223,7 @@ Disk readDisk(Session& session, uint64_t id)
     Disk disk = diskFrom(session, session.single("PD", key, "disk " + key + " of adapter " + adapterKey(session)));
     for (const Array& array : readArrays(session))
         for (uint64_t member : array.disks)
-            if (member == id) disk.array = array.id;
+            if (member == id && Health::diskAssigned(disk.status.value)) disk.array = array.id;
     return disk;
 }
 
