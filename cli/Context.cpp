@@ -42,6 +42,12 @@ void Context::warn(const std::string& text)
     m_err << "zdctl: warning: " << text << '\n';
 }
 
+void Context::report(const zdfront::Problem& problem)
+{
+    m_output.message(problem.verdict == zdfront::Verdict::Offline ? Output::Severity::Error : Output::Severity::Warning,
+                     problem.text, zdfront::Health::verdictText(problem.verdict));
+}
+
 zdfront::Consent Context::confirm(const zdfront::Plan& plan, bool overrideGiven, const std::string& overrideFlag)
 {
     zdfront::Consent consent;

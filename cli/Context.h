@@ -16,6 +16,7 @@
 #include "cli/Terminal.h"
 #include "front/Bridge.h"
 #include "front/ModelJson.h"
+#include "front/Model.h"
 #include "front/Plan.h"
 
 namespace zdctl {
@@ -59,6 +60,8 @@ public:
     // Adds the command's keys to the --json document.
     void emit(const Json& document) { m_output.put(document); }
     void warn(const std::string& text);
+    // A health problem, as a message of the document (the table shows it itself).
+    void report(const zdfront::Problem& problem);
     // The command prints JSON lines itself (events --follow).
     void streamLines() { m_output.setStreaming(); }
     // An exchange made outside the session's calls (raw requests), for --xml.

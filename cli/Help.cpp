@@ -202,6 +202,20 @@ std::string filled(std::string text)
     return replaced(text, "@SIZES@", zdfront::sizeNote(false));
 }
 
+// Whether the page is the one of the words: "array create", "disk resume"
+// (usage "disk pause|resume|abort ID"), or "events".
+bool names(const Page& page, const std::vector<std::string>& words)
+{
+    std::string usage = page.usage;
+    size_t space = usage.find(' ');
+    if (usage.substr(0, space) != words[0]) return false;
+    if (std::string(page.command) == words[0]) return true;
+    if (words.size() < 2 || space == std::string::npos) return false;
+    size_t end = usage.find(' ', space + 1);
+    std::string actions = "|" + usage.substr(space + 1, end == std::string::npos ? std::string::npos : end - space - 1) + "|";
+    return actions.find("|" + words[1] + "|") != std::string::npos;
+}
+
 }  // namespace
 
 bool print(std::ostream& out, const std::vector<std::string>& words)
@@ -210,13 +224,13 @@ bool print(std::ostream& out, const std::vector<std::string>& words)
         out << filled(kGlobal);
         return true;
     }
-    std::string command = words[0] + (words.size() > 1 ? " " + words[1] : "");
     for (const Page& page : kPages) {
-        if (command != page.command && words[0] != page.command) continue;
+        if (!names(page, words)) continue;
         out << "Usage: zdctl [global options] " << page.usage << "\n\n"
             << filled(page.text) << "\n\nExample:\n  " << page.example << "\n";
         return true;
     }
+    if (words.size() > 1) return false;
     bool any = false;
     for (const Page& page : kPages) {
         std::string name = page.command;

@@ -55,6 +55,7 @@ int runStatus(Context& context, Args& args)
         snapshot = Enclosure::readSnapshot(context.session());
     }
     std::vector<Problem> problems = snapshot.problems();
+    for (const Problem& problem : problems) context.report(problem);
     Json document;
     document["command"] = "status";
     document.update(toJson(snapshot));

@@ -1,9 +1,5 @@
 // zdctl end to end: the built program run as a user runs it, against the
 // simulator's built-in enclosure kept in a fresh state file per test.
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -12,72 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "support/TestSupport.h"
+#include "CliTestSupport.h"
 
 namespace {
 
-struct Outcome {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
-
-// One fresh enclosure: the simulator state, schedule file and log in a temporary directory.
-class Enclosure {
-public:
-    // timeScale: how much faster than real time the simulated activities run.
-    explicit Enclosure(const char* timeScale = "400") : m_timeScale(timeScale) {}
-
-    // Runs `zdctl args...` with standard input from /dev/null (not a terminal).
-    Outcome zdctl(const std::vector<std::string>& args) const { return run(ZD_BINARY_DIR "/bin/zdctl", args); }
-
-    Outcome run(const std::string& program, const std::vector<std::string>& args) const
-    {
-        const std::string outPath = m_dir.file("stdout"), errPath = m_dir.file("stderr");
-        pid_t child = fork();
-        if (child == 0) {
-            setenv("ZD_SIM_STATE", m_dir.file("enclosure.json").c_str(), 1);
-            setenv("ZDBRIDGE_DB_PATH", m_dir.file("db.xml").c_str(), 1);
-            setenv("ZDBRIDGE_LOG_DIR", (m_dir.path() + "/").c_str(), 1);
-            setenv("ZD_SIM_TIME_SCALE", m_timeScale.c_str(), 1);
-            setenv("ZD_SIM_PAGE_DELAY_MS", "1", 1);
-            unsetenv("ZDCTL_BRIDGE");
-            int in = open("/dev/null", O_RDONLY);
-            int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            dup2(in, 0);
-            dup2(out, 1);
-            dup2(err, 2);
-            std::vector<char*> argv{const_cast<char*>(program.c_str())};
-            for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-            argv.push_back(nullptr);
-            execv(program.c_str(), argv.data());
-            _exit(127);
-        }
-        int status = 0;
-        waitpid(child, &status, 0);
-        Outcome outcome;
-        outcome.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        outcome.out = zdtest::readFile(outPath);
-        outcome.err = zdtest::readFile(errPath);
-        return outcome;
-    }
-
-    // The standard output of `zdctl args...`.
-    std::string out(const std::vector<std::string>& args) const { return zdctl(args).out; }
-    // `zdctl args...`, failing the test unless it exits 0.
-    Outcome succeeds(const std::vector<std::string>& args) const {
-        Outcome outcome = zdctl(args);
-        EXPECT_EQ(outcome.code, 0) << outcome.err;
-        return outcome;
-    }
-    std::string file(const std::string& name) const { return m_dir.file(name); }
-
-private:
-    zdtest::TempDir m_dir;
-    std::string m_timeScale;
-};
-
+using zdtest::Enclosure;
+using zdtest::Outcome;
 using zdtest::contains;
 
 // Every part occurs in text.
