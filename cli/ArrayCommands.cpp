@@ -110,27 +110,8 @@ int show(Context& context, Args& args)
     args.finish();
     Session& session = context.session();
     Array array = Enclosure::readArray(session, id);
-    Adapter adapter = Enclosure::readAdapter(session);
-    std::vector<Disk> disks = Enclosure::readDisks(session, {}, adapter.maxDisks);
-    std::vector<Schedule> schedules;
-    for (const Schedule& schedule : Enclosure::readSchedules(session))
-        if (schedule.adapter == session.adapter() && !schedule.targetsDisk() && schedule.target == id)
-            schedules.push_back(schedule);
-    auto diskOf = [&](uint64_t diskId) -> const Disk* {
-        for (const Disk& disk : disks)
-            if (disk.id == diskId && disk.present) return &disk;
-        return nullptr;
-    };
-
-    Json members = Json::array();
-    for (size_t slot = 0; slot < array.disks.size(); ++slot) {
-        const Disk* disk = diskOf(array.disks[slot]);
-        Json member{{"slot", slot}, {"disk", array.disks[slot]}, {"present", disk != nullptr}};
-        zdfront::putEnumerated(member, "status", disk ? disk->status : Enumerated{0, "Missing"});
-        members.push_back(member);
-    }
+    std::vector<Schedule> schedules = Enclosure::readSchedulesOf(session, id);
     Json json = toJson(array);
-    json["members"] = members;
     Json scheduleJson = Json::array();
     for (const Schedule& schedule : schedules) scheduleJson.push_back(toJson(schedule));
     json["schedules"] = scheduleJson;
@@ -165,17 +146,11 @@ int show(Context& context, Args& args)
     TablePrinter table(context.terminal());
     table.column("Slot", TablePrinter::Right).column("Disk", TablePrinter::Right).column("State")
         .column("Size", TablePrinter::Right).column("Role");
-    for (size_t slot = 0; slot < array.disks.size(); ++slot) {
-        const Disk* disk = diskOf(array.disks[slot]);
-        table.row({std::to_string(slot), std::to_string(array.disks[slot]),
-                   disk ? Views::diskStatusCell(*disk) : TablePrinter::Cell("Missing", Color::Red),
-                   disk ? context.size(disk->sizeSectors) : "-", "member"});
-    }
-    for (uint64_t spare : array.spares) {
-        const Disk* disk = diskOf(spare);
-        table.row({"-", std::to_string(spare), disk ? Views::diskStatusCell(*disk) : TablePrinter::Cell("Missing", Color::Red),
-                   disk ? context.size(disk->sizeSectors) : "-", "dedicated spare"});
-    }
+    size_t slot = 0;
+    for (const ArrayMember& member : array.members)
+        table.row({member.spare ? "-" : std::to_string(slot++), std::to_string(member.disk),
+                   {member.status.text, Views::color(member.tone())},
+                   member.present ? context.size(member.sizeSectors) : "-", member.spare ? "dedicated spare" : "member"});
     table.print(context.out());
     if (!schedules.empty()) {
         context.out() << "\n";

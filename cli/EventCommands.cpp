@@ -69,7 +69,7 @@ TablePrinter eventTable(Context& context)
 {
     TablePrinter table(context.terminal());
     table.column("Index", TablePrinter::Right).column("Time").column("Class").column("Severity")
-        .column("Code", TablePrinter::Right).column("Device", TablePrinter::Right).column("Details");
+        .column("Code", TablePrinter::Right).column("Device").column("Details");
     return table;
 }
 

@@ -26,22 +26,6 @@ using namespace zdfront;
 
 constexpr auto kPollInterval = std::chrono::milliseconds(200);
 
-Json checkJson(const ImageCheck& check)
-{
-    Json json;
-    json["file"] = check.path;
-    json["result"] = check.result;
-    json["result_text"] = check.resultText;
-    putEnumerated(json, "type", check.type);
-    json["device_id"] = check.deviceId;
-    json["version"] = check.version;
-    json["adapter_device_id"] = check.adapterDevice;
-    json["adapter_firmware"] = check.adapterFirmware;
-    json["verdict"] = imageVerdictName(check.verdict);
-    json["verdict_text"] = check.verdictText;
-    return json;
-}
-
 void printCheck(Context& context, const ImageCheck& check)
 {
     if (!context.table()) return;
@@ -69,7 +53,7 @@ int info(Context& context, Args& args)
     std::string path = args.next("firmware file");
     args.finish();
     FirmwareUpload upload(context.session(), path);
-    context.emit({{"command", "firmware info"}, {"adapter", context.adapter()}, {"firmware", checkJson(upload.check())}});
+    context.emit({{"command", "firmware info"}, {"adapter", context.adapter()}, {"firmware", toJson(upload.check())}});
     printCheck(context, upload.check());
     if (refused(upload.check()))
         throw Error(ErrorKind::Refused, "firmware file " + upload.check().verdictText,
@@ -83,7 +67,7 @@ int upload(Context& context, Args& args)
     bool allowDowngrade = args.flag("allow-downgrade");
     args.finish({"allow-downgrade"});
     FirmwareUpload upload(context.session(), path);
-    context.emit({{"command", "firmware upload"}, {"adapter", context.adapter()}, {"firmware", checkJson(upload.check())}});
+    context.emit({{"command", "firmware upload"}, {"adapter", context.adapter()}, {"firmware", toJson(upload.check())}});
     printCheck(context, upload.check());
     if (refused(upload.check())) upload.start(context.session(), Consent{});  // throws the refusal
     Consent consent = context.confirm(upload.plan(), allowDowngrade, "--allow-downgrade");

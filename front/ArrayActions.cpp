@@ -26,16 +26,6 @@ std::set<uint64_t> arrayIds(Session& session)
     return ids;
 }
 
-// The schedules of the selected adapter that start an activity on the array.
-std::vector<Schedule> schedulesOf(Session& session, uint64_t arrayId)
-{
-    std::vector<Schedule> found;
-    for (const Schedule& schedule : Enclosure::readSchedules(session))
-        if (schedule.adapter == session.adapter() && !schedule.targetsDisk() && schedule.target == arrayId)
-            found.push_back(schedule);
-    return found;
-}
-
 std::string describe(const Schedule& schedule)
 {
     return "schedule " + std::to_string(schedule.index) + " (" + schedule.activity.text + ", " +
@@ -150,7 +140,7 @@ Outcome ArrayCreation::execute(Session& session)
 }
 
 ArrayDeletion::ArrayDeletion(Session& session, uint64_t id)
-    : m_array(Enclosure::readArray(session, id, false)), m_schedules(schedulesOf(session, id))
+    : m_array(Enclosure::readArray(session, id, false)), m_schedules(Enclosure::readSchedulesOf(session, id))
 {
     m_plan.action = "delete array " + std::to_string(id) + " \"" + m_array.name + "\"";
     m_plan.losses.push_back(describe(m_array) + " will be destroyed with all data on it");

@@ -16,8 +16,7 @@ struct ActivityWord {
     const char* word;
     uint64_t type;
 };
-const ActivityWord kActivities[] = {{"check", 4}, {"fix", 2}, {"init", 16}, {"patrol", 33}};
-constexpr uint64_t kDiskPatrol = 33;
+const ActivityWord kActivities[] = {{"check", 4}, {"fix", 2}, {"init", 16}, {"patrol", Schedule::kDiskPatrol}};
 constexpr uint64_t kInit = 16;
 
 // "ScheduleType" values.
@@ -90,7 +89,7 @@ ScheduleAddition::ScheduleAddition(Session& session, const ScheduleSpec& spec, s
 
     const std::string when = spec.repeat + " at " + spec.time.substr(0, 2) + ":" + spec.time.substr(2) +
                              (repeat == kOnce ? " on " + date : std::string());
-    if (activity->type == kDiskPatrol) {
+    if (activity->type == Schedule::kDiskPatrol) {
         Enclosure::readDisk(session, spec.target);
         m_description = "media patrol of disk " + std::to_string(spec.target) + ", " + when;
     } else {

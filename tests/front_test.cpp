@@ -73,6 +73,9 @@ TEST_F(FrontTest, SnapshotOfTheBuiltInEnclosure)
     EXPECT_EQ(first.disks[4].tone(), Tone::Spare);
     EXPECT_EQ(first.disks[0].smart.size(), 17u);
     EXPECT_EQ(smartVerdict(first.disks[0]), SmartVerdict::Passed);
+    Disk worn = first.disks[0];
+    worn.smart[4].value = worn.smart[4].threshold;  // Reallocated_Sector_Ct down to its threshold
+    EXPECT_EQ(smartVerdict(worn), SmartVerdict::Failing);
     EXPECT_EQ(snapshot.verdict(), Verdict::Healthy);
 
     Json json = toJson(snapshot);

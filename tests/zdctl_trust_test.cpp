@@ -241,6 +241,28 @@ TEST(ZdctlTruth, HealthExitCodesTellDegradedFromOffline)
     EXPECT_EQ(json::parse(offline.out)["verdict_text"], "offline");
 }
 
+TEST(ZdctlDetail, EveryMemberSlotEmptySlotAndEventDeviceIsShown)
+{
+    Enclosure enclosure;
+    ASSERT_EQ(enclosure.zdctl({"adapter", "set", "auto-rebuild=off"}).code, 0);
+    ASSERT_EQ(enclosure.zdctl({"disk", "spare", "6", "--array", "0"}).code, 0);
+    ASSERT_EQ(enclosure.zdctl({"sim", "fail-disk", "1"}).code, 0);
+    ASSERT_EQ(enclosure.zdctl({"sim", "pull-disk", "2"}).code, 0);
+    EXPECT_TRUE(contains(enclosure.out({"array", "show", "0"}),
+                         "Slot  Disk  State                      Size  Role\n"
+                         "   0     0  Assigned                3.6 TiB  member\n"
+                         "   1     1  Offline (Assigned)      3.6 TiB  member\n"
+                         "   2     2  Missing                       -  member\n"
+                         "   3     3  Assigned                3.6 TiB  member\n"
+                         "   -     6  Dedicated Spare (Free)  3.6 TiB  dedicated spare\n"));
+    EXPECT_TRUE(contains(enclosure.out({"disk", "list"}), "   2  Empty slot                    -           -  "));
+    std::string events = enclosure.out({"events"});
+    EXPECT_TRUE(contains(events, "  HD       Critical     3  disk 1          -\n"));
+    EXPECT_TRUE(contains(events, "  VD       Critical     2  array 0 \"Data\"  params 4 0 0 0\n"));
+    Outcome smart = enclosure.succeeds({"disk", "show", "3", "--smart"});
+    EXPECT_TRUE(contains(smart.out, "\nSMART overall-health: PASSED\n"));
+}
+
 // The documents parse: --xml is one well-formed document, --json validates
 // against the schema kept in the repository, whatever the outcome.
 TEST(ZdctlDocuments, XmlParsesAndJsonValidatesAgainstTheSchema)
