@@ -1,18 +1,16 @@
 // `zdctl events [--follow]`: the controller's new events with their class and
 // severity texts; --follow keeps polling until interrupted.
-#include <atomic>
 #include <chrono>
-#include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "cli/Args.h"
 #include "cli/CliError.h"
 #include "cli/Commands.h"
 #include "cli/Context.h"
+#include "cli/Interruption.h"
 #include "cli/TablePrinter.h"
 #include "cli/Views.h"
 #include "front/Enclosure.h"
@@ -24,10 +22,6 @@ namespace {
 constexpr auto kFollowInterval = std::chrono::milliseconds(500);
 // Time stamps from this value on are taken as seconds since 1970.
 constexpr uint64_t kEpochTimes = 946684800;  // 2000-01-01
-
-std::atomic<bool> g_stop{false};
-
-void onSignal(int) { g_stop = true; }
 
 // "EvtSeverity" values.
 Color severityColor(uint64_t severity)
@@ -51,7 +45,6 @@ std::string timeText(uint64_t stamp)
 std::string details(const zdfront::Event& event)
 {
     std::vector<std::string> parts;
-    if (event.name) parts.push_back("\"" + *event.name + "\"");
     if (event.raidBefore && event.raidAfter)
         parts.push_back(event.raidBefore->text + " -> " + event.raidAfter->text);
     else if (event.raidBefore)
@@ -68,7 +61,7 @@ std::vector<TablePrinter::Cell> eventCells(const zdfront::Event& event)
             event.eventClass.text,
             {event.severity.text, severityColor(event.severity.value)},
             std::to_string(event.code),
-            std::to_string(event.device),
+            event.deviceText,
             details(event)};
 }
 
@@ -76,14 +69,14 @@ TablePrinter eventTable(Context& context)
 {
     TablePrinter table(context.terminal());
     table.column("Index", TablePrinter::Right).column("Time").column("Class").column("Severity")
-        .column("Code", TablePrinter::Right).column("Device", TablePrinter::Right).column("Details");
+        .column("Code", TablePrinter::Right).column("Device").column("Details");
     return table;
 }
 
 // Rows printed as they arrive cannot be measured first: fixed column widths.
 std::string fixedRow(Context& context, const std::vector<TablePrinter::Cell>& cells, bool header)
 {
-    static const int widths[] = {-6, 19, 10, 8, -5, -6};
+    static const int widths[] = {-6, 19, 10, 8, -5, 16};
     std::string line;
     for (size_t i = 0; i < cells.size(); ++i) {
         std::string text = cells[i].text;
@@ -100,19 +93,18 @@ std::string fixedRow(Context& context, const std::vector<TablePrinter::Cell>& ce
 
 int follow(Context& context)
 {
-    g_stop = false;
-    std::signal(SIGINT, onSignal);
-    std::signal(SIGTERM, onSignal);
+    Interruption interruption;
+    context.streamLines();
     if (context.table()) {
         context.out() << "Following events of adapter " << context.adapter() << " (Ctrl-C ends).\n";
         context.out() << fixedRow(context, {"Index", "Time", "Class", "Severity", "Code", "Device", "Details"}, true)
                       << std::endl;
     }
-    while (!g_stop) {
+    while (!interruption.interrupted()) {
         for (const zdfront::Event& event : zdfront::Enclosure::readEvents(context.session())) {
             if (context.json()) {
                 Json line;
-                line["format_version"] = Context::kFormatVersion;
+                line["format_version"] = Output::kFormatVersion;
                 line.update(zdfront::toJson(event));
                 context.out() << line.dump() << std::endl;
             } else if (context.table()) {
@@ -120,7 +112,7 @@ int follow(Context& context)
             }
         }
         context.out().flush();
-        for (int slice = 0; slice < 5 && !g_stop; ++slice) std::this_thread::sleep_for(kFollowInterval / 5);
+        interruption.wait(kFollowInterval);
     }
     return ExitOk;
 }
