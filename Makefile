@@ -1,5 +1,5 @@
 # Thin shortcuts around the scripts that install, build and run.
-.PHONY: demo check build clean fuzz bench unload-check
+.PHONY: demo check build deb clean fuzz bench unload-check
 
 demo:
 	bash scripts/demo.sh
@@ -11,6 +11,10 @@ build:
 	bash scripts/deps.sh
 	cmake -S . -B build -G Ninja
 	cmake --build build
+
+# The Debian packages, into build-deb/packages/.
+deb:
+	bash scripts/deb.sh
 
 # Each fuzz target for FUZZ_SECONDS (default 60).
 fuzz:
@@ -25,4 +29,4 @@ unload-check:
 	bash scripts/unload_check.sh
 
 clean:
-	rm -rf build
+	rm -rf build build-deb

@@ -2,9 +2,10 @@
 
 
 #include <chrono>
-#include <thread>
 
+#include "cli/CliError.h"
 #include "cli/Context.h"
+#include "cli/Interruption.h"
 #include "cli/ProgressBar.h"
 
 namespace zdctl::ActivityWatch {
@@ -35,8 +36,10 @@ bool progressTerminal(Context& context)
 // justStarted: zdctl itself has just started the activity, so finding none
 // at the first poll means it already ran to its end.
 template <typename Read>
-void follow(Context& context, const std::string& subject, const char* typeTable, bool justStarted, Read read)
+void follow(Context& context, const std::string& subject, const std::string& followCommand, const char* typeTable,
+            bool justStarted, Read read)
 {
+    Interruption interruption;
     std::ostream& out = progressStream(context);
     ProgressBar bar(out, progressTerminal(context));
     std::string lastLabel;
@@ -56,7 +59,12 @@ void follow(Context& context, const std::string& subject, const char* typeTable,
         }
         lastLabel = label;
         bar.update(label, static_cast<unsigned>(activity.percent));
-        std::this_thread::sleep_for(kPollInterval);
+        if (interruption.wait(kPollInterval)) {
+            bar.finish();
+            throw CliError(ExitInterrupted, "interrupted: " + label + " goes on in the controller (" +
+                                                std::to_string(activity.percent) + "% done); follow it with: " +
+                                                followCommand);
+        }
     }
     if (!lastLabel.empty()) {
         bar.update(lastLabel, 100);
@@ -75,7 +83,8 @@ uint64_t followArray(Context& context, uint16_t arrayId, bool justStarted)
 {
     const std::string key = std::to_string(arrayId);
     uint64_t vdStatus = 0;
-    follow(context, "Array " + key, "VDBGAType", justStarted, [&] {
+    follow(context, "Array " + key, "zdctl -a " + std::to_string(context.adapter()) + " array wait " + key, "VDBGAType",
+           justStarted, [&] {
         Record array = context.session().single("PackageVD", key, "array " + key);
         vdStatus = array.number("VDStatus");
         return Activity{array.number("VDBGAType"), array.number("BGAStatus"), array.number("BGAPercentage")};
@@ -86,7 +95,8 @@ uint64_t followArray(Context& context, uint16_t arrayId, bool justStarted)
 void followDisk(Context& context, uint16_t diskId, bool justStarted)
 {
     const std::string key = std::to_string(diskId);
-    follow(context, "Disk " + key, "PDBGAType", justStarted, [&] {
+    follow(context, "Disk " + key, "zdctl -a " + std::to_string(context.adapter()) + " disk show " + key, "PDBGAType",
+           justStarted, [&] {
         Record disk = context.session().single("PD", key, "disk " + key);
         return Activity{disk.number("PDBGAType"), disk.number("BGAStatus"), disk.number("BGAPercentage")};
     });

@@ -11,6 +11,7 @@
 #include "cli/FieldList.h"
 #include "cli/TablePrinter.h"
 #include "cli/Views.h"
+#include "front/AdapterSettings.h"
 #include "front/Enclosure.h"
 
 namespace zdctl {
@@ -22,53 +23,6 @@ namespace {
 constexpr uint64_t kUserRequest = 8;
 constexpr uint64_t kBuzzOff = 1;
 constexpr uint64_t kIdentify = 2;
-
-// Settings of "AdapterConfig": the word zdctl accepts, the request field.
-struct Setting {
-    const char* word;
-    const char* field;
-    bool isText;
-};
-const Setting kSettings[] = {
-    {"alias", "Alias", true},
-    {"serial", "SerialNo", true},
-    {"sync-speed", "SyncSpeed", false},
-    {"init-speed", "InitSpeed", false},
-    {"rebuild-speed", "RebuildSpeed", false},
-    {"migrate-speed", "MigrateSpeed", false},
-    {"disk-check-speed", "DiskCheckSpeed", false},
-    {"auto-rebuild", "AutoRebuild", false},
-    {"copy-back", "CopyBack", false},
-    {"smart-poll", "SMARTPoll", false},
-    {"alarm", "AlarmOn", false},
-};
-constexpr size_t kMaxAdapterText = 19;
-
-std::string lowered(std::string text)
-{
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-const Setting* findSetting(const std::string& key)
-{
-    for (const Setting& setting : kSettings)
-        if (key == setting.word || lowered(key) == lowered(setting.field)) return &setting;
-    return nullptr;
-}
-
-std::string settingValue(const Setting& setting, const std::string& value)
-{
-    if (setting.isText) {
-        if (value.size() > kMaxAdapterText)
-            throw CliError(ExitUsage, std::string(setting.word) + " takes at most 19 characters");
-        return value;
-    }
-    std::string word = lowered(value);
-    if (word == "on" || word == "yes" || word == "true") return "1";
-    if (word == "off" || word == "no" || word == "false") return "0";
-    return std::to_string(Args::number(value, std::string(setting.word) + " value", 256));
-}
 
 std::string hex4(uint64_t value)
 {
@@ -169,32 +123,19 @@ int set(Context& context, Args& args)
 {
     std::vector<std::string> pairs = args.rest();
     args.finish();
-    if (pairs.empty()) throw CliError(ExitUsage, "adapter set needs KEY=VALUE settings");
-    zdfront::Request request("AdapterConfig");
-    Json changed;
+    if (pairs.empty()) throw CliError(ExitUsage, "adapter set needs KEY=VALUE settings (" + zdfront::adapterSettingWords() + ")");
+    zdfront::AdapterSettings settings;
     for (const std::string& pair : pairs) {
         size_t equals = pair.find('=');
         if (equals == std::string::npos || equals == 0) throw CliError(ExitUsage, "expected KEY=VALUE, got '" + pair + "'");
-        const Setting* setting = findSetting(pair.substr(0, equals));
-        if (!setting) {
-            std::string known;
-            for (const Setting& s : kSettings) known += (known.empty() ? "" : ", ") + std::string(s.word);
-            throw CliError(ExitUsage, "unknown setting '" + pair.substr(0, equals) + "' (known: " + known + ")");
-        }
-        std::string value = settingValue(*setting, pair.substr(equals + 1));
-        request.field(setting->field, value);
-        changed[setting->word] = value;
+        settings.set(pair.substr(0, equals), pair.substr(equals + 1));
     }
-    context.session().command(request, "adapter configuration");
-    if (context.json()) {
-        Json document;
-        document["command"] = "adapter set";
-        document["adapter"] = context.adapter();
-        document["changed"] = changed;
-        context.emit(document);
-    }
-    if (context.table()) context.out() << "Adapter " << context.adapter() << " configuration updated.\n";
-    return ExitOk;
+    zdfront::Outcome outcome = settings.execute(context.session());
+    context.emit({{"command", "adapter set"}, {"adapter", context.adapter()}});
+    if (context.table() && !outcome.done.empty())
+        context.out() << "Adapter " << context.adapter() << " configuration read back: " << Views::joined(outcome.done)
+                      << ".\n";
+    return context.report(outcome, false);
 }
 
 int simple(Context& context, Args& args, const zdfront::Request& request, const std::string& what, const std::string& done)

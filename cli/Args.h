@@ -29,6 +29,7 @@ public:
     }
 
     bool more() const { return m_next < m_words.size(); }
+    const std::vector<std::string>& words() const { return m_words; }
     // The next positional word; a usage error naming `what` when there is none.
     std::string next(const std::string& what);
     std::optional<std::string> nextOptional();

@@ -14,24 +14,23 @@
 #include "front/Health.h"
 #include "cli/TablePrinter.h"
 #include "cli/Views.h"
+#include "front/ArrayActions.h"
 #include "front/Enclosure.h"
+#include "front/Validation.h"
 
 namespace zdctl {
 
 namespace {
 
-constexpr size_t kMaxNameLength = 15;
+using namespace zdfront;
+
 constexpr size_t kMaxCreateDisks = 128;
 constexpr size_t kMaxRebuildDisks = 160;
 constexpr size_t kMaxMigrateDisks = 192;
 
 std::string arrayKey(uint64_t id) { return std::to_string(id); }
 
-Record requireArray(Context& context, uint64_t id)
-{
-    return context.session().single("PackageVD", arrayKey(id),
-                          "array " + arrayKey(id) + " of adapter " + std::to_string(context.adapter()));
-}
+void requireArray(Context& context, uint64_t id) { Enclosure::readArray(context.session(), id, false); }
 
 // A word of one of the bridge's tables ("5", "raid5", "RAID 10"; "background").
 uint64_t tableChoice(Context& context, const char* table, const std::string& word, const std::string& what)
@@ -49,18 +48,6 @@ uint64_t onOff(const std::string& word, const std::string& what)
     throw CliError(ExitUsage, what + " takes on or off");
 }
 
-// Parity disks the RAID level keeps: one per RAID 5 span, two per RAID 6 span.
-uint64_t parityDisks(uint64_t raid)
-{
-    switch (raid) {
-    case 5: return 1;
-    case 6: return 2;
-    case 80: return 2;
-    case 96: return 4;
-    default: return 0;
-    }
-}
-
 std::vector<uint64_t> disksOption(const Args& args, size_t limit)
 {
     std::optional<std::string> text = args.option("disks");
@@ -72,32 +59,26 @@ std::vector<uint64_t> disksOption(const Args& args, size_t limit)
     return ids;
 }
 
-zdfront::Capacity showPreview(Context& context, const Request& request, const std::string& title)
+void showPreview(Context& context, const std::optional<Capacity>& preview, const std::string& title)
 {
-    zdfront::Capacity preview = zdfront::Enclosure::readCapacity(context.session(), request);
-    if (context.table()) {
-        context.out() << "Capacity preview: " << title << "\n";
-        FieldList fields(context.terminal());
-        fields.add("  Available", context.size(preview.available), preview.available ? Color::Green : Color::Red);
-        fields.add("  Redundancy", context.size(preview.redundancy));
-        fields.add("  Unused", context.size(preview.unused));
-        fields.print(context.out());
-        if (preview.available == 0)
-            context.out() << "  The controller would give no capacity: the RAID level does not fit these disks.\n";
+    if (!context.table()) return;
+    context.out() << "Capacity preview: " << title << "\n";
+    if (!preview) {
+        context.out() << "  not available from this bridge build\n";
+        return;
     }
-    return preview;
+    FieldList fields(context.terminal());
+    fields.add("  Available", context.size(preview->available), preview->available ? Color::Green : Color::Red);
+    fields.add("  Redundancy", context.size(preview->redundancy));
+    fields.add("  Unused", context.size(preview->unused));
+    fields.print(context.out());
+    if (preview->available == 0)
+        context.out() << "  The controller would give no capacity: the RAID level does not fit these disks.\n";
 }
 
 int done(Context& context, const std::string& command, uint64_t id, const std::string& message)
 {
-    if (context.json()) {
-        Json document;
-        document["command"] = command;
-        document["adapter"] = context.adapter();
-        document["array"] = id;
-        document["result"] = 0;
-        context.emit(document);
-    }
+    context.emit({{"command", command}, {"adapter", context.adapter()}, {"array", id}});
     if (context.table()) context.out() << message << "\n";
     return ExitOk;
 }
@@ -110,22 +91,15 @@ void waitFor(Context& context, uint64_t id, bool wait)
 int list(Context& context, Args& args)
 {
     args.finish();
-    std::vector<zdfront::Array> arrays = zdfront::Enclosure::readArrays(context.session());
-    if (context.json()) {
-        Json document;
-        document["command"] = "array list";
-        document["adapter"] = context.adapter();
-        document["arrays"] = Json::array();
-        for (const zdfront::Array& array : arrays) document["arrays"].push_back(zdfront::toJson(array));
-        context.emit(document);
-    }
+    std::vector<Array> arrays = Enclosure::readArrays(context.session());
+    Json items = Json::array();
+    for (const Array& array : arrays) items.push_back(toJson(array));
+    context.emit({{"command", "array list"}, {"adapter", context.adapter()}, {"arrays", items}});
     if (context.table()) {
-        if (arrays.empty()) {
+        if (arrays.empty())
             context.out() << "No arrays on adapter " << context.adapter() << ".\n";
-        } else {
+        else
             Views::printArrays(context, arrays);
-            context.sizeNote();
-        }
     }
     return ExitOk;
 }
@@ -134,14 +108,14 @@ int show(Context& context, Args& args)
 {
     uint64_t id = args.nextNumber("array id");
     args.finish();
-    zdfront::Array array = zdfront::Enclosure::readArray(context.session(), id);
-    if (context.json()) {
-        Json document;
-        document["command"] = "array show";
-        document["adapter"] = context.adapter();
-        document["array"] = zdfront::toJson(array);
-        context.emit(document);
-    }
+    Session& session = context.session();
+    Array array = Enclosure::readArray(session, id);
+    std::vector<Schedule> schedules = Enclosure::readSchedulesOf(session, id);
+    Json json = toJson(array);
+    Json scheduleJson = Json::array();
+    for (const Schedule& schedule : schedules) scheduleJson.push_back(toJson(schedule));
+    json["schedules"] = scheduleJson;
+    context.emit({{"command", "array show"}, {"adapter", context.adapter()}, {"array", json}});
     if (!context.table()) return ExitOk;
 
     FieldList fields(context.terminal());
@@ -167,95 +141,86 @@ int show(Context& context, Args& args)
         fields.add("Migrating to", array.migration->raid.text + " on disks " + Views::joined(array.migration->disks) +
                                        ", " + context.size(array.migration->sizeSectors));
     fields.print(context.out());
-    context.sizeNote();
-    return ExitOk;
-}
 
-std::set<uint64_t> arrayIds(Context& context)
-{
-    std::set<uint64_t> ids;
-    for (const Record& array : context.session().list("PackageVD")) ids.insert(array.number("ID"));
-    return ids;
+    context.out() << "\n";
+    TablePrinter table(context.terminal());
+    table.column("Slot", TablePrinter::Right).column("Disk", TablePrinter::Right).column("State")
+        .column("Size", TablePrinter::Right).column("Role");
+    size_t slot = 0;
+    for (const ArrayMember& member : array.members)
+        table.row({member.spare ? "-" : std::to_string(slot++), std::to_string(member.disk),
+                   {member.status.text, Views::color(member.tone())},
+                   member.present ? context.size(member.sizeSectors) : "-", member.spare ? "dedicated spare" : "member"});
+    table.print(context.out());
+    if (!schedules.empty()) {
+        context.out() << "\n";
+        TablePrinter scheduleTable(context.terminal());
+        scheduleTable.column("Schedule", TablePrinter::Right).column("Activity").column("When");
+        for (const Schedule& schedule : schedules)
+            scheduleTable.row({std::to_string(schedule.index), schedule.activity.text, schedule.whenText()});
+        scheduleTable.print(context.out());
+    }
+    return ExitOk;
 }
 
 int create(Context& context, Args& args)
 {
     std::optional<std::string> name = args.option("name");
     std::optional<std::string> raidWord = args.option("raid");
-    if (!name || name->empty()) throw CliError(ExitUsage, "--name is required");
-    if (name->size() > kMaxNameLength) throw CliError(ExitUsage, "the name takes at most 15 characters");
+    if (!name) throw CliError(ExitUsage, "--name is required");
     if (!raidWord) throw CliError(ExitUsage, "--raid is required (for example --raid 5)");
-    std::vector<uint64_t> disks = disksOption(args, kMaxCreateDisks);
     bool dryRun = args.flag("dry-run");
     bool wait = args.flag("wait");
-    args.finish({"name", "raid", "disks", "stripe", "init", "spare", "pd-cache", "parity", "dry-run", "wait"});
+    args.finish({"name", "raid", "disks", "stripe", "init", "spare", "pd-cache", "dry-run", "wait"});
 
-    zdfront::RangeTexts& ranges = context.ranges();
-    uint64_t raid = tableChoice(context, "RAID", *raidWord, "RAID level");
-    uint64_t parity = args.option("parity") ? Args::number(*args.option("parity"), "parity count", 256) : parityDisks(raid);
-    uint64_t stripe = args.option("stripe") ? tableChoice(context, "StripeSize", *args.option("stripe"), "stripe size")
-                                            : ranges.defaultNumber("StripeSize").value_or(64);
-    uint64_t init = args.option("init") ? tableChoice(context, "InitType", *args.option("init"), "init type")
-                                        : ranges.defaultNumber("InitType").value_or(0);
-    uint64_t pdCache = args.option("pd-cache") ? onOff(*args.option("pd-cache"), "--pd-cache")
-                                               : ranges.defaultNumber("PDCache").value_or(1);
-    std::optional<uint64_t> spare;
-    if (args.option("spare")) spare = Args::number(*args.option("spare"), "spare disk id");
+    RangeTexts& ranges = context.ranges();
+    ArraySpec spec;
+    spec.name = *name;
+    spec.raid = tableChoice(context, "RAID", *raidWord, "RAID level");
+    spec.disks = disksOption(args, kMaxCreateDisks);
+    spec.stripe = args.option("stripe") ? tableChoice(context, "StripeSize", *args.option("stripe"), "stripe size")
+                                        : ranges.defaultNumber("StripeSize").value_or(64);
+    spec.init = args.option("init") ? tableChoice(context, "InitType", *args.option("init"), "init type")
+                                    : ranges.defaultNumber("InitType").value_or(0);
+    spec.diskCache = args.option("pd-cache") ? onOff(*args.option("pd-cache"), "--pd-cache")
+                                             : ranges.defaultNumber("PDCache").value_or(1);
+    if (args.option("spare")) spec.spare = Args::number(*args.option("spare"), "spare disk id");
 
-    const std::string title = ranges.text("RAID", raid) + " on disks " + Views::joined(disks);
-    Request target = Request("GetCreateTarget").field("RAID", raid).field("ParityNumber", parity).list("Disks", "ID", disks);
-    std::optional<zdfront::Capacity> preview;
-    try {
-        preview = showPreview(context, target, title);
-    } catch (const CliError& error) {
-        if (dryRun || error.code() != ExitFailure) throw;
-        context.err() << "zdctl: capacity preview: " << error.what() << "\n";
-    }
+    ArrayCreation creation(context.session(), spec);
+    showPreview(context, creation.preview(), creation.title());
     Json document;
     document["command"] = dryRun ? "array create --dry-run" : "array create";
     document["adapter"] = context.adapter();
-    document["raid"] = raid;
-    document["raid_text"] = ranges.text("RAID", raid);
-    document["disks"] = disks;
-    document["preview"] = preview ? zdfront::toJson(*preview) : Json(nullptr);
+    putEnumerated(document, "raid", {spec.raid, ranges.text("RAID", spec.raid)});
+    document["disks"] = spec.disks;
+    document["preview"] = creation.preview() ? toJson(*creation.preview()) : Json(nullptr);
+    context.emit(document);
     if (dryRun) {
-        if (context.json()) context.emit(document);
-        if (context.table()) context.sizeNote();
-        if (preview->available == 0) throw CliError(ExitRefused, "the controller cannot build " + title);
+        if (!creation.buildable()) throw CliError(ExitRefused, "the controller cannot build " + creation.title());
         return ExitOk;
     }
-
-    std::set<uint64_t> before = arrayIds(context);
-    Request request("CreatePackageVD");
-    request.field("Name", *name).field("RAID", raid).field("ParityNumber", parity).list("Disks", "ID", disks)
-        .field("StripeSize", stripe).field("InitType", init).field("PDCache", pdCache)
-        .field("Spare", spare ? 1 : 0).field("SpareDiskID", spare.value_or(0));
-    context.session().command(request, "array creation");
-    std::optional<uint64_t> created;
-    for (uint64_t id : arrayIds(context))
-        if (!before.count(id)) created = id;
-
-    document["array"] = created ? Json(*created) : Json(nullptr);
-    document["name"] = *name;
-    document["init"] = ranges.text("InitType", init);
-    if (context.json()) context.emit(document);
+    Outcome outcome = creation.execute(context.session());
+    uint64_t created = outcome.created.at("array");
+    context.emit({{"array", created}, {"name", spec.name}});
     if (context.table())
-        context.out() << "Created array " << (created ? std::to_string(*created) + " " : std::string()) << "\""
-                      << *name << "\": " << title << ", " << ranges.text("StripeSize", stripe) << " stripe, "
-                      << ranges.text("InitType", init) << " initialisation.\n";
-    if (wait && created) waitFor(context, *created, true);
-    if (context.table()) context.sizeNote();
-    return ExitOk;
+        context.out() << "Created array " << created << " \"" << spec.name << "\": " << creation.title() << ", "
+                      << ranges.text("StripeSize", spec.stripe) << " stripe, " << ranges.text("InitType", spec.init)
+                      << " initialisation.\n";
+    outcome.done.erase(outcome.done.begin());  // said above
+    int code = context.report(outcome);
+    if (wait) waitFor(context, created, true);
+    return code;
 }
 
 int remove(Context& context, Args& args)
 {
     uint64_t id = args.nextNumber("array id");
     args.finish();
-    Record array = requireArray(context, id);
-    context.confirm("delete array " + arrayKey(id) + " \"" + array.get("Name") + "\" and all data on it");
-    context.session().command(Request("DeletePackageVD").field("ID", id), "array deletion");
-    return done(context, "array delete", id, "Deleted array " + arrayKey(id) + " \"" + array.get("Name") + "\".");
+    ArrayDeletion deletion(context.session(), id);
+    Consent consent = context.confirm(deletion.plan());
+    Outcome outcome = deletion.execute(context.session(), consent);
+    context.emit({{"command", "array delete"}, {"adapter", context.adapter()}, {"array", id}});
+    return context.report(outcome);
 }
 
 int initialise(Context& context, Args& args)
@@ -263,13 +228,13 @@ int initialise(Context& context, Args& args)
     uint64_t id = args.nextNumber("array id");
     bool wait = args.flag("wait");
     args.finish({"type", "wait"});
-    Record array = requireArray(context, id);
     uint64_t type = args.option("type") ? tableChoice(context, "InitType", *args.option("type"), "init type")
                                         : context.ranges().defaultNumber("InitType").value_or(0);
-    context.confirm("initialise array " + arrayKey(id) + " \"" + array.get("Name") + "\" (its data is erased)");
-    context.session().command(Request("InitPackageVD").field("ID", id).field("InitType", type), "initialisation");
-    int code = done(context, "array init", id,
-                    "Array " + arrayKey(id) + ": " + context.ranges().text("InitType", type) + " initialisation started.");
+    ArrayInitialisation initialisation(context.session(), id, type);
+    Consent consent = context.confirm(initialisation.plan());
+    Outcome outcome = initialisation.execute(context.session(), consent);
+    context.emit({{"command", "array init"}, {"adapter", context.adapter()}, {"array", id}});
+    int code = context.report(outcome);
     waitFor(context, id, wait);
     return code;
 }
@@ -296,6 +261,8 @@ int rebuild(Context& context, Args& args)
     bool wait = args.flag("wait");
     args.finish({"disks", "wait"});
     requireArray(context, id);
+    std::vector<Disk> all = Enclosure::readDisks(context.session(), {}, 0);
+    for (uint64_t disk : disks) Validation::disk(all, disk, context.adapter());
     context.session().command(Request("RebuildPackageVD").field("ID", id).list("Disks", "ID", disks), "rebuild");
     int code = done(context, "array rebuild", id,
                     "Array " + arrayKey(id) + ": rebuild onto disks " + Views::joined(disks) + " started.");
@@ -311,40 +278,27 @@ int migrate(Context& context, Args& args)
     std::vector<uint64_t> disks = disksOption(args, kMaxMigrateDisks);
     bool dryRun = args.flag("dry-run");
     bool wait = args.flag("wait");
-    args.finish({"raid", "disks", "parity", "dry-run", "wait"});
-    Record array = requireArray(context, id);
+    args.finish({"raid", "disks", "dry-run", "wait"});
     uint64_t raid = tableChoice(context, "RAID", *raidWord, "RAID level");
-    uint64_t parity = args.option("parity") ? Args::number(*args.option("parity"), "parity count", 256) : parityDisks(raid);
-
-    const std::string title = "array " + arrayKey(id) + " from " + context.ranges().text("RAID", array.number("RAID")) +
-                              " to " + context.ranges().text("RAID", raid) + " on disks " +
-                              Views::joined(disks);
-    // The array's volume is addressed by the array id, as everywhere in the front end.
-    Request target = Request("GetMigrateTarget").field("ID", id).field("RAID", raid).field("ParityNumber", parity)
-                         .list("Disks", "ID", disks);
-    zdfront::Capacity preview = showPreview(context, target, title);
+    ArrayMigration migration(context.session(), id, raid, disks);
+    showPreview(context, migration.preview(), migration.title());
     Json document;
     document["command"] = dryRun ? "array migrate --dry-run" : "array migrate";
     document["adapter"] = context.adapter();
     document["array"] = id;
-    document["raid"] = raid;
-    document["raid_text"] = context.ranges().text("RAID", raid);
+    putEnumerated(document, "raid", {raid, context.ranges().text("RAID", raid)});
     document["disks"] = disks;
-    document["preview"] = zdfront::toJson(preview);
+    document["preview"] = toJson(migration.preview());
+    context.emit(document);
     if (dryRun) {
-        if (context.json()) context.emit(document);
-        if (context.table()) context.sizeNote();
-        if (preview.available == 0) throw CliError(ExitRefused, "the controller cannot migrate " + title);
+        if (!migration.possible()) throw CliError(ExitRefused, "the controller cannot migrate " + migration.title());
         return ExitOk;
     }
-    context.confirm("migrate " + title);
-    context.session().command(Request("MigratePackageVD").field("ID", id).field("RAID", raid).field("ParityNumber", parity)
-                        .list("Disks", "ID", disks),
-                    "migration");
-    if (context.json()) context.emit(document);
-    if (context.table()) context.out() << "Migration of " << title << " started.\n";
+    if (!migration.possible()) throw CliError(ExitRefused, "the controller cannot migrate " + migration.title());
+    Consent consent = context.confirm(migration.plan());
+    int code = context.report(migration.execute(context.session(), consent));
     waitFor(context, id, wait);
-    return ExitOk;
+    return code;
 }
 
 int control(Context& context, Args& args, const std::string& action)
@@ -365,7 +319,7 @@ int rename(Context& context, Args& args)
     uint64_t id = args.nextNumber("array id");
     std::string name = args.next("new name");
     args.finish();
-    if (name.empty() || name.size() > kMaxNameLength) throw CliError(ExitUsage, "the name takes 1 to 15 characters");
+    Validation::name(name, kMaxArrayNameBytes, "an array name");
     requireArray(context, id);
     context.session().command(Request("PackageVDConfig").field("ID", id).field("Name", name), "rename");
     return done(context, "array rename", id, "Array " + arrayKey(id) + " is now \"" + name + "\".");

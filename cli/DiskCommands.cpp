@@ -12,6 +12,7 @@
 #include "cli/FieldList.h"
 #include "cli/TablePrinter.h"
 #include "cli/Views.h"
+#include "front/DiskActions.h"
 #include "front/Enclosure.h"
 
 namespace zdctl {
@@ -71,7 +72,6 @@ int list(Context& context, Args& args)
             context.out() << "No disks on adapter " << context.adapter() << ".\n";
         } else {
             Views::printDisks(context, disks, true);
-            context.sizeNote();
         }
     }
     return ExitOk;
@@ -123,9 +123,17 @@ int show(Context& context, Args& args)
                 table.row({std::to_string(a.id), a.name, std::to_string(a.value), std::to_string(a.worst),
                            std::to_string(a.threshold), std::to_string(a.raw), hex2(a.flags)});
             table.print(context.out());
+            zdfront::SmartVerdict verdict = zdfront::smartVerdict(disk);
+            context.out() << "\nSMART overall-health: "
+                          << context.terminal().paint(zdfront::smartVerdictText(verdict),
+                                                      verdict == zdfront::SmartVerdict::Failing ? Color::Red : Color::Green)
+                          << "\n";
+            for (const zdfront::SmartAttribute& a : disk.smart)
+                if (a.failing())
+                    context.out() << "  " << a.name << " (" << a.id << ") is at " << a.value << ", at or below its threshold "
+                                  << a.threshold << "\n";
         }
     }
-    context.sizeNote();
     return ExitOk;
 }
 
@@ -174,11 +182,13 @@ int unspare(Context& context, Args& args)
 int wipe(Context& context, Args& args)
 {
     uint64_t id = args.nextNumber("disk id");
-    args.finish();
-    requireDisk(context, id);
-    context.confirm("wipe the RAID metadata of disk " + std::to_string(id));
-    context.session().command(Request("SetPDFree").field("ID", id), "wiping the disk");
-    return done(context, "disk free", id, "Disk " + std::to_string(id) + ": RAID metadata wiped; it is free.");
+    bool force = args.flag("force-member");
+    args.finish({"force-member"});
+    zdfront::DiskFreeing freeing(context.session(), id);
+    zdfront::Consent consent = context.confirm(freeing.plan(), force, "--force-member");
+    zdfront::Outcome outcome = freeing.execute(context.session(), consent);
+    context.emit({{"command", "disk free"}, {"adapter", context.adapter()}, {"disk", id}});
+    return context.report(outcome);
 }
 
 int patrol(Context& context, Args& args)

@@ -4,19 +4,17 @@
 // systems without the daemon). --follow keeps polling until interrupted.
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
-#include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "cli/Args.h"
 #include "cli/CliError.h"
 #include "cli/Commands.h"
 #include "cli/Context.h"
+#include "cli/Interruption.h"
 #include "cli/TablePrinter.h"
 #include "cli/Views.h"
 #include "front/Enclosure.h"
@@ -29,10 +27,6 @@ namespace {
 constexpr auto kFollowInterval = std::chrono::milliseconds(500);
 // Time stamps from this value on are taken as seconds since 1970.
 constexpr uint64_t kEpochTimes = 946684800;  // 2000-01-01
-
-std::atomic<bool> g_stop{false};
-
-void onSignal(int) { g_stop = true; }
 
 // "EvtSeverity" values.
 Color severityColor(uint64_t severity)
@@ -56,7 +50,6 @@ std::string timeText(uint64_t stamp)
 std::string details(const zdfront::Event& event)
 {
     std::vector<std::string> parts;
-    if (event.name) parts.push_back("\"" + *event.name + "\"");
     if (event.raidBefore && event.raidAfter)
         parts.push_back(event.raidBefore->text + " -> " + event.raidAfter->text);
     else if (event.raidBefore)
@@ -73,7 +66,7 @@ std::vector<TablePrinter::Cell> eventCells(const zdfront::Event& event)
             event.eventClass.text,
             {event.severity.text, severityColor(event.severity.value)},
             std::to_string(event.code),
-            std::to_string(event.device),
+            event.deviceText,
             details(event)};
 }
 
@@ -81,14 +74,14 @@ TablePrinter eventTable(Context& context)
 {
     TablePrinter table(context.terminal());
     table.column("Index", TablePrinter::Right).column("Time").column("Class").column("Severity")
-        .column("Code", TablePrinter::Right).column("Device", TablePrinter::Right).column("Details");
+        .column("Code", TablePrinter::Right).column("Device").column("Details");
     return table;
 }
 
 // Rows printed as they arrive cannot be measured first: fixed column widths.
 std::string fixedRow(Context& context, const std::vector<TablePrinter::Cell>& cells, bool header)
 {
-    static const int widths[] = {-6, 19, 10, 8, -5, -6};
+    static const int widths[] = {-6, 19, 10, 8, -5, 16};
     std::string line;
     for (size_t i = 0; i < cells.size(); ++i) {
         std::string text = cells[i].text;
@@ -111,20 +104,19 @@ bool wanted(const zdfront::Event& event, const zdfront::HistoryQuery& query)
 
 int follow(Context& context, const zdfront::HistoryQuery& query)
 {
-    g_stop = false;
-    std::signal(SIGINT, onSignal);
-    std::signal(SIGTERM, onSignal);
+    Interruption interruption;
+    context.streamLines();
     if (context.table()) {
         context.out() << "Following events of adapter " << context.adapter() << " (Ctrl-C ends).\n";
         context.out() << fixedRow(context, {"Index", "Time", "Class", "Severity", "Code", "Device", "Details"}, true)
                       << std::endl;
     }
-    while (!g_stop) {
+    while (!interruption.interrupted()) {
         for (const zdfront::Event& event : zdfront::Enclosure::readEvents(context.session())) {
             if (!wanted(event, query)) continue;
             if (context.json()) {
                 Json line;
-                line["format_version"] = Context::kFormatVersion;
+                line["format_version"] = Output::kFormatVersion;
                 line.update(zdfront::toJson(event));
                 context.out() << line.dump() << std::endl;
             } else if (context.table()) {
@@ -132,7 +124,7 @@ int follow(Context& context, const zdfront::HistoryQuery& query)
             }
         }
         context.out().flush();
-        for (int slice = 0; slice < 5 && !g_stop; ++slice) std::this_thread::sleep_for(kFollowInterval / 5);
+        interruption.wait(kFollowInterval);
     }
     return ExitOk;
 }
@@ -165,16 +157,11 @@ int showDirect(Context& context, const zdfront::HistoryQuery& query, bool follow
     return ExitOk;
 }
 
-std::string severityText(Context& context, unsigned severity)
-{
-    return context.session().ranges().text("EvtSeverity", severity);
-}
-
 // What a stored event is: zdmond's name for its own, the class and code of the controller's.
 std::string historyWhat(const zdfront::HistoryEvent& event)
 {
     if (event.source != zdfront::kSourceController) return event.name;
-    zdfront::Json data = zdfront::Json::parse(event.data, nullptr, false);
+    Json data = Json::parse(event.data, nullptr, false);
     std::string name = data.is_object() && data.contains("class_text") && data["class_text"].is_string()
                            ? data["class_text"].get<std::string>()
                            : std::to_string(event.eventClass);
@@ -187,38 +174,28 @@ std::vector<TablePrinter::Cell> historyCells(Context& context, const zdfront::Hi
             timeText(static_cast<uint64_t>(event.time)),
             event.source,
             std::to_string(event.adapter),
-            {severityText(context, event.severity), severityColor(event.severity)},
+            {context.session().ranges().text("EvtSeverity", event.severity), severityColor(event.severity)},
             historyWhat(event),
             event.message};
 }
 
+Json historyJson(Context& context, const zdfront::HistoryEvent& event)
+{
+    Json json = zdfront::toJson(event);
+    json["severity_text"] = context.session().ranges().text("EvtSeverity", event.severity);
+    return json;
+}
+
 int showHistory(Context& context, const zdfront::EventHistory& history, zdfront::HistoryQuery query, bool following)
 {
-    auto print = [&](const std::vector<zdfront::HistoryEvent>& events, bool asLines) {
-        for (const zdfront::HistoryEvent& event : events) {
-            if (context.json() && asLines) {
-                Json line;
-                line["format_version"] = Context::kFormatVersion;
-                line.update(zdfront::toJson(event));
-                context.out() << line.dump() << std::endl;
-            } else if (context.table() && asLines) {
-                std::vector<TablePrinter::Cell> cells = historyCells(context, event);
-                std::string row;
-                for (size_t i = 0; i < cells.size(); ++i)
-                    row += (i ? "  " : "") + context.terminal().paint(cells[i].text, cells[i].color);
-                context.out() << row << std::endl;
-            }
-            query.afterId = event.id;
-        }
-    };
     std::vector<zdfront::HistoryEvent> events = history.query(query);
     if (!following) {
         if (context.json()) {
             Json document;
             document["command"] = "events";
             document["history"] = history.path();
-            document["events"] = Json::array();
-            for (const zdfront::HistoryEvent& event : events) document["events"].push_back(zdfront::toJson(event));
+            document["history_events"] = Json::array();
+            for (const zdfront::HistoryEvent& event : events) document["history_events"].push_back(historyJson(context, event));
             context.emit(document);
         } else if (context.table() && events.empty()) {
             context.out() << "No events in " << history.path() << " match.\n";
@@ -231,15 +208,28 @@ int showHistory(Context& context, const zdfront::EventHistory& history, zdfront:
         }
         return ExitOk;
     }
-    g_stop = false;
-    std::signal(SIGINT, onSignal);
-    std::signal(SIGTERM, onSignal);
+    Interruption interruption;
+    context.streamLines();
     if (context.table()) context.out() << "Following " << history.path() << " (Ctrl-C ends).\n";
-    print(events, true);
-    while (!g_stop) {
-        for (int slice = 0; slice < 5 && !g_stop; ++slice) std::this_thread::sleep_for(kFollowInterval / 5);
-        print(history.query(query), true);
+    while (!interruption.interrupted()) {
+        for (const zdfront::HistoryEvent& event : events) {
+            if (context.json()) {
+                Json line;
+                line["format_version"] = Output::kFormatVersion;
+                line.update(historyJson(context, event));
+                context.out() << line.dump() << std::endl;
+            } else if (context.table()) {
+                std::string row;
+                std::vector<TablePrinter::Cell> cells = historyCells(context, event);
+                for (size_t i = 0; i < cells.size(); ++i)
+                    row += (i ? "  " : "") + context.terminal().paint(cells[i].text, cells[i].color);
+                context.out() << row << std::endl;
+            }
+            query.afterId = event.id;
+        }
         context.out().flush();
+        interruption.wait(kFollowInterval);
+        events = history.query(query);
     }
     return ExitOk;
 }
@@ -273,7 +263,7 @@ int runEvents(Context& context, Args& args)
             zdfront::EventHistory history(path, zdfront::EventHistory::Mode::ReadOnly);
             return showHistory(context, history, query, following);
         } catch (const zdfront::HistoryError& error) {
-            throw CliError(historyPath && access(path.c_str(), F_OK) != 0 ? ExitNotFound : ExitFailure, error.what());
+            throw CliError(access(path.c_str(), F_OK) != 0 ? ExitNotFound : ExitFailure, error.what());
         }
     }
     context.session().requireAdapter();

@@ -11,6 +11,10 @@ void FieldList::add(const std::string& label, const std::string& value, Color co
 
 void FieldList::print(std::ostream& out) const
 {
+    if (m_terminal.terse()) {
+        for (const auto& line : m_lines) out << line.first << '\t' << line.second.text << '\n';
+        return;
+    }
     size_t width = 0;
     for (const auto& line : m_lines) width = std::max(width, TablePrinter::widthOf(line.first) + 1);
     for (const auto& line : m_lines)

@@ -1,7 +1,5 @@
-// `zdctl firmware info FILE` and `zdctl firmware upload FILE`: the flash
-// header check, then the upload with its progress polled from "UpdateProcess".
-#include <unistd.h>
-
+// `zdctl firmware info FILE` and `zdctl firmware upload FILE`: the image's
+// check against the adapter, then the upload with its progress.
 #include <algorithm>
 #include <chrono>
 #include <climits>
@@ -15,118 +13,87 @@
 #include "cli/Context.h"
 #include "cli/ProgressBar.h"
 #include "cli/FieldList.h"
+#include "cli/Interruption.h"
 #include "cli/TablePrinter.h"
+#include "front/Error.h"
+#include "front/FirmwareActions.h"
 
 namespace zdctl {
 
 namespace {
 
+using namespace zdfront;
+
 constexpr auto kPollInterval = std::chrono::milliseconds(200);
-constexpr uint64_t kFinished = 100;
 
-// The bridge opens the file itself, so it gets an absolute path.
-std::string absolutePath(const std::string& path)
+void printCheck(Context& context, const ImageCheck& check)
 {
-    if (access(path.c_str(), R_OK) != 0) throw CliError(ExitNotFound, "cannot read " + path);
-    char resolved[PATH_MAX];
-    if (!realpath(path.c_str(), resolved)) throw CliError(ExitNotFound, "cannot resolve " + path);
-    return resolved;
-}
-
-Record fileInfo(Context& context, const std::string& path)
-{
-    return context.session().condition(Request("GetFlashFileInfo").field("Address", path));
-}
-
-Json infoJson(Context& context, const std::string& path, const Record& info)
-{
-    return {{"file", path},
-            {"result", info.number("Ret")},
-            {"result_text", context.session().errorText(info.number("Ret"))},
-            {"type", info.number("Type")},
-            {"type_text", context.ranges().text("FileType", info.number("Type"))},
-            {"device_id", info.number("DeviceID")},
-            {"version", info.get("Version")}};
-}
-
-void printInfo(Context& context, const std::string& path, const Record& info)
-{
+    if (!context.table()) return;
     FieldList fields(context.terminal());
-    fields.add("File", path);
-    fields.add("Type", context.ranges().text("FileType", info.number("Type")));
-    fields.add("Device id", info.get("DeviceID"));
-    fields.add("Version", info.get("Version"));
-    uint64_t code = info.number("Ret");
-    fields.add("Check", code == 0 ? "ok" : context.session().errorText(code) + " (code " + std::to_string(code) + ")",
-               code == 0 ? Color::Green : Color::Red);
+    fields.add("File", check.path);
+    fields.add("Type", check.type.text);
+    fields.add("Device id", std::to_string(check.deviceId) + " (adapter " + std::to_string(context.adapter()) +
+                                ": " + std::to_string(check.adapterDevice) + ")");
+    fields.add("Version", check.version + " (running: " + check.adapterFirmware + ")");
+    Color color = check.verdict == ImageVerdict::Fits ? Color::Green
+                  : check.verdict == ImageVerdict::Downgrade || check.verdict == ImageVerdict::SameVersion
+                      ? Color::Yellow
+                      : Color::Red;
+    fields.add("Check", check.verdictText, color);
     fields.print(context.out());
 }
 
-[[noreturn]] void refuseFile(Context& context, const Record& info)
+bool refused(const ImageCheck& check)
 {
-    uint64_t code = info.number("Ret");
-    throw CliError(ExitRefused, "firmware file refused: code " + std::to_string(code) + " (" + context.session().errorText(code) + ")");
+    return check.verdict == ImageVerdict::Rejected || check.verdict == ImageVerdict::WrongDevice;
 }
 
 int info(Context& context, Args& args)
 {
-    std::string path = absolutePath(args.next("firmware file"));
+    std::string path = args.next("firmware file");
     args.finish();
-    Record answer = fileInfo(context, path);
-    if (context.json()) {
-        Json document;
-        document["command"] = "firmware info";
-        document["firmware"] = infoJson(context, path, answer);
-        context.emit(document);
-    }
-    if (context.table()) printInfo(context, path, answer);
-    if (answer.number("Ret") != 0) refuseFile(context, answer);
+    FirmwareUpload upload(context.session(), path);
+    context.emit({{"command", "firmware info"}, {"adapter", context.adapter()}, {"firmware", toJson(upload.check())}});
+    printCheck(context, upload.check());
+    if (refused(upload.check()))
+        throw Error(ErrorKind::Refused, "firmware file " + upload.check().verdictText,
+                    upload.check().verdict == ImageVerdict::Rejected ? static_cast<int>(upload.check().result) : -1);
     return ExitOk;
 }
 
 int upload(Context& context, Args& args)
 {
-    std::string path = absolutePath(args.next("firmware file"));
-    args.finish();
-    Record answer = fileInfo(context, path);
-    if (context.table()) printInfo(context, path, answer);
-    if (answer.number("Ret") != 0) refuseFile(context, answer);
-    context.confirm("flash " + path + " to adapter " + std::to_string(context.adapter()));
+    std::string path = args.next("firmware file");
+    bool allowDowngrade = args.flag("allow-downgrade");
+    args.finish({"allow-downgrade"});
+    FirmwareUpload upload(context.session(), path);
+    context.emit({{"command", "firmware upload"}, {"adapter", context.adapter()}, {"firmware", toJson(upload.check())}});
+    printCheck(context, upload.check());
+    if (refused(upload.check())) upload.start(context.session(), Consent{});  // throws the refusal
+    Consent consent = context.confirm(upload.plan(), allowDowngrade, "--allow-downgrade");
+    upload.start(context.session(), consent);
 
-    context.session().command(Request("Upload").field("Address", path), "firmware upload");
     std::ostream& progressOut = context.table() ? context.out() : context.err();
     bool terminal = context.table() ? context.terminal().outputIsTerminal() : context.terminal().errorIsTerminal();
-    uint64_t result = 0;
+    UploadProgress last;
     {
+        Interruption interruption;
         ProgressBar bar(progressOut, terminal);
         for (;;) {
-            std::optional<Record> progress = context.session().trySingle("UpdateProcess", "0");
-            if (!progress) throw CliError(ExitFailure, "information \"UpdateProcess\": not supported by this bridge build");
-            uint64_t percent = progress->number("Percentage");
-            result = progress->number("LastRet");
-            if (percent == kFinished) {
-                bar.update("Firmware upload", 100);
-                break;
-            }
-            if (percent == 0) break;
-            bar.update("Firmware upload", static_cast<unsigned>(std::min<uint64_t>(percent, 99)));
-            std::this_thread::sleep_for(kPollInterval);
+            last = FirmwareUpload::progress(context.session());
+            bar.update("Firmware upload", std::min(last.percent, last.finished() ? 100u : 99u));
+            if (last.finished()) break;
+            if (interruption.wait(kPollInterval))
+                throw CliError(ExitInterrupted,
+                               "interrupted: the firmware upload goes on in the controller (" +
+                                   std::to_string(last.percent) + "% done); do not power the adapter off. Its " +
+                                   "progress: zdctl raw single UpdateProcess 0");
         }
     }
-    if (context.json()) {
-        Json document;
-        document["command"] = "firmware upload";
-        document["adapter"] = context.adapter();
-        document["firmware"] = infoJson(context, path, answer);
-        document["upload_result"] = result;
-        document["upload_result_text"] = context.session().errorText(result);
-        context.emit(document);
-    }
-    if (result != 0)
-        throw CliError(ExitRefused, "firmware upload failed: code " + std::to_string(result) + " (" +
-                                        context.session().errorText(result) + ")");
-    if (context.table()) context.out() << "Firmware upload finished: " << context.session().errorText(result) << ".\n";
-    return ExitOk;
+    context.emit({{"upload_result", last.lastResult}, {"upload_result_text", context.session().errorText(last.lastResult)}});
+    Outcome outcome = upload.finish(context.session(), last);
+    if (context.table()) context.out() << "Firmware upload finished: " << context.session().errorText(last.lastResult) << ".\n";
+    return context.report(outcome);
 }
 
 }  // namespace

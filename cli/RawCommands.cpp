@@ -22,6 +22,8 @@ int printRaw(Context& context, const std::string& command, const std::optional<s
         document["answered"] = answered;
         document["answer"] = answer ? Json(*answer) : Json(nullptr);
         context.emit(document);
+    } else if (context.xml()) {
+        context.recordExchange({"raw", command, "", answer.value_or(""), -1, ""});
     } else if (answer) {
         context.out() << *answer << "\n";
     }
@@ -38,8 +40,8 @@ int runRange(Context& context, Args& args)
     args.finish();
     std::string raw = context.session().client().range(name);
     if (raw == kNotFound || raw.empty()) throw CliError(ExitNotFound, "no range table named \"" + name + "\"");
-    if (context.options().format == OutputFormat::Xml) {
-        context.out() << raw << "\n";
+    if (context.xml()) {
+        context.recordExchange({"getRange", name, "", raw, -1, ""});
         return ExitOk;
     }
     const auto& entries = context.ranges().entries(name);
@@ -100,6 +102,8 @@ int runRaw(Context& context, Args& args)
             document["result"] = code;
             document["result_text"] = context.session().errorText(code);
             context.emit(document);
+        } else if (context.xml()) {
+            context.recordExchange({"sendCommand", "raw command", request, "", code, context.session().errorText(code)});
         } else {
             context.out() << unsigned(code) << " " << context.session().errorText(code) << "\n";
         }

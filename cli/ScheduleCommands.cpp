@@ -1,6 +1,7 @@
 // `zdctl schedule list|add …|remove INDEX|check`: the stored schedules of
 // checks, initialisations and media patrols. zdmond starts due schedules
 // once a minute; `schedule check` starts them now.
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -10,27 +11,11 @@
 #include "cli/Context.h"
 #include "cli/TablePrinter.h"
 #include "front/Enclosure.h"
+#include "front/ScheduleActions.h"
 
 namespace zdctl {
 
 namespace {
-
-// Activities a schedule can start ("VDBGAType" values; 33 patrols a disk).
-struct Activity {
-    const char* word;
-    uint64_t type;
-};
-const Activity kActivities[] = {{"check", 4}, {"fix", 2}, {"init", 16}, {"patrol", 33}};
-constexpr uint64_t kDiskPatrol = 33;
-
-// "ScheduleType" values.
-struct Repeat {
-    const char* word;
-    uint64_t type;
-};
-const Repeat kRepeats[] = {{"once", 0}, {"daily", 1}, {"weekly", 2}, {"monthly", 3}};
-
-constexpr uint64_t kStoreFull = 4;
 
 int list(Context& context, Args& args)
 {
@@ -57,95 +42,47 @@ int list(Context& context, Args& args)
     return ExitOk;
 }
 
-uint64_t digits(const std::string& text, size_t length, const std::string& what)
-{
-    if (text.size() != length) throw CliError(ExitUsage, what + " takes " + std::to_string(length) + " digits");
-    return Args::number(text, what, UINT64_MAX);
-}
-
 int add(Context& context, Args& args)
 {
     args.finish({"array", "disk", "activity", "repeat", "time", "date", "every", "day"});
-    std::optional<std::string> activityWord = args.option("activity");
-    if (!activityWord) throw CliError(ExitUsage, "--activity check|fix|init|patrol is required");
-    const Activity* activity = nullptr;
-    for (const Activity& a : kActivities)
-        if (*activityWord == a.word) activity = &a;
-    if (!activity) throw CliError(ExitUsage, "unknown activity '" + *activityWord + "' (check, fix, init, patrol)");
-
-    std::optional<std::string> target = args.option(activity->type == kDiskPatrol ? "disk" : "array");
-    if (!target)
-        throw CliError(ExitUsage, activity->type == kDiskPatrol ? "--disk ID is required" : "--array ID is required");
-    uint64_t targetId = Args::number(*target, "target id");
-
-    const Repeat* repeat = nullptr;
-    std::string repeatWord = args.option("repeat").value_or("once");
-    for (const Repeat& r : kRepeats)
-        if (repeatWord == r.word) repeat = &r;
-    if (!repeat) throw CliError(ExitUsage, "unknown --repeat '" + repeatWord + "' (once, daily, weekly, monthly)");
-
+    zdfront::ScheduleSpec spec;
+    std::optional<std::string> activity = args.option("activity");
+    if (!activity) throw CliError(ExitUsage, std::string("--activity is required (") + zdfront::scheduleActivities() + ")");
+    spec.activity = *activity;
+    std::optional<std::string> array = args.option("array"), disk = args.option("disk");
+    if (array && disk) throw CliError(ExitUsage, "--array and --disk exclude each other");
+    bool patrol = spec.activity == "patrol";
+    if (patrol && !disk) throw CliError(ExitUsage, "a patrol schedule takes --disk ID");
+    if (!patrol && !array) throw CliError(ExitUsage, "a " + spec.activity + " schedule takes --array ID");
+    spec.target = Args::number(patrol ? *disk : *array, patrol ? "disk id" : "array id");
+    spec.repeat = args.option("repeat").value_or("once");
     std::optional<std::string> time = args.option("time");
     if (!time) throw CliError(ExitUsage, "--time HHMM is required");
-    uint64_t hhmm = digits(*time, 4, "--time");
-    if (hhmm / 100 > 23 || hhmm % 100 > 59) throw CliError(ExitUsage, "invalid --time " + *time);
+    spec.time = *time;
+    if (spec.repeat == "once") {
+        std::optional<std::string> date = args.option("date");
+        if (!date) throw CliError(ExitUsage, "--date YYYYMMDD is required for a schedule that runs once");
+        spec.date = *date;
+    } else if (args.option("date")) {
+        throw CliError(ExitUsage, "--date is for a schedule that runs once; use --every and --day");
+    }
+    if (args.option("every")) spec.every = Args::number(*args.option("every"), "--every interval", 1000);
+    if (args.option("day")) spec.day = Args::number(*args.option("day"), "--day", 32);
 
-    std::string date;
-    std::string supplement = "0";
-    if (repeat->type == 0) {
-        std::optional<std::string> day = args.option("date");
-        if (!day) throw CliError(ExitUsage, "--date YYYYMMDD is required for a schedule that runs once");
-        digits(*day, 8, "--date");
-        date = *day;
-    } else {
-        date = std::to_string(Args::number(args.option("every").value_or("1"), "--every interval", 1000));
-        if (repeat->type == 2 || repeat->type == 3) {
-            std::optional<std::string> day = args.option("day");
-            if (!day) throw CliError(ExitUsage, repeat->type == 2 ? "--day 0-6 (0 = Sunday) is required"
-                                                                  : "--day 1-31 is required");
-            uint64_t value = Args::number(*day, "--day", repeat->type == 2 ? 7 : 32);
-            if (repeat->type == 3 && value == 0) throw CliError(ExitUsage, "--day takes 1 to 31");
-            supplement = std::to_string(value);
-        }
-    }
-
-    Request request("AddSchedule");
-    request.field("AdapterID", context.adapter()).field("PackageVDID", targetId).field("VDBGAType", activity->type)
-        .field("ScheduleType", repeat->type).field("SettingTime", *time).field("SettingDate", date)
-        .field("SettingDateSupplement", supplement);
-    uint8_t code = context.session().commandCode(request);
-    if (code == kStoreFull) throw CliError(ExitRefused, "the schedule store is full (" + context.session().errorText(code) + ")");
-    if (code != 0) {
-        if (code == 6) throw CliError(ExitFailure, "command \"AddSchedule\": not supported by this bridge build");
-        throw CliError(ExitRefused, "schedule refused: code " + std::to_string(code) + " (" + context.session().errorText(code) + ")");
-    }
-    if (context.json()) {
-        Json document;
-        document["command"] = "schedule add";
-        document["result"] = 0;
-        context.emit(document);
-    }
-    if (context.table())
-        context.out() << "Schedule added (see zdctl schedule list for its index); zdmond starts it when it is due.\n";
-    return ExitOk;
+    zdfront::ScheduleAddition addition(context.session(), spec, std::time(nullptr));
+    zdfront::Consent consent = context.confirm(addition.plan());
+    zdfront::Outcome outcome = addition.execute(context.session(), consent);
+    context.emit({{"command", "schedule add"}, {"index", outcome.created.at("schedule")}});
+    return context.report(outcome);
 }
 
 int remove(Context& context, Args& args)
 {
-    std::string index = std::to_string(args.nextNumber("schedule index"));
+    uint64_t index = args.nextNumber("schedule index", UINT64_MAX);
     args.finish();
-    bool stored = false;
-    for (const zdfront::Schedule& schedule : zdfront::Enclosure::readSchedules(context.session()))
-        if (std::to_string(schedule.index) == index) stored = true;
-    if (!stored) throw CliError(ExitNotFound, "schedule " + index + " not found");
-    context.session().command(Request("RemoveSchedule").field("Index", index), "schedule removal");
-    if (context.json()) {
-        Json document;
-        document["command"] = "schedule remove";
-        document["index"] = std::stoull(index);
-        context.emit(document);
-    }
-    if (context.table()) context.out() << "Schedule " << index << " removed.\n";
-    return ExitOk;
+    zdfront::Outcome outcome = zdfront::removeSchedule(context.session(), index);
+    context.emit({{"command", "schedule remove"}, {"index", index}});
+    return context.report(outcome);
 }
 
 int check(Context& context, Args& args)

@@ -1,5 +1,6 @@
 // `zdctl status`: every adapter with its arrays, disks, alarm and running
-// activities; the exit code tells a healthy enclosure from a degraded one.
+// activities; the exit code tells healthy (0), degraded (5) and offline (6)
+// apart, as mdadm --detail --test does.
 #include <string>
 #include <vector>
 
@@ -46,27 +47,38 @@ void printAdapter(Context& context, const AdapterState& state)
 int runStatus(Context& context, Args& args)
 {
     args.finish();
-    Snapshot snapshot = Enclosure::readSnapshot(context.session());
-    std::vector<Problem> problems = snapshot.problems();
-    if (context.json()) {
-        Json document;
-        document["command"] = "status";
-        document.update(toJson(snapshot));
-        context.emit(document);
+    Snapshot snapshot;
+    if (context.options().adapterGiven) {
+        context.session().requireAdapter();
+        snapshot.adapters.push_back(Enclosure::readAdapterState(context.session()));
+    } else {
+        snapshot = Enclosure::readSnapshot(context.session());
     }
+    std::vector<Problem> problems = snapshot.problems();
+    for (const Problem& problem : problems) context.report(problem);
+    Json document;
+    document["command"] = "status";
+    document.update(toJson(snapshot));
+    context.emit(document);
     if (context.table()) {
         for (const AdapterState& state : snapshot.adapters) printAdapter(context, state);
         if (snapshot.adapters.empty()) context.out() << "No adapters found.\n";
         std::vector<std::string> texts;
         for (const Problem& problem : problems) texts.push_back(problem.text);
-        if (problems.empty())
+        Verdict verdict = snapshot.verdict();
+        if (verdict == Verdict::Healthy)
             context.out() << "Health: " << context.terminal().paint("OK", Color::Green) << "\n";
         else
-            context.out() << "Health: " << context.terminal().paint("UNHEALTHY", Color::Red) << " ("
-                          << Views::joined(texts, "; ") << ")\n";
-        context.sizeNote();
+            context.out() << "Health: "
+                          << context.terminal().paint(verdict == Verdict::Offline ? "OFFLINE" : "DEGRADED", Color::Red)
+                          << " (" << Views::joined(texts, "; ") << ")\n";
     }
-    return problems.empty() ? ExitOk : ExitUnhealthy;
+    switch (snapshot.verdict()) {
+    case Verdict::Healthy: return ExitOk;
+    case Verdict::Degraded: return ExitDegraded;
+    case Verdict::Offline: return ExitOffline;
+    }
+    return ExitOffline;
 }
 
 }  // namespace zdctl

@@ -32,6 +32,13 @@ void TablePrinter::row(std::vector<Cell> cells)
 
 void TablePrinter::print(std::ostream& out, const std::string& prefix) const
 {
+    if (m_terminal.terse()) {
+        for (const auto& cells : m_rows) {
+            for (size_t i = 0; i < cells.size(); ++i) out << (i ? "\t" : "") << cells[i].text;
+            out << '\n';
+        }
+        return;
+    }
     std::vector<size_t> widths;
     for (const Column& column : m_columns) widths.push_back(widthOf(column.header));
     for (const auto& cells : m_rows)

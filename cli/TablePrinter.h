@@ -36,6 +36,7 @@ public:
     void row(std::vector<Cell> cells);
     bool empty() const { return m_rows.empty(); }
     // Prints the header and every row; prefix is put before each line.
+    // Terse: every row, tab-separated, and nothing else.
     void print(std::ostream& out, const std::string& prefix = std::string()) const;
 
     // Display width of UTF-8 text (continuation bytes do not count).

@@ -6,11 +6,12 @@
 
 namespace zdctl {
 
-Terminal::Terminal(bool colorAllowed)
+Terminal::Terminal(bool colorAllowed, bool terse)
     : m_outputTty(isatty(STDOUT_FILENO) != 0),
       m_errorTty(isatty(STDERR_FILENO) != 0),
       m_inputTty(isatty(STDIN_FILENO) != 0),
-      m_color(colorAllowed && m_outputTty && std::getenv("NO_COLOR") == nullptr)
+      m_color(colorAllowed && !terse && m_outputTty && std::getenv("NO_COLOR") == nullptr),
+      m_terse(terse)
 {
 }
 

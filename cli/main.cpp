@@ -1,7 +1,9 @@
 // zdctl: command-line front end of the zdbridge management bridge.
 //
-// Parses the global options, loads the bridge (BridgeClient), and hands the
-// remaining words to the command area named by the first one.
+// Parses the global options, loads the chosen controller library and then the
+// bridge, and hands the remaining words to the command area named by the first
+// one. With --json or --xml, one document is printed at the end, whatever the
+// outcome.
 #include <iostream>
 #include <map>
 #include <set>
@@ -12,6 +14,9 @@
 #include "cli/CliError.h"
 #include "cli/Commands.h"
 #include "cli/Context.h"
+#include "cli/Help.h"
+#include "cli/Output.h"
+#include "front/ControllerLibrary.h"
 #include "front/Error.h"
 #include "front/SimControl.h"
 
@@ -19,80 +24,17 @@ namespace zdctl {
 
 namespace {
 
-const char* const kUsage = R"(zdctl - manage external RAID enclosures through the zdbridge library
-
-Usage: zdctl [global options] [command] [arguments]
-
-Global options:
-  -a, --adapter N      adapter to address (default 0)
-      --json           one JSON document per command (with "format_version")
-      --xml            the bridge's raw XML answers
-  -H, --raw            sizes as raw 512-byte sectors instead of IEC units
-      --no-color       no colour (colour is used only on a terminal)
-  -y, --yes, --force   confirm destructive commands (required without a terminal)
-  -h, --help           this help;  --version  versions of zdctl and the bridge
-
-Commands:
-  status                                   adapters, arrays, disks, alarm, activities (default)
-  adapter list | show [N] | rescan | identify | buzzer-off
-  adapter set KEY=VALUE...                 alias, serial, sync-speed, init-speed, rebuild-speed,
-                                           migrate-speed, disk-check-speed, auto-rebuild, copy-back,
-                                           smart-poll, alarm (on/off or numbers)
-  disk list | show ID [--smart]
-  disk cache ID on|off | spare ID [--array ID] | unspare ID | free ID
-  disk patrol ID [--wait] | pause ID | resume ID | abort ID
-  array list | show ID | wait ID
-  array create --name N --raid L --disks 0,1,2 [--stripe K] [--init quick|background|none]
-               [--spare ID] [--pd-cache on|off] [--parity N] [--dry-run] [--wait]
-  array delete ID | init ID [--type quick|background] [--wait] | check ID [--fix] [--wait]
-  array rebuild ID --disks ... [--wait]
-  array migrate ID --raid L --disks ... [--parity N] [--dry-run] [--wait]
-  array pause ID | resume ID | abort ID | rename ID NAME
-  array cache ID [--vd-cache performance|protection] [--pd-cache on|off]
-  events [--since WHEN] [--severity LEVEL] [--follow] [--history FILE] [--direct]
-                                           zdmond's event history (all adapters unless -a is
-                                           given); without a history, or with --direct, the
-                                           controller's new events. WHEN: 30m, 2h, 7d, YYYY-MM-DD,
-                                           "YYYY-MM-DD HH:MM" or @SECONDS; LEVEL: info, warning,
-                                           critical; FILE: default /var/lib/zdmond/events.db
-  firmware info FILE | upload FILE         check a firmware image; flash it with progress
-  schedule list | remove INDEX | check     zdmond runs due schedules once a minute; check
-                                           runs them now
-  schedule add --activity check|fix|init|patrol (--array ID | --disk ID) --time HHMM
-               [--repeat once|daily|weekly|monthly] [--date YYYYMMDD] [--every N] [--day D]
-  range NAME                               an enumeration table of the bridge
-  raw single CLASS KEY | array CLASS | command XML | condition XML | events | version
-  sim fail-disk ID | pull-disk ID | insert-disk ID | reset
-  sim make-image FILE [--type T] [--device D] [--version a.b.c.d] [--size BYTES]
-
-Destructive commands (array delete/init/migrate, disk free, firmware upload) ask
-for confirmation on a terminal and are refused without --yes otherwise.
-
-Exit codes:
-  0  success
-  1  failure: the bridge could not be loaded, or this bridge build lacks the feature
-  2  usage error, or a destructive command without confirmation
-  3  the adapter, disk, array, schedule, table or file was not found
-  4  refused by the controller (its code and "Error" text on stderr)
-  5  status found an unhealthy state (degraded or offline array, failed disk)
-
-Environment:
-  ZDCTL_BRIDGE       path of libzdbridge.so (default: ../lib next to zdctl, then the system loader)
-  ZD_SIM_STATE       simulator state file shared by zdctl runs;  ZD_SIM_TIME_SCALE speeds it up
-  ZD_SIM_PAGE_DELAY_MS  simulator only: delay of each firmware page, to watch an upload
-  ZDBRIDGE_DB_PATH   schedule file (default /etc/db.xml);  ZDBRIDGE_LOG_DIR  log directory (default /tmp/)
-)";
-
 // Command options that take a value (everything else starting with "--" is a flag).
-const std::set<std::string> kValueOptions = {"name",     "raid",   "disks",    "stripe", "init",  "spare",
-                                             "pd-cache", "parity", "vd-cache", "array",  "type",  "device",
-                                             "size",     "disk",   "activity", "repeat", "time",  "date",
-                                             "every",    "day",    "since",    "severity", "history"};
+const std::set<std::string> kValueOptions = {"name",     "raid",  "disks",    "stripe", "init", "spare",
+                                             "pd-cache", "vd-cache", "array", "type",  "device",
+                                             "size",     "disk",  "activity", "repeat", "time", "date",
+                                             "every",    "day",   "since",    "severity", "history"};
 
 struct CommandLine {
     GlobalOptions options;
     bool help = false;
     bool version = false;
+    bool simulator = false;
     Args args;
 };
 
@@ -104,7 +46,7 @@ CommandLine parse(int argc, char** argv)
     std::set<std::string> flags;
     bool formatGiven = false;
     auto setFormat = [&](OutputFormat format) {
-        if (formatGiven && line.options.format != format) throw CliError(ExitUsage, "--json and --xml exclude each other");
+        if (formatGiven && line.options.format != format) throw CliError(ExitUsage, "--json, --xml and --terse exclude each other");
         line.options.format = format;
         formatGiven = true;
     };
@@ -131,10 +73,14 @@ CommandLine parse(int argc, char** argv)
             setFormat(OutputFormat::Json);
         } else if (word == "--xml") {
             setFormat(OutputFormat::Xml);
+        } else if (word == "-t" || word == "--terse") {
+            setFormat(OutputFormat::Terse);
         } else if (word == "-H" || word == "--raw") {
             line.options.rawSizes = true;
         } else if (word == "--no-color" || word == "--no-colour") {
             line.options.colorAllowed = false;
+        } else if (word == "--simulator") {
+            line.simulator = true;
         } else if (word == "-y" || word == "--yes" || word == "--force") {
             line.options.yes = true;
         } else if (word == "-h" || word == "--help") {
@@ -158,6 +104,15 @@ CommandLine parse(int argc, char** argv)
     return line;
 }
 
+// "array create" for `zdctl -a 1 array create ...`: the document's "command".
+std::string commandName(const std::vector<std::string>& words)
+{
+    static const std::set<std::string> areasWithActions = {"adapter", "disk", "array", "firmware", "schedule", "raw", "sim"};
+    if (words.empty()) return "status";
+    if (areasWithActions.count(words[0]) && words.size() > 1) return words[0] + " " + words[1];
+    return words[0];
+}
+
 int dispatch(Context& context, Args& args, const zdfront::SimControl& sim)
 {
     std::string area = args.more() ? args.next("command") : "status";
@@ -176,23 +131,78 @@ int dispatch(Context& context, Args& args, const zdfront::SimControl& sim)
     throw CliError(ExitUsage, "unknown command '" + area + "' (see zdctl --help)");
 }
 
-int run(int argc, char** argv)
+// zdctl's own version, the bridge's, and the controller library the bridge is bound to.
+void printVersions(std::ostream& out, zdfront::Bridge& bridge, const zdfront::ControllerLibrary& controller)
 {
-    CommandLine line = parse(argc, argv);
-    if (line.help) {
-        std::cout << kUsage;
-        return ExitOk;
+    out << "zdctl " << ZDCTL_VERSION << "\n";
+    out << "bridge " << bridge.version() << " (" << bridge.path() << ")\n";
+    out << "controller: " << controller.description() << "\n";
+}
+
+// Whether the words ask for a document, for errors before the options are read.
+OutputFormat requestedFormat(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        std::string word = argv[i];
+        if (word == "--") break;
+        if (word == "--json") return OutputFormat::Json;
+        if (word == "--xml") return OutputFormat::Xml;
     }
-    zdfront::Bridge bridge(zdfront::BridgeClient::locate());
-    if (line.version) {
-        std::cout << "zdctl, bridge " << bridge.version() << " (" << bridge.path() << ")\n";
-        return ExitOk;
-    }
-    zdfront::SimControl sim;
-    Context context(bridge, line.options, std::cout, std::cerr);
-    int code = dispatch(context, line.args, sim);
+    return OutputFormat::Table;
+}
+
+int fail(Output& output, ExitCode code, const std::string& text, const std::string& kind, int controllerCode = -1)
+{
+    output.message(Output::Severity::Error, text, kind, controllerCode);
     std::cout.flush();
+    std::cerr << "zdctl: " << text << "\n";
+    if (code == ExitUsage) std::cerr << "(see zdctl --help)\n";
     return code;
+}
+
+const char* kindName(int code)
+{
+    switch (code) {
+    case ExitFailure: return "failure";
+    case ExitUsage: return "usage";
+    case ExitNotFound: return "not_found";
+    case ExitRefused: return "refused";
+    case ExitInterrupted: return "interrupted";
+    default: return "error";
+    }
+}
+
+int run(int argc, char** argv, Output& output, OutputFormat& format)
+{
+    format = requestedFormat(argc, argv);
+    try {
+        CommandLine line = parse(argc, argv);
+        format = line.options.format;
+        output.put({{"command", commandName(line.args.words())}});
+        if (line.help) {
+            if (!Help::print(std::cout, line.args.rest()))
+                throw CliError(ExitUsage, "no such command (see zdctl --help)");
+            return ExitOk;
+        }
+        zdfront::ControllerLibrary controller = zdfront::ControllerLibrary::choose(line.simulator ? "simulator" : "");
+        zdfront::Bridge bridge(zdfront::BridgeClient::locate());
+        controller.requireBoundBy(bridge.path());
+        output.setBridgeVersion(bridge.version());
+        if (line.version) {
+            printVersions(std::cout, bridge, controller);
+            return ExitOk;
+        }
+        zdfront::SimControl sim;
+        Context context(bridge, line.options, output, std::cout, std::cerr);
+        return dispatch(context, line.args, sim);
+    } catch (const CliError& error) {
+        return fail(output, error.code(), error.what(), kindName(error.code()));
+    } catch (const zdfront::Error& error) {
+        int code = static_cast<int>(error.kind());
+        return fail(output, static_cast<ExitCode>(code), error.what(), kindName(code), error.controllerCode());
+    } catch (const std::exception& error) {
+        return fail(output, ExitFailure, error.what(), "failure");
+    }
 }
 
 }  // namespace
@@ -201,20 +211,11 @@ int run(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    try {
-        return zdctl::run(argc, argv);
-    } catch (const zdctl::CliError& error) {
-        std::cout.flush();
-        std::cerr << "zdctl: " << error.what() << "\n";
-        if (error.code() == zdctl::ExitUsage) std::cerr << "(see zdctl --help)\n";
-        return error.code();
-    } catch (const zdfront::Error& error) {
-        std::cout.flush();
-        std::cerr << "zdctl: " << error.what() << "\n";
-        return static_cast<int>(error.kind());
-    } catch (const std::exception& error) {
-        std::cout.flush();
-        std::cerr << "zdctl: " << error.what() << "\n";
-        return zdctl::ExitFailure;
-    }
+    zdctl::Output output;
+    zdctl::OutputFormat format = zdctl::OutputFormat::Table;
+    int code = zdctl::run(argc, argv, output, format);
+    if (format == zdctl::OutputFormat::Json) output.printJson(std::cout, code);
+    if (format == zdctl::OutputFormat::Xml) output.printXml(std::cout, code);
+    std::cout.flush();
+    return code;
 }

@@ -51,9 +51,12 @@ void Session::requireAdapter()
     throw Error(ErrorKind::NotFound, "adapter " + std::to_string(this->adapter()) + " not found");
 }
 
-void Session::record(Exchange exchange)
+void Session::record(const char* call, const std::string& subject, const std::string& request,
+                     const std::string& answer, int code)
 {
-    if (m_bridge->m_observer) m_bridge->m_observer(exchange);
+    if (!m_bridge->m_observer) return;
+    Exchange exchange{call, subject, request, answer, code, code >= 0 ? errorText(static_cast<uint64_t>(code)) : ""};
+    m_bridge->m_observer(exchange);
 }
 
 void Session::notSupported(const std::string& what) const
@@ -75,7 +78,7 @@ std::optional<Record> Session::trySingle(const std::string& className, const std
     std::string text;
     bool answered = client().single(className, key, text);
     if (!answered) return std::nullopt;
-    record({"getSingleInfo", className + " " + key, "", text});
+    record("getSingleInfo", className + " " + key, "", text);
     std::optional<Record> parsed = Answer::parseOne(text);
     return parsed ? parsed : Record(className);
 }
@@ -84,7 +87,7 @@ std::vector<Record> Session::list(const std::string& className)
 {
     std::optional<std::string> text = client().array(className);
     if (!text) notSupported("information \"" + className + "\"");
-    record({"getArrayInfo", className, "", *text});
+    record("getArrayInfo", className, "", *text);
     return Answer::parseList(*text);
 }
 
@@ -92,7 +95,7 @@ Record Session::condition(const Request& request)
 {
     std::optional<std::string> text = client().condition(request.text());
     if (!text) notSupported("condition \"" + request.function() + "\"");
-    record({"getCondition", request.function(), request.text(), *text});
+    record("getCondition", request.function(), request.text(), *text);
     std::optional<Record> parsed = Answer::parseOne(*text);
     return parsed ? *parsed : Record(request.function());
 }
@@ -100,7 +103,7 @@ Record Session::condition(const Request& request)
 uint8_t Session::commandCode(const Request& request)
 {
     uint8_t code = client().command(request.text());
-    record({"sendCommand", request.function(), request.text(), "", code});
+    record("sendCommand", request.function(), request.text(), "", code);
     return code;
 }
 
@@ -121,7 +124,7 @@ std::vector<Record> Session::events()
 {
     std::optional<std::string> text = client().events();
     if (!text) notSupported("event retrieval");
-    record({"getEvent", "Events", "", *text});
+    record("getEvent", "Events", "", *text);
     return Answer::parseList(*text);
 }
 

@@ -41,6 +41,7 @@ struct Exchange {
     std::string request;   // the request document, empty for information calls
     std::string answer;    // the answer text, empty when none was stored
     int code = -1;         // sendCommand's result, -1 for other calls
+    std::string codeText;  // the result's "Error" range text
 };
 using ExchangeObserver = std::function<void(const Exchange&)>;
 
@@ -102,7 +103,8 @@ private:
     friend class Bridge;
     explicit Session(Bridge& bridge);
 
-    void record(Exchange exchange);
+    void record(const char* call, const std::string& subject, const std::string& request, const std::string& answer,
+                int code = -1);
     [[noreturn]] void notSupported(const std::string& what) const;
 
     Bridge* m_bridge;

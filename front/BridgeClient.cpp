@@ -3,26 +3,16 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
-#include <climits>
 #include <cstdlib>
 
 #include "front/Error.h"
+#include "front/InstallLayout.h"
 
 namespace zdfront {
 
 namespace {
 
-const char* const kLibraryName = "libzdbridge.so";
-
-std::string executableDirectory()
-{
-    char buffer[PATH_MAX];
-    ssize_t length = readlink("/proc/self/exe", buffer, sizeof(buffer) - 1);
-    if (length <= 0) return std::string();
-    std::string path(buffer, static_cast<size_t>(length));
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
+const char* const kLibraryName = "libzdbridge.so.1";
 
 template <typename F>
 void bind(void* handle, const char* name, F& target, const std::string& path)
@@ -42,9 +32,9 @@ std::optional<std::string> taken(const char* out)
 std::string BridgeClient::locate()
 {
     if (const char* configured = std::getenv("ZDCTL_BRIDGE"); configured && *configured) return configured;
-    std::string directory = executableDirectory();
+    std::string directory = libraryDirectory();
     if (!directory.empty()) {
-        std::string candidate = directory + "/../lib/" + kLibraryName;
+        std::string candidate = directory + "/" + kLibraryName;
         if (access(candidate.c_str(), R_OK) == 0) return candidate;
     }
     return kLibraryName;

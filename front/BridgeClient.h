@@ -18,8 +18,9 @@ namespace zdfront {
 
 class BridgeClient {
 public:
-    // ZDCTL_BRIDGE if set, else ../lib/libzdbridge.so next to this program,
-    // else the plain name for the system loader.
+    // ZDCTL_BRIDGE if set, else libzdbridge.so.1 in this installation's
+    // library directory (front/InstallLayout.h), else that name for the
+    // system loader.
     static std::string locate();
 
     explicit BridgeClient(const std::string& libraryPath);  // throws Error

@@ -9,7 +9,6 @@ namespace zdfront::Enclosure {
 
 namespace {
 
-constexpr uint64_t kDiskPatrolSchedule = 33;  // a schedule's "VDBGAType" for a disk's media patrol
 constexpr uint64_t kScheduleDue = 1;          // "Status" of a schedule whose time has come
 
 // "EvtClass" values whose DeviceID names an adapter, an array or a disk.
@@ -74,10 +73,24 @@ Array arrayFrom(Session& session, const Record& record)
     return array;
 }
 
+Disk diskFrom(Session& session, const Record& record);
+
 void addDetail(Session& session, Array& array)
 {
     if (std::optional<Record> split = session.trySingle("VDDistribution", std::to_string(array.id)))
         array.capacity = Capacity{split->number("Available"), split->number("Backup"), split->number("Unused")};
+    std::map<uint64_t, Disk> disks;
+    for (const Record& entry : session.list("PD")) {
+        Disk disk = diskFrom(session, entry);
+        disks[disk.id] = disk;
+    }
+    auto member = [&](uint64_t id, bool spare) {
+        auto found = disks.find(id);
+        if (found == disks.end()) return ArrayMember{id, spare, false, {0, "Missing"}, 0};
+        return ArrayMember{id, spare, true, found->second.status, found->second.sizeSectors};
+    };
+    for (uint64_t id : array.disks) array.members.push_back(member(id, false));
+    for (uint64_t id : array.spares) array.members.push_back(member(id, true));
 }
 
 std::vector<SmartAttribute> smartAttributes(const Record& disk)
@@ -199,7 +212,9 @@ std::vector<Disk> readDisks(Session& session, const std::vector<Array>& arrays, 
     for (const Record& entry : session.list("PD")) {
         std::optional<Record> full = session.trySingle("PD", entry.get("ID"));
         Disk disk = diskFrom(session, full ? *full : entry);
-        if (auto owner = owners.find(disk.id); owner != owners.end()) disk.array = owner->second;
+        // A freed disk may still be listed by its former array until the array is rebuilt.
+        if (auto owner = owners.find(disk.id); owner != owners.end() && Health::diskAssigned(disk.status.value))
+            disk.array = owner->second;
         bySlot[disk.id] = std::move(disk);
     }
     for (uint64_t slot = 0; slot < slots; ++slot) {
@@ -221,7 +236,7 @@ Disk readDisk(Session& session, uint64_t id)
     Disk disk = diskFrom(session, session.single("PD", key, "disk " + key + " of adapter " + adapterKey(session)));
     for (const Array& array : readArrays(session))
         for (uint64_t member : array.disks)
-            if (member == id) disk.array = array.id;
+            if (member == id && Health::diskAssigned(disk.status.value)) disk.array = array.id;
     return disk;
 }
 
@@ -305,7 +320,7 @@ std::vector<Schedule> readSchedules(Session& session)
         schedule.adapterSerial = record.get("AdapterSN");
         schedule.target = record.number("PackageVDID");
         uint64_t type = record.number("VDBGAType");
-        schedule.activity = type == kDiskPatrolSchedule ? Enumerated{type, "Disk Media Patrol"}
+        schedule.activity = type == Schedule::kDiskPatrol ? Enumerated{type, "Disk Media Patrol"}
                                                         : enumerated(session, "VDBGAType", type);
         schedule.repeat = field(session, record, "ScheduleType", "ScheduleType");
         schedule.time = record.get("SettingTime");
@@ -319,6 +334,15 @@ std::vector<Schedule> readSchedules(Session& session)
         schedules.push_back(std::move(schedule));
     }
     return schedules;
+}
+
+std::vector<Schedule> readSchedulesOf(Session& session, uint64_t arrayId)
+{
+    std::vector<Schedule> found;
+    for (const Schedule& schedule : readSchedules(session))
+        if (schedule.adapter == session.adapter() && !schedule.targetsDisk() && schedule.target == arrayId)
+            found.push_back(schedule);
+    return found;
 }
 
 Capacity readCapacity(Session& session, const Request& request)

@@ -47,6 +47,8 @@ Snapshot readSnapshot(Session& session);
 // The selected adapter's new events (each is delivered once).
 std::vector<Event> readEvents(Session& session);
 std::vector<Schedule> readSchedules(Session& session);
+// The schedules of the selected adapter that start an activity on the array.
+std::vector<Schedule> readSchedulesOf(Session& session, uint64_t arrayId);
 
 // The read of one capacity condition (GetCreateTarget, GetMigrateTarget).
 Capacity readCapacity(Session& session, const Request& request);

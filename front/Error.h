@@ -15,7 +15,7 @@
 namespace zdfront {
 
 enum class ErrorKind {
-    Failure = 1,   // the bridge could not be loaded, or it lacks the feature
+    Failure = 1,   // the bridge or the controller library could not be loaded, or it lacks the feature
     Usage = 2,     // the request itself is invalid, or a confirmation is missing
     NotFound = 3,  // the adapter, disk, array, schedule, table or file does not exist
     Refused = 4,   // the controller or the bridge refused the request

@@ -14,6 +14,7 @@ constexpr uint64_t kInitialized = 15;
 // "PDStatus" values and bits.
 constexpr uint64_t kOfflineFree = 9;
 constexpr uint64_t kOfflineAssigned = 10;
+constexpr uint64_t kAssignedBit = 0x02;
 constexpr uint64_t kSpareBit = 0x04;
 constexpr uint64_t kDedicatedBit = 0x40;
 
@@ -36,6 +37,8 @@ Tone arrayTone(uint64_t vdStatus)
 bool diskFailed(uint64_t pdStatus) { return pdStatus == kOfflineFree || pdStatus == kOfflineAssigned; }
 
 bool diskIsSpare(uint64_t pdStatus) { return !diskFailed(pdStatus) && (pdStatus & (kSpareBit | kDedicatedBit)); }
+
+bool diskAssigned(uint64_t pdStatus) { return (pdStatus & kAssignedBit) != 0; }
 
 Tone diskTone(uint64_t pdStatus)
 {

@@ -25,6 +25,8 @@ bool arrayUnhealthy(uint64_t vdStatus);
 Tone arrayTone(uint64_t vdStatus);
 bool diskFailed(uint64_t pdStatus);
 bool diskIsSpare(uint64_t pdStatus);
+// The disk holds a part of an array (a member), failed or not.
+bool diskAssigned(uint64_t pdStatus);
 Tone diskTone(uint64_t pdStatus);
 
 const char* verdictText(Verdict verdict);

@@ -5,7 +5,6 @@ namespace zdfront {
 namespace {
 
 constexpr uint64_t kRunning = 1;             // "BGAStatus"
-constexpr uint64_t kDiskPatrolSchedule = 33;  // a schedule's "VDBGAType" for a disk
 // "ScheduleType" values.
 constexpr uint64_t kOnce = 0;
 constexpr uint64_t kWeekly = 2;
@@ -33,7 +32,7 @@ const char* smartVerdictText(SmartVerdict verdict)
     return "UNKNOWN";
 }
 
-bool Schedule::targetsDisk() const { return activity.value == kDiskPatrolSchedule; }
+bool Schedule::targetsDisk() const { return activity.value == kDiskPatrol; }
 
 std::string Schedule::whenText() const
 {

@@ -56,6 +56,16 @@ struct MigrationTarget {
     std::vector<uint64_t> disks;
 };
 
+// One member slot or spare of an array with its disk's state (mdadm --detail style).
+struct ArrayMember {
+    uint64_t disk = 0;
+    bool spare = false;    // a dedicated spare rather than a member slot
+    bool present = true;   // false: the disk is missing
+    Enumerated status;     // the disk's "PDStatus", or "Missing"
+    uint64_t sizeSectors = 0;
+    Tone tone() const { return present ? Health::diskTone(status.value) : Tone::Bad; }
+};
+
 struct Array {
     uint64_t id = 0;
     std::string name;
@@ -69,6 +79,7 @@ struct Array {
     uint64_t usedSectors = 0, freeSectors = 0;
     std::optional<Capacity> capacity;
     std::optional<MigrationTarget> migration;
+    std::vector<ArrayMember> members;  // member slots in order, then the spares (detailed reads)
 
     Tone tone() const { return Health::arrayTone(status.value); }
 };
@@ -117,6 +128,8 @@ struct Event {
 };
 
 struct Schedule {
+    static constexpr uint64_t kDiskPatrol = 33;  // the "VDBGAType" of a disk's media patrol
+
     uint64_t index = 0, adapter = 0, target = 0;
     std::string adapterSerial;
     Enumerated activity;  // "VDBGAType"; 33 patrols a disk

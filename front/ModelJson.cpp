@@ -103,6 +103,14 @@ Json toJson(const Array& array)
     json["used_sectors"] = array.usedSectors;
     json["free_sectors"] = array.freeSectors;
     json["capacity"] = array.capacity ? toJson(*array.capacity) : Json(nullptr);
+    Json members = Json::array();
+    for (const ArrayMember& member : array.members) {
+        Json item{{"disk", member.disk}, {"spare", member.spare}, {"present", member.present}};
+        putEnumerated(item, "status", member.status);
+        item["size_sectors"] = member.sizeSectors;
+        members.push_back(item);
+    }
+    json["members"] = members;
     if (array.migration) {
         Json target;
         putEnumerated(target, "raid", array.migration->raid);
@@ -211,6 +219,22 @@ Json toJson(const Snapshot& snapshot)
     json["verdict_text"] = Health::verdictText(verdict);
     json["problems"] = listOf(snapshot.problems());
     json["adapters"] = listOf(snapshot.adapters);
+    return json;
+}
+
+Json toJson(const ImageCheck& check)
+{
+    Json json;
+    json["file"] = check.path;
+    json["result"] = check.result;
+    json["result_text"] = check.resultText;
+    putEnumerated(json, "type", check.type);
+    json["device_id"] = check.deviceId;
+    json["version"] = check.version;
+    json["adapter_device_id"] = check.adapterDevice;
+    json["adapter_firmware"] = check.adapterFirmware;
+    json["verdict"] = imageVerdictName(check.verdict);
+    json["verdict_text"] = check.verdictText;
     return json;
 }
 

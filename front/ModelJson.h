@@ -11,6 +11,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "front/FirmwareActions.h"
 #include "front/Model.h"
 
 namespace zdfront {
@@ -32,5 +33,6 @@ Json toJson(const Schedule& schedule);
 Json toJson(const Problem& problem);
 Json toJson(const AdapterState& state);
 Json toJson(const Snapshot& snapshot);
+Json toJson(const ImageCheck& check);
 
 }  // namespace zdfront

@@ -17,8 +17,12 @@ void bind(void* handle, const char* name, F& target)
     target = reinterpret_cast<F>(dlsym(handle, name));
 }
 
+// A control function's answer: 0, -1 for an unknown item (what), or -2 when
+// the simulator's state file could not take the change (its reason is on
+// standard error already).
 void check(int status, const std::string& what)
 {
+    if (status == -2) throw Error(ErrorKind::Failure, "simulator: the change could not be saved");
     if (status != 0) throw Error(ErrorKind::NotFound, "simulator: " + what + " does not exist");
 }
 
@@ -33,8 +37,9 @@ SimControl::SimControl()
     bind(m_handle, "zdsim_insert_disk", m_insertDisk);
     bind(m_handle, "zdsim_write_image", m_writeImage);
     bind(m_handle, "zdsim_reset", m_reset);
+    bind(m_handle, "zdsim_use_manual_clock", m_useManualClock);
     bind(m_handle, "zdsim_set_page_delay_ms", m_setPageDelay);
-    if (!m_failDisk || !m_pullDisk || !m_insertDisk || !m_writeImage || !m_setPageDelay) {
+    if (!m_failDisk || !m_pullDisk || !m_insertDisk || !m_writeImage || !m_setPageDelay || !m_useManualClock) {
         m_reset = nullptr;
         return;
     }
@@ -76,7 +81,8 @@ void SimControl::insertDisk(uint8_t adapter, uint16_t disk) const
 void SimControl::reset() const
 {
     require();
-    m_reset();
+    check(m_reset(), "the enclosure");
+    check(m_useManualClock(0), "the clock");  // the reset stops the clock for tests; activities run on wall time here
 }
 
 void SimControl::writeImage(const std::string& path, uint8_t type, uint16_t deviceId, const uint16_t version[4],

@@ -36,7 +36,8 @@ private:
     int (*m_failDisk)(uint8_t, uint16_t) = nullptr;
     int (*m_pullDisk)(uint8_t, uint16_t) = nullptr;
     int (*m_insertDisk)(uint8_t, uint16_t) = nullptr;
-    void (*m_reset)() = nullptr;
+    int (*m_reset)() = nullptr;
+    int (*m_useManualClock)(int) = nullptr;
     void (*m_setPageDelay)(uint32_t) = nullptr;
     int (*m_writeImage)(const char*, uint8_t, uint16_t, uint16_t, uint16_t, uint16_t, uint16_t, uint32_t) = nullptr;
 };

@@ -1,10 +1,16 @@
 #!/usr/bin/env bash
 # Builds everything and runs the whole test suite, then runs it again under
 # the sanitizers. Stages, each in its own build directory:
-#   1. plain      <dir>       the whole suite (a plain failure shows up first)
-#   2. asan       <dir>-asan  the whole suite under AddressSanitizer,
+#   1. plain      <dir>       the whole suite (a plain failure shows up first),
+#                             run as from a shell that exports every variable
+#                             the project reads (as the README suggests for
+#                             zdctl): the tests must neither depend on those
+#                             values nor write where they point
+#   2. packages   build-deb   the Debian packages, built and checked
+#                             (tests/packages_test.sh)
+#   3. asan       <dir>-asan  the whole suite under AddressSanitizer,
 #                             LeakSanitizer and UndefinedBehaviorSanitizer
-#   3. tsan       <dir>-tsan  the tests that run more than one thread, under
+#   4. tsan       <dir>-tsan  the tests that run more than one thread, under
 #                             ThreadSanitizer
 # Any sanitizer report fails the run. The sanitizer builds are unoptimised
 # (Debug): they compile in about half the time, and the suite stays fast.
@@ -15,7 +21,7 @@ cd "$(dirname "$0")/.."
 
 bash scripts/deps.sh
 build_dir=${1:-build}
-stages=${ZD_CHECK_STAGES:-plain asan tsan}
+stages=${ZD_CHECK_STAGES:-plain packages asan tsan}
 jobs=$(nproc)
 
 # Test programs and test names (GoogleTest "Suite.Case") that start threads:
@@ -42,13 +48,27 @@ configure() {  # dir, build type, extra cmake arguments...
 for name in $stages; do
     case $name in
     plain)
-        stage "1/3 plain build and the whole test suite ($build_dir)"
+        stage "1/4 plain build and the whole test suite ($build_dir)"
         configure "$build_dir" RelWithDebInfo -DZD_SANITIZE=
         cmake --build "$build_dir" -j "$jobs"
-        ctest --test-dir "$build_dir" --output-on-failure -j "$jobs"
+        exported=$(mktemp -d)
+        trap 'rm -rf "$exported"' EXIT
+        printf 'api_data=1\ninterface_log=1\nutil=1\nversion=1\n' >"$exported/bridge.ini"
+        ZD_SIM_STATE="$exported/enclosure.json" ZD_SIM_TIME_SCALE=1000 ZD_SIM_PAGE_DELAY_MS=1000 \
+        ZDBRIDGE_LOG_DIR="$exported/" ZDBRIDGE_DB_PATH="$exported/db.xml" ZDBRIDGE_RESCAN_DELAY_MS=60000 \
+        ZDCTL_BRIDGE="$exported/missing.so" ZDBRIDGE_CONTROLLER="$exported/missing-controller.so" NO_COLOR=1 \
+            ctest --test-dir "$build_dir" --output-on-failure -j "$jobs"
+        if [[ $(ls -A "$exported") != bridge.ini ]]; then
+            echo "error: the test suite wrote where the exported variables point:" $(ls -A "$exported") >&2
+            exit 1
+        fi
+        ;;
+    packages)
+        stage "2/4 Debian packages: build, contents, lintian, zdctl from an unpacked root (build-deb)"
+        bash tests/packages_test.sh
         ;;
     asan)
-        stage "2/3 AddressSanitizer + UndefinedBehaviorSanitizer, whole test suite ($build_dir-asan)"
+        stage "3/4 AddressSanitizer + UndefinedBehaviorSanitizer, whole test suite ($build_dir-asan)"
         configure "$build_dir-asan" Debug -DZD_SANITIZE=address
         cmake --build "$build_dir-asan" -j "$jobs"
         ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1 \
@@ -56,7 +76,7 @@ for name in $stages; do
             ctest --test-dir "$build_dir-asan" --output-on-failure -j "$jobs"
         ;;
     tsan)
-        stage "3/3 ThreadSanitizer, threaded tests ($build_dir-tsan)"
+        stage "4/4 ThreadSanitizer, threaded tests ($build_dir-tsan)"
         configure "$build_dir-tsan" Debug -DZD_SANITIZE=thread
         present=()
         for target in "${tsan_targets[@]}"; do

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(g++ make cmake ninja-build pkg-config binutils
-          libtinyxml-dev libxml2-dev zlib1g-dev libgtest-dev libgmock-dev nlohmann-json3-dev
+          libtinyxml-dev libxml2-dev zlib1g-dev libgtest-dev libgmock-dev nlohmann-json3-dev python3-jsonschema
           libsqlite3-dev libinih-dev libcpp-httplib-dev libsystemd-dev libcli11-dev prometheus "$@")
 
 missing=()

@@ -16,6 +16,7 @@ fi
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+export ZDBRIDGE_CONTROLLER=simulator
 export ZD_SIM_STATE="$work/enclosure.json"
 export ZDBRIDGE_DB_PATH="$work/db.xml"
 export ZDBRIDGE_LOG_DIR="$work/"

@@ -45,8 +45,10 @@ public:
     std::map<uint16_t, uint16_t> blocks;  // block id -> disk id
     std::vector<Activity> activities;
     EventQueue events;
-    FlashSession flash;
-    bool unplugged = false;  // removed, still seen until the next rescan
+    FlashSession flash;  // this process's upload: not part of the shared state
+    // Identity of the adapter in the enclosure, kept in the state file; the
+    // controller library's scan refers to adapters by it.
+    uint32_t uid = 0;
 
     const SimClock& clock() const { return *m_clock; }
     void setClock(const SimClock* clock) { m_clock = clock; }

@@ -34,16 +34,24 @@ uint8_t EventQueue::drain(uint8_t max, EventRecord* out) {
         out[count++] = m_events.front();
         m_events.pop_front();
     }
+    if (count != 0) ++m_revision;
     return count;
+}
+
+void EventQueue::clear() {
+    if (!m_events.empty()) ++m_revision;
+    m_events.clear();
 }
 
 void EventQueue::restore(std::deque<EventRecord> events, uint32_t nextSequence) {
     m_events = std::move(events);
     while (m_events.size() > kCapacity) m_events.pop_front();
     m_nextSequence = std::max<uint32_t>(nextSequence, 1);
+    ++m_revision;
 }
 
 void EventQueue::append(const EventRecord& record) {
     if (m_events.size() == kCapacity) m_events.pop_front();
     m_events.push_back(record);
+    ++m_revision;
 }

@@ -38,10 +38,13 @@ public:
     void pushRaw(const EventRecord& record);
     // Moves up to max of the oldest events to out; answers their number.
     uint8_t drain(uint8_t max, EventRecord* out);
-    void clear() { m_events.clear(); }
+    void clear();
 
     const std::deque<EventRecord>& events() const { return m_events; }
     uint32_t nextSequence() const { return m_nextSequence; }
+    // Grows with every event queued and every drain or clear that removed
+    // events: whether a call changed the queue.
+    uint64_t revision() const { return m_revision; }
     // Restoring a saved queue.
     void restore(std::deque<EventRecord> events, uint32_t nextSequence);
 
@@ -50,4 +53,5 @@ private:
 
     std::deque<EventRecord> m_events;
     uint32_t m_nextSequence = 1;
+    uint64_t m_revision = 0;
 };

@@ -1,13 +1,14 @@
 #include "sim/FirmwareImage.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
 
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+
+#include "sim/FileDescriptor.h"
 
 namespace firmware {
 namespace {
@@ -51,21 +52,6 @@ bool readHeader(const uint8_t* header, FirmwareInfo& info) {
     return true;
 }
 
-// Closes a file descriptor when it goes out of scope.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor() {
-        if (m_fd >= 0) close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
 // Reads up to size bytes; answers how many, or -1 on a read error.
 ssize_t readFully(int fd, uint8_t* out, size_t size) {
     size_t done = 0;
@@ -95,9 +81,8 @@ uint8_t parse(const uint8_t* bytes, size_t size, FirmwareInfo& info) {
 // Checks the file as parse() checks an image, a chunk at a time, so that a
 // large image is never held whole.
 uint8_t readFile(const std::string& path, FirmwareInfo& info) {
-    const FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    struct stat status;
-    if (file.get() < 0 || fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) return kStatusUnreadable;
+    const FileDescriptor file = openRegular(path, O_RDONLY);
+    if (!file.valid()) return kStatusUnreadable;
     uint8_t header[kHeaderSize];
     const ssize_t headerBytes = readFully(file.get(), header, kHeaderSize);
     if (headerBytes < 0) return kStatusUnreadable;

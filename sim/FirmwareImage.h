@@ -40,7 +40,8 @@ enum : uint8_t { kStatusUnreadable = 4, kStatusInvalid = 185 };
 
 // Checks a whole image; answers 0 and fills info, or kStatusInvalid.
 uint8_t parse(const uint8_t* bytes, size_t size, FirmwareInfo& info);
-// Reads and checks an image file; kStatusUnreadable when it cannot be read.
+// Reads and checks an image file; kStatusUnreadable when it cannot be read
+// or is not a regular file (a FIFO or device is refused without waiting).
 uint8_t readFile(const std::string& path, FirmwareInfo& info);
 // A valid image of payloadBytes bytes of filler payload.
 std::vector<uint8_t> build(const FirmwareInfo& info, uint32_t payloadBytes);

@@ -1,13 +1,14 @@
 // The controller ABI (api/zd_api.h) served by the simulator: thin C entry
 // points that lock the enclosure, record the call, answer an injected status
-// if one is set, bring the activities up to the clock, do the work on the
-// adapter model and save the state after a change.
+// if one is set, and otherwise do the work on the adapter model as one
+// EnclosureCall (the shared state brought up to date, the change committed).
 #include "api/zd_api.h"
 
 #include <chrono>
 #include <cstring>
 #include <initializer_list>
 #include <map>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -61,19 +62,44 @@ private:
     std::chrono::steady_clock::time_point m_start;
 };
 
-// Records the call and its duration, then answers an injected status or runs work(enclosure).
+// Records the call, then answers an injected status if one is set. Answers
+// whether the call goes on.
+bool admit(Enclosure& e, const char* function, std::initializer_list<uint64_t> args, RecordBytes record,
+           uint8_t& status) {
+    std::string line = function;
+    for (uint64_t arg : args) line += " " + std::to_string(arg);
+    e.recorder().record(function, line, record.bytes, record.size);
+    std::optional<uint8_t> injected = e.injector().take(function);
+    if (injected) status = *injected;
+    return !injected;
+}
+
+// A call that does not touch the enclosure's shared state: recorded and timed,
+// then work(enclosure) or an injected status.
+template <typename Work>
+uint8_t serveLocal(const char* function, std::initializer_list<uint64_t> args, RecordBytes record, Work work) {
+    Enclosure& e = Enclosure::instance();
+    std::lock_guard<std::mutex> lock(e.mutex());
+    const CallTimer timer(e.recorder());
+    uint8_t status = 0;
+    return admit(e, function, args, record, status) ? work(e) : status;
+}
+
+// A call on the shared state: recorded and timed, then an injected status, or
+// work(enclosure) on the enclosure as it is now, its change committed before
+// it returns. A change that cannot be committed is undone and answered
+// with Enclosure::kStatusNotSaved.
 template <typename Work>
 uint8_t serve(const char* function, std::initializer_list<uint64_t> args, RecordBytes record, Change change, Work work) {
     Enclosure& e = Enclosure::instance();
     std::lock_guard<std::mutex> lock(e.mutex());
     const CallTimer timer(e.recorder());
-    std::string line = function;
-    for (uint64_t arg : args) line += " " + std::to_string(arg);
-    e.recorder().record(function, line, record.bytes, record.size);
-    if (auto injected = e.injector().take(function)) return *injected;
-    e.advance();
-    uint8_t status = work(e);
+    uint8_t status = 0;
+    if (!admit(e, function, args, record, status)) return status;
+    EnclosureCall call(e);
+    status = work(e);
     if (change == Change::OnSuccess && status == 0) e.changed();
+    if (!call.commit() && status == 0) return Enclosure::kStatusNotSaved;
     return status;
 }
 
@@ -153,18 +179,18 @@ uint8_t serveAdapterRecord(const char* function, uint8_t adapter, uint8_t* count
 extern "C" {
 
 uint8_t ZD_API_Initialize(void) {
-    return serve("ZD_API_Initialize", {}, {}, Change::None, [](Enclosure& e) -> uint8_t {
+    return serveLocal("ZD_API_Initialize", {}, {}, [](Enclosure& e) -> uint8_t {
         e.initialize();
         return 0;
     });
 }
 
 uint8_t ZD_API_Finalize(void) {
-    return serve("ZD_API_Finalize", {}, {}, Change::None, [](Enclosure&) -> uint8_t { return 0; });
+    return serveLocal("ZD_API_Finalize", {}, {}, [](Enclosure&) -> uint8_t { return 0; });
 }
 
 const char* ZD_API_Version(void) {
-    serve("ZD_API_Version", {}, {}, Change::None, [](Enclosure&) -> uint8_t { return 0; });
+    serveLocal("ZD_API_Version", {}, {}, [](Enclosure&) -> uint8_t { return 0; });
     return "zdsim 1.0.0";
 }
 
@@ -410,7 +436,7 @@ uint8_t ZD_DG_StartMigration(uint8_t adapter, _CreateOrModify_DG_Param* param) {
 }
 
 uint8_t ZD_EVT_GetEvent(uint8_t adapter, uint8_t max, uint8_t* count, void* events) {
-    return serveAdapter("ZD_EVT_GetEvent", adapter, {adapter, max}, {}, Change::OnSuccess,
+    return serveAdapter("ZD_EVT_GetEvent", adapter, {adapter, max}, {}, Change::None,
                         [&](AdapterModel& a) -> uint8_t {
                             if (count == nullptr || events == nullptr) return kInvalidParameter;
                             std::vector<EventRecord> drained(max);
@@ -423,7 +449,7 @@ uint8_t ZD_EVT_GetEvent(uint8_t adapter, uint8_t max, uint8_t* count, void* even
 
 uint8_t ZD_Flash_GetHeaderInfo(const char* path, uint8_t* type, _Version_Info_CIM* version, uint16_t* device_id) {
     RecordBytes record{path, path != nullptr ? std::strlen(path) : 0};
-    return serve("ZD_Flash_GetHeaderInfo", {}, record, Change::None, [&](Enclosure&) -> uint8_t {
+    return serveLocal("ZD_Flash_GetHeaderInfo", {}, record, [&](Enclosure&) -> uint8_t {
         if (path == nullptr) return kInvalidParameter;
         FirmwareInfo info;
         if (uint8_t status = firmware::readFile(path, info)) return status;

@@ -1,6 +1,7 @@
 // The simulator's control interface (sim/zd_sim.h): shaping the enclosure,
 // driving the clock, injecting faults and reading the call record. Every
-// function locks the enclosure for its whole call.
+// function locks the enclosure for its whole call; those that change its
+// shared state run as one EnclosureCall, like a controller call.
 #include "sim/zd_sim.h"
 
 #include <algorithm>
@@ -20,7 +21,8 @@ namespace {
 
 constexpr size_t kMaxDisks = 4096;
 
-// Runs work(enclosure) under the enclosure's lock.
+// Runs work(enclosure) under the enclosure's lock, on this process's own
+// parts of it (call record, injections, page delay).
 template <typename Work>
 auto locked(Work work) {
     Enclosure& e = Enclosure::instance();
@@ -28,16 +30,25 @@ auto locked(Work work) {
     return work(e);
 }
 
-// Runs work(enclosure, adapter) for a known adapter and saves on success;
-// -1 for an unknown adapter.
+// Runs work(enclosure) as one call on the shared state, which counts as
+// changed when work answers 0 or more; answers ZDSIM_NOT_SAVED when the
+// change could not be committed.
+template <typename Work>
+int changing(Work work) {
+    return locked([&](Enclosure& e) -> int {
+        EnclosureCall call(e);
+        int result = work(e);
+        if (result >= 0) e.changed();
+        return call.commit() ? result : ZDSIM_NOT_SAVED;
+    });
+}
+
+// As changing, for a known adapter; -1 for an unknown one.
 template <typename Work>
 int onAdapter(uint8_t index, Work work) {
-    return locked([&](Enclosure& e) -> int {
+    return changing([&](Enclosure& e) -> int {
         AdapterModel* a = e.adapter(index);
-        if (a == nullptr) return -1;
-        int result = work(e, *a);
-        if (result >= 0) e.changed();
-        return result;
+        return a == nullptr ? -1 : work(e, *a);
     });
 }
 
@@ -45,45 +56,47 @@ int onAdapter(uint8_t index, Work work) {
 
 extern "C" {
 
-void zdsim_reset(void) {
+int zdsim_reset(void) {
     locked([](Enclosure& e) {
-        e.resetManualClock();
         e.injector().clear();
         e.recorder().clear();
         e.setPageDelayMs(0);
+        return 0;
+    });
+    return changing([](Enclosure& e) {
+        e.resetManualClock();
         e.resetBuiltIn();
         return 0;
     });
 }
 
-void zdsim_reset_empty(uint8_t adapters) {
-    locked([&](Enclosure& e) {
+int zdsim_reset_empty(uint8_t adapters) {
+    return changing([&](Enclosure& e) {
         e.resetEmpty(std::min<uint8_t>(std::max<uint8_t>(adapters, 1), Enclosure::kMaxAdapters));
         return 0;
     });
 }
 
-void zdsim_use_manual_clock(int manual) {
-    locked([&](Enclosure& e) {
+int zdsim_use_manual_clock(int manual) {
+    return changing([&](Enclosure& e) {
         e.useManualClock(manual != 0);
         return 0;
     });
 }
 
-void zdsim_advance_ms(uint64_t ms) {
-    locked([&](Enclosure& e) {
-        e.clock().advance(ms);
-        e.advance();
+int zdsim_advance_ms(uint64_t ms) {
+    return changing([&](Enclosure& e) {
+        e.advanceClock(ms);
         return 0;
     });
 }
 
 int zdsim_add_adapter(uint8_t link_type) {
-    return locked([&](Enclosure& e) { return e.addAdapter(link_type); });
+    return changing([&](Enclosure& e) { return e.addAdapter(link_type); });
 }
 
 int zdsim_remove_adapter(uint8_t adapter) {
-    return locked([&](Enclosure& e) { return e.removeAdapter(adapter) ? 0 : -1; });
+    return changing([&](Enclosure& e) { return e.removeAdapter(adapter) ? 0 : -1; });
 }
 
 int zdsim_set_adapter_value(uint8_t adapter, const char* name, uint64_t value) {

@@ -5,6 +5,13 @@
  * inject faults and to see which controller calls the bridge made. Every
  * function is thread-safe. Functions answering int return 0 on success and
  * -1 for an unknown adapter, disk or field, unless said otherwise.
+ *
+ * The enclosure and its clock are shared by every process that uses the same
+ * state file (ZD_SIM_STATE): a function that changes them commits the change
+ * to the file before it returns, as a controller call does, and answers
+ * ZDSIM_NOT_SAVED when the change could not be committed (it is then
+ * undone, and the reason is on stderr). Injected statuses, the page delay
+ * and the call record belong to the calling process alone.
  */
 #ifndef ZD_SIM_H
 #define ZD_SIM_H
@@ -15,6 +22,9 @@
 #ifdef __cplusplus
 extern "C" {
 #endif
+
+/* A change that could not be committed to the state file. */
+#define ZDSIM_NOT_SAVED (-2)
 
 #if defined(ZD_API_BUILD)
 #define ZDSIM_EXPORT __attribute__((visibility("default")))
@@ -28,17 +38,18 @@ extern "C" {
  * 4 TB disks, RAID 5 "Data" on disks 0-3, disk 4 global spare, 5-7 free;
  * adapter 1 over USB with four 2 TB disks, RAID 1 "Mirror" on disks 0-1).
  * Also clears injected statuses, the call record and the event queues, and
- * switches to the manual clock at time 0. Persistence (ZD_SIM_STATE) is
- * left as it is. */
-ZDSIM_EXPORT void zdsim_reset(void);
+ * switches to the manual clock at time 0. With a state file, the reset
+ * enclosure and clock are committed to it. */
+ZDSIM_EXPORT int zdsim_reset(void);
 /* An enclosure of `adapters` adapters (1 to 8), each with no disks. */
-ZDSIM_EXPORT void zdsim_reset_empty(uint8_t adapters);
+ZDSIM_EXPORT int zdsim_reset_empty(uint8_t adapters);
 
 /* ---- clock ---- */
 
-/* Manual clock: activities progress only through zdsim_advance_ms. */
-ZDSIM_EXPORT void zdsim_use_manual_clock(int manual);
-ZDSIM_EXPORT void zdsim_advance_ms(uint64_t ms);
+/* Manual clock: activities progress only through zdsim_advance_ms. The
+ * wall clock (the default) runs at the speed ZD_SIM_TIME_SCALE sets. */
+ZDSIM_EXPORT int zdsim_use_manual_clock(int manual);
+ZDSIM_EXPORT int zdsim_advance_ms(uint64_t ms);
 
 /* ---- shaping the enclosure ---- */
 

@@ -1,86 +1,23 @@
 // zdctl end to end: the built program run as a user runs it, against the
 // simulator's built-in enclosure kept in a fresh state file per test.
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <initializer_list>
 #include <string>
 #include <vector>
 
-#include "support/TestSupport.h"
+#include "CliTestSupport.h"
 
 namespace {
 
-struct Outcome {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
-
-// One fresh enclosure: the simulator state, schedule file and log in a temporary directory.
-class Enclosure {
-public:
-    // timeScale: how much faster than real time the simulated activities run.
-    explicit Enclosure(const char* timeScale = "400") : m_timeScale(timeScale) {}
-
-    // Runs `zdctl args...` with standard input from /dev/null (not a terminal).
-    Outcome zdctl(const std::vector<std::string>& args) const { return run(ZD_BINARY_DIR "/bin/zdctl", args); }
-
-    Outcome run(const std::string& program, const std::vector<std::string>& args) const
-    {
-        const std::string outPath = m_dir.file("stdout"), errPath = m_dir.file("stderr");
-        pid_t child = fork();
-        if (child == 0) {
-            setenv("ZD_SIM_STATE", m_dir.file("enclosure.json").c_str(), 1);
-            setenv("ZDBRIDGE_DB_PATH", m_dir.file("db.xml").c_str(), 1);
-            setenv("ZDBRIDGE_LOG_DIR", (m_dir.path() + "/").c_str(), 1);
-            setenv("ZD_SIM_TIME_SCALE", m_timeScale.c_str(), 1);
-            setenv("ZD_SIM_PAGE_DELAY_MS", "1", 1);
-            unsetenv("ZDCTL_BRIDGE");
-            int in = open("/dev/null", O_RDONLY);
-            int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            dup2(in, 0);
-            dup2(out, 1);
-            dup2(err, 2);
-            std::vector<char*> argv{const_cast<char*>(program.c_str())};
-            for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-            argv.push_back(nullptr);
-            execv(program.c_str(), argv.data());
-            _exit(127);
-        }
-        int status = 0;
-        waitpid(child, &status, 0);
-        Outcome outcome;
-        outcome.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        outcome.out = zdtest::readFile(outPath);
-        outcome.err = zdtest::readFile(errPath);
-        return outcome;
-    }
-
-    // The standard output of `zdctl args...`.
-    std::string out(const std::vector<std::string>& args) const { return zdctl(args).out; }
-    // `zdctl args...`, failing the test unless it exits 0.
-    Outcome succeeds(const std::vector<std::string>& args) const {
-        Outcome outcome = zdctl(args);
-        EXPECT_EQ(outcome.code, 0) << outcome.err;
-        return outcome;
-    }
-    std::string file(const std::string& name) const { return m_dir.file(name); }
-
-private:
-    zdtest::TempDir m_dir;
-    std::string m_timeScale;
-};
-
-const char* const kSizeNote =
-    "\nSizes are IEC units (1 KiB = 1024 bytes) of 512-byte sectors; -H shows raw sectors.\n";
-
+using zdtest::Enclosure;
+using zdtest::Outcome;
 using zdtest::contains;
 
 // Every part occurs in text.
@@ -121,7 +58,7 @@ Adapter 1  "USB Enclosure"  USB  firmware 2.4.1.7  serial ZDU4-2411-1002
      3  Free      1.8 TiB      -  -
 
 Health: OK
-)") + kSizeNote);
+)"));
 
     Outcome json = enclosure.succeeds({"--json", "status"});
     nlohmann::json document = nlohmann::json::parse(json.out);
@@ -152,11 +89,10 @@ TEST(Cli, ListsShowsAndRanges)
     Enclosure enclosure;
     EXPECT_EQ(enclosure.out({"array", "list"}),
               std::string("Array  Name  RAID    Status                          Size  Disks  Spares  Activity\n"
-                          "    0  Data  RAID 5  Functional and initialized  10.9 TiB      4          -\n") +
-                  kSizeNote);
+                          "    0  Data  RAID 5  Functional and initialized  10.9 TiB      4          -\n"));
 
     expectParts(enclosure.out({"-H", "array", "list"}),
-                {"Functional and initialized  23442111504", "Sizes are in 512-byte sectors."});
+                {"Functional and initialized  23442111504"});
     expectParts(enclosure.out({"-a", "1", "disk", "list"}),
                 {"Disk  Status       Size  Array  Model", "   2  Free      1.8 TiB      -  "});
     expectParts(enclosure.out({"disk", "show", "2", "--smart"}),
@@ -200,7 +136,7 @@ TEST(Cli, ExitCodesAndRefusals)
     // A refusal by the controller: code and its text on stderr.
     Outcome refused = enclosure.zdctl({"array", "create", "--name", "M", "--raid", "1", "--disks", "5,6,7"});
     EXPECT_EQ(refused.code, 4);
-    EXPECT_TRUE(contains(refused.err, "code 57 (Number of physical disks doesn't fit the specified RAID level)"));
+    EXPECT_TRUE(contains(refused.err, "the controller cannot build RAID 1 on disks 5, 6, 7"));
     EXPECT_TRUE(contains(refused.out, "Available:   0 B"));
 
     // Destructive commands need --yes without a terminal; nothing happens before it.
@@ -218,7 +154,7 @@ TEST(Cli, ExitCodesAndRefusals)
     EXPECT_EQ(noBridge.code, 1);
     EXPECT_TRUE(contains(noBridge.err, "zdctl: cannot load the bridge library: "));
     expectParts(enclosure.out({"--help"}), {"  4  refused by the controller (its code and \"Error\" text on stderr)\n",
-                                            "  5  status found an unhealthy state"});
+                                            "  5  status: degraded", "  6  status: offline"});
 }
 
 TEST(Cli, CreateSendsTheRequestAndFollowsTheInitialisation)
@@ -236,13 +172,13 @@ TEST(Cli, CreateSendsTheRequestAndFollowsTheInitialisation)
                                       "5,6,7", "--init", "background", "--pd-cache", "off"});
     EXPECT_TRUE(contains(xml.out,
                          "<GetCreateTarget><Available>15628074336</Available><Backup>7814037168</Backup>"
-                         "<Unused>0</Unused></GetCreateTarget>\n"));
+                         "<Unused>0</Unused></GetCreateTarget></Exchange>\n"));
     EXPECT_TRUE(contains(xml.out,
+                         "<Exchange call=\"sendCommand\" subject=\"CreatePackageVD\" code=\"0\" text=\"No error\">"
                          "<CreatePackageVD><Name>A&amp;B&lt;</Name><RAID>5</RAID><ParityNumber>1</ParityNumber>"
                          "<Disks><ID>5</ID><ID>6</ID><ID>7</ID></Disks><StripeSize>64</StripeSize>"
                          "<InitType>2</InitType><PDCache>0</PDCache><Spare>0</Spare>"
-                         "<SpareDiskID>0</SpareDiskID></CreatePackageVD>\n"
-                         "<Result><Code>0</Code><Text>No error</Text></Result>\n"));
+                         "<SpareDiskID>0</SpareDiskID></CreatePackageVD></Exchange>\n"));
 
     Outcome check = enclosure.succeeds({"array", "check", "0", "--fix", "--wait"});
     expectParts(check.out, {"Array 0: Check & Fix started.\n", "Array 0: Check & Fix: 100%\nArray 0: finished\n"});
@@ -263,7 +199,7 @@ TEST(Cli, FirmwareAndSchedules)
     ASSERT_EQ(enclosure.zdctl({"sim", "make-image", bad, "--type", "9"}).code, 0);
     Outcome info = enclosure.zdctl({"firmware", "info", bad});
     EXPECT_EQ(info.code, 4);
-    EXPECT_TRUE(contains(info.out, "Check:      Invalid flash type (code 155)\n"));
+    EXPECT_TRUE(contains(info.out, "Check:      refused: Invalid flash type (code 155)\n"));
     EXPECT_EQ(enclosure.zdctl({"firmware", "info", enclosure.file("none.bin")}).code, 3);
 
     const std::string good = enclosure.file("good.bin");
@@ -296,8 +232,8 @@ TEST(Cli, DiskCommands)
 {
     Enclosure enclosure;
     Outcome cache = enclosure.succeeds({"--xml", "disk", "cache", "5", "off"});
-    EXPECT_TRUE(contains(cache.out, "\n<PDConfig><ID>5</ID><PDCache>0</PDCache></PDConfig>\n"
-                                    "<Result><Code>0</Code><Text>No error</Text></Result>\n"));
+    EXPECT_TRUE(contains(cache.out, "<Exchange call=\"sendCommand\" subject=\"PDConfig\" code=\"0\" text=\"No error\">"
+                                    "<PDConfig><ID>5</ID><PDCache>0</PDCache></PDConfig></Exchange>\n"));
     EXPECT_EQ(enclosure.zdctl({"disk", "cache", "5", "maybe"}).code, 2);
 
     EXPECT_EQ(enclosure.out({"disk", "spare", "5"}), "Disk 5 is now a global spare.\n");
@@ -321,7 +257,7 @@ TEST(Cli, DiskCommands)
     EXPECT_EQ(pause.code, 4);
     EXPECT_EQ(pause.err, "zdctl: disk activity pause refused by the controller: code 62 (Virtual disk has not BGA)\n");
     EXPECT_EQ(enclosure.zdctl({"disk", "spare", "99"}).code, 3);
-    EXPECT_EQ(enclosure.out({"disk", "free", "5", "--yes"}), "Disk 5: RAID metadata wiped; it is free.\n");
+    EXPECT_EQ(enclosure.out({"disk", "free", "5", "--yes"}), "Disk 5 is now Free.\n");
 
     Outcome patrol = enclosure.succeeds({"disk", "patrol", "7", "--wait"});
     // The patrol may end before the first poll; either way it is reported finished.
@@ -357,8 +293,7 @@ TEST(Cli, ArrayMaintenance)
     Enclosure enclosure;
     Outcome preview = enclosure.succeeds({"array", "migrate", "0", "--raid", "6", "--disks", "0-3,5", "--dry-run"});
     EXPECT_EQ(preview.out, std::string("Capacity preview: array 0 from RAID 5 to RAID 6 on disks 0, 1, 2, 3, 5\n"
-                                       "  Available:   10.9 TiB\n  Redundancy:  7.3 TiB\n  Unused:      0 B\n") +
-                               kSizeNote);
+                                       "  Available:   10.9 TiB\n  Redundancy:  7.3 TiB\n  Unused:      0 B\n"));
     EXPECT_EQ(enclosure.zdctl({"array", "migrate", "0", "--raid", "6", "--disks", "0-3,5"}).code, 2);
     EXPECT_EQ(enclosure.zdctl({"array", "migrate", "0", "--raid", "1", "--disks", "0,1", "--dry-run"}).code, 4);
     Outcome migrate =
@@ -385,7 +320,7 @@ TEST(Cli, ArrayMaintenance)
                 {"Array 0: rebuild onto disks 6 started.\n", "Array 0: Rebuild: 100%\nArray 0: finished\n"});
     EXPECT_TRUE(contains(enclosure.out({"array", "show", "0"}), "Status:                Functional and initialized\n"));
     EXPECT_TRUE(contains(enclosure.out({"--yes", "array", "init", "0", "--type", "background", "--wait"}),
-                         "Array 0: BackGround initialisation started.\n"));
+                         "BackGround initialisation of array 0 \"Bulk\" (RAID 6, 10.9 TiB) started.\n"));
     EXPECT_EQ(enclosure.zdctl({"array", "init", "0", "--type", "sideways", "--yes"}).code, 2);
 }
 
@@ -441,13 +376,17 @@ TEST(Cli, AdapterCommands)
               " 0  Thunderbolt Storage  TB    2.4.1.7   ZDT8-2411-1001          8\n"
               " 1  USB Enclosure        USB   2.4.1.7   ZDU4-2411-1002          4\n");
     EXPECT_EQ(enclosure.out({"--xml", "adapter", "buzzer-off"}),
-              "<OEMCommand><OEMType>8</OEMType><OEMValue>1</OEMValue><OEMID>0</OEMID><Force>0</Force>"
-              "</OEMCommand>\n<Result><Code>0</Code><Text>No error</Text></Result>\n");
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+              "<zdctl version=\"1.0.0.38\" format_version=\"1\" bridge_version=\"1.0.0.38\" command=\"adapter buzzer-off\" "
+              "exit_status=\"0\">\n"
+              "<Exchange call=\"sendCommand\" subject=\"OEMCommand\" code=\"0\" text=\"No error\"><OEMCommand><OEMType>8</OEMType>"
+              "<OEMValue>1</OEMValue><OEMID>0</OEMID><Force>0</Force></OEMCommand></Exchange>\n</zdctl>\n");
     EXPECT_EQ(enclosure.out({"-a", "1", "adapter", "identify"}), "adapter 1: identify sent.\n");
     EXPECT_EQ(enclosure.out({"adapter", "rescan"}), "Rescan done: 2 adapter(s).\n");
     EXPECT_EQ(enclosure.zdctl({"adapter", "set", "alias=TwentyCharactersLong"}).code, 2);
     EXPECT_EQ(enclosure.zdctl({"adapter", "set", "alarm"}).code, 2);
-    EXPECT_EQ(enclosure.out({"adapter", "set", "alarm=off", "SMARTPoll=0"}), "Adapter 0 configuration updated.\n");
+    EXPECT_EQ(enclosure.out({"adapter", "set", "alarm=off", "SMARTPoll=0"}),
+              "Adapter 0 configuration read back: alarm=0, smart-poll=0.\n");
     expectParts(enclosure.out({"adapter", "show", "0"}),
                 {"Alarm:                  off\n", "SMART polling:          off\n"});
     EXPECT_TRUE(contains(enclosure.out({"disk", "show", "1", "--smart"}),
@@ -469,6 +408,75 @@ TEST(Cli, GuidedTourRunsToTheEnd)
     size_t lastStatus = tour.out.rfind("==> 9. Final status");
     ASSERT_NE(lastStatus, std::string::npos);
     EXPECT_TRUE(contains(tour.out.substr(lastStatus), "Health: OK"));
+}
+
+// Whether the system loader would find a libzd_api.so of its own.
+bool systemHasControllerLibrary()
+{
+    for (const char* directory : {"/lib", "/usr/lib", "/lib/" ZD_MULTIARCH, "/usr/lib/" ZD_MULTIARCH})
+        if (zdtest::fileExists(std::string(directory) + "/libzd_api.so")) return true;
+    std::string cache;
+    if (FILE* listing = popen("/sbin/ldconfig -p 2>/dev/null", "r")) {
+        char buffer[4096];
+        for (size_t got; (got = fread(buffer, 1, sizeof(buffer), listing)) > 0;) cache.append(buffer, got);
+        pclose(listing);
+    }
+    return cache.find("\tlibzd_api.so ") != std::string::npos;
+}
+
+TEST(Cli, ControllerLibraryIsChosenExplicitly)
+{
+    namespace fs = std::filesystem;
+    Enclosure enclosure;
+    const std::string zdctl = ZD_BINARY_DIR "/bin/zdctl";
+    const std::string simulator = fs::canonical(ZD_SIM_LIBRARY).string();
+    const std::string bridge = fs::canonical(ZD_BRIDGE_LIBRARY).parent_path().string() + "/libzdbridge.so.1";
+    auto withController = [&](const std::string& setting, const std::string& command) {
+        return enclosure.run("/usr/bin/env", {"ZDBRIDGE_CONTROLLER=" + setting, zdctl, command});
+    };
+
+    Outcome flag = enclosure.run("/usr/bin/env", {"-u", "ZDBRIDGE_CONTROLLER", zdctl, "--simulator", "--version"});
+    EXPECT_EQ(flag.out, "zdctl 1.0.0.38\nbridge 1.0.0.38 (" + bridge + ")\ncontroller: simulator zdsim 1.0.0 (" +
+                            simulator + ")\n");
+    EXPECT_EQ(withController("simulator", "--version").out, flag.out);
+    EXPECT_EQ(withController(simulator, "--version").out, flag.out);
+    EXPECT_TRUE(contains(withController(simulator, "status").out, "Health: OK"));
+    // "system" takes whatever the loader finds, and still names it.
+    Outcome found = enclosure.run("/usr/bin/env", {"-u", "ZDBRIDGE_CONTROLLER", "LD_LIBRARY_PATH=" +
+                                                   fs::path(simulator).parent_path().string(), zdctl, "--version"});
+    EXPECT_EQ(found.out, flag.out);
+
+    const std::string missing = enclosure.file("missing.so"), fifo = enclosure.file("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    struct Refusal {
+        std::string setting, message;
+    };
+    for (const Refusal& refusal : std::vector<Refusal>{
+             {"lib/libzd_api.so", "unknown controller library 'lib/libzd_api.so' in ZDBRIDGE_CONTROLLER: expected "
+                                  "system, simulator or the absolute path of a libzd_api.so"},
+             {missing, "the controller library " + missing + " does not exist"},
+             {fifo, "the controller library " + fifo + " is not a regular file"},
+         }) {
+        Outcome refused = withController(refusal.setting, "status");
+        EXPECT_EQ(refused.code, 1) << refusal.setting;
+        EXPECT_EQ(refused.err, "zdctl: " + refusal.message + "\n");
+        EXPECT_EQ(refused.out, "");
+    }
+
+    // The chosen library lacks the SONAME, so the bridge binds to the one LD_LIBRARY_PATH offers.
+    Outcome mixed = enclosure.run("/usr/bin/env", {"LD_LIBRARY_PATH=" + fs::path(simulator).parent_path().string(),
+                                                   "ZDBRIDGE_CONTROLLER=" ZD_FAKE_CONTROLLER, zdctl, "status"});
+    EXPECT_EQ(mixed.code, 1);
+    EXPECT_TRUE(contains(mixed.err, "zdctl: the bridge uses the controller library " + simulator +
+                                        ", not the chosen " ZD_FAKE_CONTROLLER " ("));
+
+    if (systemHasControllerLibrary()) GTEST_SKIP() << "this system has a libzd_api.so on the loader's path";
+    Outcome none = enclosure.run("/usr/bin/env", {"-u", "ZDBRIDGE_CONTROLLER", zdctl, "status"});
+    EXPECT_EQ(none.code, 1);
+    EXPECT_TRUE(contains(none.err, "zdctl: no controller library: the enclosure vendor's libzd_api.so is not on the "
+                                   "loader's path (libzd_api.so: cannot open shared object file"));
+    EXPECT_TRUE(contains(none.err, "install zdbridge-simulator and choose the simulator (zdctl --simulator, or "
+                                   "ZDBRIDGE_CONTROLLER=simulator)\n"));
 }
 
 }  // namespace

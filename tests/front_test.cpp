@@ -10,7 +10,9 @@
 #include <thread>
 #include <vector>
 
+#include "front/ArrayActions.h"
 #include "front/Bridge.h"
+#include "front/DiskActions.h"
 #include "front/Enclosure.h"
 #include "front/Error.h"
 #include "front/ModelJson.h"
@@ -71,6 +73,9 @@ TEST_F(FrontTest, SnapshotOfTheBuiltInEnclosure)
     EXPECT_EQ(first.disks[4].tone(), Tone::Spare);
     EXPECT_EQ(first.disks[0].smart.size(), 17u);
     EXPECT_EQ(smartVerdict(first.disks[0]), SmartVerdict::Passed);
+    Disk worn = first.disks[0];
+    worn.smart[4].value = worn.smart[4].threshold;  // Reallocated_Sector_Ct down to its threshold
+    EXPECT_EQ(smartVerdict(worn), SmartVerdict::Failing);
     EXPECT_EQ(snapshot.verdict(), Verdict::Healthy);
 
     Json json = toJson(snapshot);
@@ -129,6 +134,34 @@ TEST_F(FrontTest, SessionsReportNotFoundAndRefusals)
     } catch (const Error& error) {
         EXPECT_EQ(error.kind(), ErrorKind::NotFound);
     }
+}
+
+// The plans a page shows before it asks: what is lost, what to type, and no
+// change without the consent they ask for.
+TEST_F(FrontTest, PlansSayWhatIsLostAndNeedTheirConsent)
+{
+    Session session = bridge().session(0);
+    ArrayDeletion deletion(session, 0);
+    EXPECT_EQ(deletion.plan().losses,
+              std::vector<std::string>{"array 0 \"Data\" (RAID 5, 10.9 TiB) will be destroyed with all data on it"});
+    EXPECT_EQ(deletion.plan().confirmationText, "Data");
+    try {
+        deletion.execute(session, Consent{});
+        FAIL() << "no error";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.kind(), ErrorKind::Usage);
+    }
+    EXPECT_EQ(Enclosure::readArrays(session).size(), 1u);
+
+    DiskFreeing freeing(session, 1);
+    EXPECT_EQ(freeing.plan().override, Override::MemberDisk);
+    EXPECT_THROW(freeing.execute(session, Consent{true, false}), Error);
+    EXPECT_EQ(Enclosure::readDisk(session, 1).array, 0u);
+    EXPECT_EQ(DiskFreeing(session, 5).plan().override, Override::None);
+
+    Outcome outcome = deletion.execute(session, Consent{true, false});
+    EXPECT_FALSE(outcome.partial);
+    EXPECT_TRUE(Enclosure::readArrays(session).empty());
 }
 
 // Two threads read different adapters through one bridge: each sees only its

@@ -1,10 +1,15 @@
 // The simulator's firmware image format and flashing: header checks, page
 // order and lengths, one and two passes, and flashing from one thread while
 // another reads.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <thread>
 
@@ -95,6 +100,17 @@ TEST_F(SimFirmwareTest, HeaderInfo) {
     zdtest::writeFile(m_dir.file("bad.bin"), std::string(bytes.begin(), bytes.end()));
     EXPECT_EQ(ZD_Flash_GetHeaderInfo(m_dir.file("bad.bin").c_str(), &type, &version, &device), 185);
     EXPECT_EQ(ZD_Flash_GetHeaderInfo(nullptr, &type, &version, &device), 7);
+
+    // A FIFO or a directory is refused at once, not waited on.
+    const std::string fifo = m_dir.file("fifo.bin");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    auto check = std::async(std::launch::async,
+                            [&] { return ZD_Flash_GetHeaderInfo(fifo.c_str(), &type, &version, &device); });
+    const bool waited = check.wait_for(std::chrono::seconds(10)) != std::future_status::ready;
+    if (waited) close(open(fifo.c_str(), O_WRONLY | O_NONBLOCK));  // a writer lets it go on
+    EXPECT_FALSE(waited);
+    EXPECT_EQ(check.get(), 4);
+    EXPECT_EQ(ZD_Flash_GetHeaderInfo(m_dir.path().c_str(), &type, &version, &device), 4);
 }
 
 TEST_F(SimFirmwareTest, OneAndTwoPassFlash) {

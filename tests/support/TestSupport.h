@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "sim/zd_sim.h"
@@ -49,6 +50,18 @@ bool fileExists(const std::string& path);
 std::string simCallText();
 std::vector<std::string> simCalls();
 std::vector<std::string> simCallsOf(const std::string& function);
+
+// What a program run by runProgram did.
+struct ProgramOutcome {
+    int code = -1;  // exit status; -1 when it did not exit
+    std::string out;
+    std::string err;
+};
+
+// Runs program with args (standard input from /dev/null, so not a terminal),
+// with this process's environment plus the given variables; waits for it.
+ProgramOutcome runProgram(const std::string& program, const std::vector<std::string>& args,
+                          const std::vector<std::pair<std::string, std::string>>& variables);
 
 struct BridgeOptions {
     bool resetSimulator = true;

@@ -1,19 +1,16 @@
-#include "sim/StateStore.h"
-
-#include <unistd.h>
+#include "sim/StateCodec.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <nlohmann/json.hpp>
+#include <set>
 
 #include "api/records/RecordText.h"
 #include "sim/ModelFields.h"
 
 using nlohmann::json;
 
+namespace state {
 namespace {
 
 json versionJson(const _Version_Info_CIM& v) { return json::array({v.part1, v.part2, v.part3, v.part4}); }
@@ -132,7 +129,7 @@ json activityJson(const Activity& a) {
               {"vd_blocks", blocks}}}};
 }
 
-Activity activityFromJson(const json& j, int64_t clockOffset) {
+Activity activityFromJson(const json& j) {
     Activity a;
     int kind = j.at("kind");
     int state = j.at("state");
@@ -143,7 +140,7 @@ Activity activityFromJson(const json& j, int64_t clockOffset) {
     a.state = static_cast<ActivityState>(state);
     a.durationMs = std::max<uint64_t>(1, j.at("duration_ms").get<uint64_t>());
     a.doneMs = j.at("done_ms");
-    a.lastMs = static_cast<uint64_t>(static_cast<int64_t>(j.at("last_ms").get<uint64_t>()) + clockOffset);
+    a.lastMs = j.at("last_ms");
     a.fix = j.at("fix");
     const json& t = j.at("target");
     a.target.sourceLevel = t.at("source_level");
@@ -217,7 +214,8 @@ json adapterJson(const AdapterModel& a) {
     for (const Activity& act : a.activities) activities.push_back(activityJson(act));
     json events = json::array();
     for (const EventRecord& e : a.events.events()) events.push_back(eventJson(e));
-    return {{"values", values},
+    return {{"uid", a.uid},
+            {"values", values},
             {"driver_version",
              {a.info.driver_version.part1, a.info.driver_version.part2, a.info.driver_version.part3,
               a.info.driver_version.part4}},
@@ -234,8 +232,9 @@ json adapterJson(const AdapterModel& a) {
             {"events", {{"next_sequence", a.events.nextSequence()}, {"queue", events}}}};
 }
 
-std::shared_ptr<AdapterModel> adapterFromJson(const json& j, const SimClock* clock, int64_t clockOffset) {
+std::shared_ptr<AdapterModel> adapterFromJson(const json& j, const SimClock* clock) {
     auto a = std::make_shared<AdapterModel>(clock);
+    a->uid = j.at("uid");
     for (const auto& [name, value] : j.at("values").items()) {
         if (const AdapterField* f = findAdapterField(name.c_str())) f->set(*a, value.get<uint64_t>());
     }
@@ -280,7 +279,7 @@ std::shared_ptr<AdapterModel> adapterFromJson(const json& j, const SimClock* clo
         a->vds[vd.id] = vd;
     }
     for (const json& b : j.at("blocks")) a->blocks[b.at(0)] = b.at(1);
-    for (const json& act : j.at("activities")) a->activities.push_back(activityFromJson(act, clockOffset));
+    for (const json& act : j.at("activities")) a->activities.push_back(activityFromJson(act));
     std::deque<EventRecord> queue;
     for (const json& e : j.at("events").at("queue")) queue.push_back(eventFromJson(e));
     a->events.restore(std::move(queue), j.at("events").at("next_sequence"));
@@ -338,72 +337,46 @@ bool consistent(const AdapterModel& a) {
 
 }  // namespace
 
-StateStore::LoadResult StateStore::load(const SimClock& clock, std::vector<std::shared_ptr<AdapterModel>>& adapters) {
-    const char* path = std::getenv("ZD_SIM_STATE");
-    m_path = path != nullptr ? path : "";
-    m_refused = false;
-    m_saveErrorReported = false;
-    if (m_path.empty()) return LoadResult::Disabled;
-    std::ifstream in(m_path);
-    if (!in) {
-        if (access(m_path.c_str(), F_OK) != 0) return LoadResult::Missing;
-        refuse("it cannot be read");
-        return LoadResult::Refused;
-    }
-    try {
-        json doc = json::parse(in);
-        if (!doc.is_object() || !doc.contains("format_version") || doc.at("format_version") != kFormatVersion) {
-            refuse("it is not a state file of format version " + std::to_string(kFormatVersion));
-            return LoadResult::Refused;
-        }
-        const json& saved = doc.at("clock");
-        bool savedManual = saved.at("manual");
-        int64_t offset = 0;
-        if (savedManual || clock.manual()) {
-            offset = static_cast<int64_t>(clock.nowMs()) - static_cast<int64_t>(saved.at("now_ms").get<uint64_t>());
-        }
-        std::vector<std::shared_ptr<AdapterModel>> loaded;
-        for (const json& a : doc.at("adapters")) {
-            loaded.push_back(adapterFromJson(a, &clock, offset));
-            if (!consistent(*loaded.back())) throw std::runtime_error("an adapter refers to ids it does not have");
-        }
-        if (loaded.size() > 8) throw std::runtime_error("more than 8 adapters");
-        adapters = std::move(loaded);
-        return LoadResult::Loaded;
-    } catch (const std::exception& e) {
-        refuse(std::string("it cannot be parsed (") + e.what() + ")");
-        return LoadResult::Refused;
-    }
-}
-
-void StateStore::save(const SimClock& clock, const std::vector<std::shared_ptr<AdapterModel>>& adapters) {
-    if (!active()) return;
+std::string encode(const SimClock& clock, uint32_t nextAdapterUid,
+                   const std::vector<std::shared_ptr<AdapterModel>>& adapters) {
+    const SimClock::Setting setting = clock.setting();
     json doc = {{"format_version", kFormatVersion},
-                {"clock", {{"manual", clock.manual()}, {"now_ms", clock.nowMs()}}},
+                {"clock", {{"manual", setting.manual}, {"manual_ms", setting.manualMs}, {"time_scale", setting.scale}}},
+                {"next_adapter_uid", nextAdapterUid},
                 {"adapters", json::array()}};
     for (const auto& a : adapters) doc["adapters"].push_back(adapterJson(*a));
-    std::string temp = m_path + ".tmp." + std::to_string(getpid());
-    {
-        std::ofstream out(temp, std::ios::trunc);
-        out << doc.dump(1, ' ', false, json::error_handler_t::replace) << '\n';
-        if (!out) {
-            if (!m_saveErrorReported) std::fprintf(stderr, "zdsim: cannot write the state file %s\n", temp.c_str());
-            m_saveErrorReported = true;
-            std::remove(temp.c_str());
-            return;
+    return doc.dump(1, ' ', false, json::error_handler_t::replace) + "\n";
+}
+
+std::optional<SharedState> decode(const std::string& text, const SimClock* clock, std::string& why) {
+    try {
+        const json doc = json::parse(text);
+        if (!doc.is_object() || !doc.contains("format_version") || doc.at("format_version") != kFormatVersion) {
+            why = "is not a state file of format version " + std::to_string(kFormatVersion);
+            return std::nullopt;
         }
-    }
-    if (std::rename(temp.c_str(), m_path.c_str()) != 0) {
-        if (!m_saveErrorReported) std::fprintf(stderr, "zdsim: cannot replace the state file %s\n", m_path.c_str());
-        m_saveErrorReported = true;
-        std::remove(temp.c_str());
+        SharedState loaded;
+        const json& saved = doc.at("clock");
+        loaded.clock.manual = saved.at("manual");
+        loaded.clock.manualMs = saved.at("manual_ms");
+        loaded.clock.scale = saved.at("time_scale");
+        if (!SimClock::valid(loaded.clock.scale)) throw std::runtime_error("the time scale is out of range");
+        loaded.nextAdapterUid = doc.at("next_adapter_uid");
+        std::set<uint32_t> uids;
+        for (const json& a : doc.at("adapters")) {
+            loaded.adapters.push_back(adapterFromJson(a, clock));
+            const AdapterModel& adapter = *loaded.adapters.back();
+            if (!consistent(adapter)) throw std::runtime_error("an adapter refers to ids it does not have");
+            if (adapter.uid >= loaded.nextAdapterUid || !uids.insert(adapter.uid).second) {
+                throw std::runtime_error("adapter uids repeat or reach next_adapter_uid");
+            }
+        }
+        if (loaded.adapters.size() > 8) throw std::runtime_error("more than 8 adapters");
+        return loaded;
+    } catch (const std::exception& e) {
+        why = std::string("cannot be parsed (") + e.what() + ")";
+        return std::nullopt;
     }
 }
 
-void StateStore::refuse(const std::string& why) {
-    m_refused = true;
-    std::fprintf(stderr,
-                 "zdsim: the state file %s was not loaded because %s; the simulator keeps its state in "
-                 "memory only and will not touch that file. Move or delete it to start afresh.\n",
-                 m_path.c_str(), why.c_str());
-}
+}  // namespace state
