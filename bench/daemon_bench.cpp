@@ -49,7 +49,7 @@ long residentKb()
 
 // zdmond's parts around one history, with the bridge of this build.
 struct MonitorUnderTest : zdtest::MonitorUnderTest {
-    MonitorUnderTest() { monitor->setBridgePath(ZD_BRIDGE_LIBRARY); }
+    MonitorUnderTest() { monitor->setLibraries(ZD_BRIDGE_LIBRARY, "simulator"); }
 };
 
 // 8 adapters of 128 disks, each with 16 RAID 5 arrays of 8 disks.

@@ -40,7 +40,7 @@ CommandLine CommandLine::parse(int argc, char** argv)
     app.footer(kFooter);
     app.set_version_flag("--version", std::string("zdmond ") + kVersion);
     unsigned interval = 0;
-    std::string database, listen, hook, bridge;
+    std::string database, listen, hook, bridge, controller;
     app.add_option("-c,--config", line.configPath, "configuration file")
         ->default_str(Config::kDefaultPath);
     app.add_flag("-f,--foreground", line.foreground, "stay in the foreground, log to standard error");
@@ -53,6 +53,10 @@ CommandLine CommandLine::parse(int argc, char** argv)
     auto* listenOption = app.add_option("--listen", listen, "HTTP listener HOST:PORT, or off");
     auto* hookOption = app.add_option("--hook", hook, "program run for each alert");
     auto* bridgeOption = app.add_option("--bridge", bridge, "libzdbridge.so to load");
+    auto* controllerOption =
+        app.add_option("--controller", controller, "controller library: system (default), simulator, or a path");
+    app.add_flag_callback("--simulator", [&line] { line.overrides.controller = "simulator"; },
+                          "run against the installed simulator (same as --controller simulator)");
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
@@ -65,6 +69,7 @@ CommandLine CommandLine::parse(int argc, char** argv)
     if (listenOption->count()) line.overrides.listen = listen;
     if (hookOption->count()) line.overrides.hookProgram = absolute(hook);
     if (bridgeOption->count()) line.overrides.bridge = absolute(bridge);
+    if (controllerOption->count()) line.overrides.controller = controller == "system" || controller == "simulator" ? controller : absolute(controller);
     return line;
 }
 

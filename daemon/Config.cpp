@@ -42,6 +42,12 @@ std::string absolutePath(const std::string& text, const std::string& what)
     return text;
 }
 
+std::string controller(const std::string& text, const std::string& what)
+{
+    if (text.empty() || text == "system" || text == "simulator" || text[0] == '/') return text;
+    throw ConfigError(what + " takes system, simulator or the absolute path of a libzd_api.so, not '" + text + "'");
+}
+
 using Setter = std::function<void(Config&, const std::string&)>;
 
 const std::map<std::string, Setter>& setters()
@@ -50,6 +56,7 @@ const std::map<std::string, Setter>& setters()
         {"monitor.interval", [](Config& c, const std::string& v) { c.interval = number(v, 1, 86400, "interval"); }},
         {"monitor.database", [](Config& c, const std::string& v) { c.database = absolutePath(v, "database"); }},
         {"monitor.bridge", [](Config& c, const std::string& v) { c.bridge = absolutePath(v, "bridge"); }},
+        {"monitor.controller", [](Config& c, const std::string& v) { c.controller = controller(v, "controller"); }},
         {"monitor.pending_limit",
          [](Config& c, const std::string& v) { c.pendingLimit = number(v, 100, 10000000, "pending_limit"); }},
         {"http.listen", [](Config& c, const std::string& v) { c.listen = ListenAddress::parse(v); }},
@@ -162,6 +169,7 @@ void ConfigOverrides::applyTo(Config& config) const
     if (listen) config.listen = ListenAddress::parse(*listen);
     if (hookProgram) config.hookProgram = absolutePath(*hookProgram, "--hook");
     if (bridge) config.bridge = absolutePath(*bridge, "--bridge");
+    if (controller) config.controller = zdmond::controller(*controller, "--controller");
 }
 
 }  // namespace zdmond

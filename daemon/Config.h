@@ -43,6 +43,7 @@ struct Config {
     unsigned interval = 60;       // seconds between cycles, aligned to the clock
     std::string database;         // the event history
     std::string bridge;           // libzdbridge.so to load; empty: the installed one
+    std::string controller;       // "system", "simulator" or a libzd_api.so path; empty: ZDBRIDGE_CONTROLLER
     size_t pendingLimit = 10000;  // events kept in memory while the history cannot be written
     // [http]
     ListenAddress listen{"127.0.0.1", 9788};
@@ -71,6 +72,7 @@ struct ConfigOverrides {
     std::optional<std::string> listen;
     std::optional<std::string> hookProgram;
     std::optional<std::string> bridge;
+    std::optional<std::string> controller;
 
     void applyTo(Config& config) const;  // throws ConfigError
 };

@@ -41,7 +41,7 @@ Daemon::Daemon(const CommandLine& line, const Config& config, Signals& signals, 
       m_notifier(config),
       m_monitor(m_writer, m_notifier, m_faults)
 {
-    m_monitor.setBridgePath(config.bridge);
+    m_monitor.setLibraries(config.bridge, config.controller);
     m_http.routes().Get("/metrics", [this](const httplib::Request&, httplib::Response& response) {
         response.set_content(m_monitor.metricsPage(), "text/plain; version=0.0.4; charset=utf-8");
     });
@@ -143,7 +143,7 @@ void Daemon::reload()
             DaemonLog::error(std::string(error.what()) + "; metrics are not served until the next reload");
         }
     }
-    m_monitor.setBridgePath(fresh.bridge);
+    m_monitor.setLibraries(fresh.bridge, fresh.controller);
     m_monitor.unloadBridge();
     m_config = fresh;
     DaemonLog::info("reloaded " + (m_config.path.empty() ? std::string("the defaults") : m_config.path) +

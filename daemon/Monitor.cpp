@@ -79,19 +79,21 @@ Monitor::Monitor(HistoryWriter& writer, Notifier& notifier, Faults& faults)
 {
 }
 
-void Monitor::setBridgePath(const std::string& path)
+void Monitor::setLibraries(const std::string& bridgePath, const std::string& controller)
 {
-    const std::string resolved = path.empty() ? zdfront::BridgeClient::locate() : path;
+    const std::string resolved = bridgePath.empty() ? zdfront::BridgeClient::locate() : bridgePath;
+    if (resolved == m_bridgePath && controller == m_controllerSetting) return;
+    unloadBridge();
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (resolved == m_bridgePath) return;
     m_bridgePath = resolved;
-    m_bridge.reset();
+    m_controllerSetting = controller;
 }
 
 void Monitor::unloadBridge()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_bridge.reset();
+    m_controller.reset();
 }
 
 std::shared_ptr<zdfront::Bridge> Monitor::bridge() const
@@ -105,15 +107,21 @@ bool Monitor::loadBridge()
     if (bridge()) return true;
     if (!m_faults.due(kBridgeFault)) return false;
     try {
+        auto controller =
+            std::make_unique<zdfront::ControllerLibrary>(zdfront::ControllerLibrary::choose(m_controllerSetting));
         auto loaded = std::make_shared<zdfront::Bridge>(m_bridgePath);
+        controller->requireBoundBy(loaded->path());
         std::string version = loaded->version();
+        std::string description = controller->description();
         {
             std::lock_guard<std::mutex> lock(m_mutex);
+            m_controller = std::move(controller);
             m_bridge = loaded;
             m_bridgeVersion = version;
+            m_controllerText = description;
         }
         m_faults.succeeded(kBridgeFault);
-        DaemonLog::info("loaded bridge " + version + " from " + m_bridgePath);
+        DaemonLog::info("loaded bridge " + version + " from " + m_bridgePath + "; controller: " + description);
         return true;
     } catch (const std::exception& error) {
         m_faults.failed(kBridgeFault, error.what());
@@ -242,7 +250,7 @@ void Monitor::notifyStored(const std::vector<Change>& changes, const std::vector
 MetricsText Monitor::daemonMetrics() const
 {
     MetricsText text;
-    text.family("zdmond_info", "gauge", "zdmond's version and the bridge it loaded, always 1");
+    text.family("zdmond_info", "gauge", "zdmond's version, the bridge and the controller library it loaded, always 1");
     text.family("zdmond_cycles_total", "counter", "monitoring cycles run");
     text.family("zdmond_cycle_failures_total", "counter", "monitoring cycles in which a step failed");
     text.family("zdmond_cycle_duration_seconds", "gauge", "how long the last cycle took");
@@ -258,7 +266,10 @@ MetricsText Monitor::daemonMetrics() const
     text.family("zdmond_notifications_total", "counter", "alerts sent, by channel and result");
     text.family("zdmond_notifications_dropped_total", "counter", "alerts dropped because the queue was full");
 
-    text.sample("zdmond_info", {{"version", kVersion}, {"bridge", m_bridgePath}, {"bridge_version", m_bridgeVersion}}, 1);
+    text.sample("zdmond_info",
+                {{"version", kVersion}, {"bridge", m_bridgePath}, {"bridge_version", m_bridgeVersion},
+                 {"controller", m_controllerText}},
+                1);
     text.sample("zdmond_cycles_total", {}, static_cast<double>(m_cycles));
     text.sample("zdmond_cycle_failures_total", {}, static_cast<double>(m_failedCycles));
     text.sample("zdmond_cycle_duration_seconds", {}, m_lastCycleSeconds);

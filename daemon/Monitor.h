@@ -10,7 +10,7 @@
 // monitor never gives up because of the controller.
 //
 //   Monitor monitor(writer, notifier, faults);
-//   monitor.setBridgePath(config.bridge);
+//   monitor.setLibraries(config.bridge, config.controller);
 //   monitor.cycle([&] { return signals.stopRequested(); });
 //   std::string page = monitor.metricsPage();
 #pragma once
@@ -29,6 +29,7 @@
 #include "daemon/Notifier.h"
 #include "daemon/StateChanges.h"
 #include "front/Bridge.h"
+#include "front/ControllerLibrary.h"
 
 namespace zdmond {
 
@@ -38,8 +39,10 @@ public:
 
     Monitor(HistoryWriter& writer, Notifier& notifier, Faults& faults);
 
-    // The bridge library to load; empty: the installed one. A new path reloads.
-    void setBridgePath(const std::string& path);
+    // The bridge library to load (empty: the installed one) and the
+    // controller library it runs against (front/ControllerLibrary: "system",
+    // "simulator", a path, or empty for ZDBRIDGE_CONTROLLER). A change reloads.
+    void setLibraries(const std::string& bridgePath, const std::string& controller);
     // Unloads the bridge; the next cycle loads it again.
     void unloadBridge();
     // The loaded bridge for other users (the web API); null while none is loaded.
@@ -66,8 +69,12 @@ private:
     Notifier& m_notifier;
     Faults& m_faults;
     std::string m_bridgePath;
+    std::string m_controllerSetting;
+    // Loaded before the bridge, unloaded after it.
+    std::unique_ptr<zdfront::ControllerLibrary> m_controller;
     std::shared_ptr<zdfront::Bridge> m_bridge;
     std::string m_bridgeVersion;
+    std::string m_controllerText;
     zdfront::MonitorState m_state;
     bool m_stateLoaded = false;
     ActivityProgress m_progress;

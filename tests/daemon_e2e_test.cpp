@@ -87,6 +87,7 @@ public:
         setenv("ZDBRIDGE_LOG_DIR", (m_dir.path() + "/").c_str(), 1);
         setenv("ZD_SIM_TIME_SCALE", "10", 1);
         setenv("ZDBRIDGE_RESCAN_DELAY_MS", "0", 1);
+        setenv("ZDBRIDGE_CONTROLLER", "simulator", 1);
         for (const char* name : {"ZDCTL_BRIDGE", "ZD_SIM_PAGE_DELAY_MS", "NOTIFY_SOCKET", "WATCHDOG_USEC",
                                  "WATCHDOG_PID", "JOURNAL_STREAM", "NO_COLOR"})
             unsetenv(name);
@@ -373,6 +374,8 @@ TEST(DaemonEndToEnd, SignalsSystemdSecondInstanceOneshotAndTest)
 
     Zdmond zdmond(enclosure, enclosure.daemonArgs(), {{"NOTIFY_SOCKET", socketPath}, {"WATCHDOG_USEC", "400000"}});
     ASSERT_TRUE(waitUntil([&] { return zdtest::contains(receive(), "READY=1"); }, "READY=1"));
+    ASSERT_TRUE(waitUntil([&] { return zdtest::contains(zdmond.log(), "; controller: simulator zdsim"); },
+                          "the controller named in the log"));
     ASSERT_TRUE(waitUntil([&] { return zdtest::countOf(receive(), "WATCHDOG=1") >= 2; }, "watchdog keep-alives"));
 
     // A second daemon on the same history is refused, and so is a --oneshot run.
@@ -415,6 +418,12 @@ TEST(DaemonEndToEnd, SignalsSystemdSecondInstanceOneshotAndTest)
                                               enclosure.database()});
     EXPECT_EQ(oneshot.code, 0) << oneshot.out;
     EXPECT_GT(enclosure.history().size(), stored);
+
+    // A controller library that is not there: said at once, and the cycle fails.
+    Outcome noController = enclosure.run(kZdmond, {"--oneshot", "--config", enclosure.file("zdmond.conf"), "--db",
+                                                   enclosure.database(), "--controller", enclosure.file("none.so")});
+    EXPECT_EQ(noController.code, 1);
+    EXPECT_TRUE(zdtest::contains(noController.out, enclosure.file("none.so"))) << noController.out;
 
     // --test: one alert through every configured channel.
     Outcome test = enclosure.run(kZdmond, {"--test", "--config", enclosure.file("zdmond.conf"), "--hook",

@@ -14,7 +14,7 @@ TEST(DaemonMonitor, ABridgeThatCannotBeLoadedIsAFaultNotAnEnd)
 {
     zdsim_reset();
     MonitorUnderTest under;
-    under.monitor->setBridgePath(under.dir.file("missing/libzdbridge.so"));
+    under.monitor->setLibraries(under.dir.file("missing/libzdbridge.so"), "simulator");
     EXPECT_FALSE(under.cycle());
     EXPECT_FALSE(under.cycle()) << "retried only after its back-off";
     std::string page = under.monitor->metricsPage();
@@ -23,7 +23,7 @@ TEST(DaemonMonitor, ABridgeThatCannotBeLoadedIsAFaultNotAnEnd)
     EXPECT_TRUE(zdtest::contains(page, "zdmond_cycle_failures_total 2\n"));
     EXPECT_EQ(under.monitor->summary(), "waiting for the bridge");
 
-    under.monitor->setBridgePath(ZD_BRIDGE_LIBRARY);
+    under.monitor->setLibraries(ZD_BRIDGE_LIBRARY, "simulator");
     std::this_thread::sleep_for(std::chrono::milliseconds(1100));  // the first back-off is one second
     EXPECT_TRUE(under.cycle());
     page = under.monitor->metricsPage();
@@ -36,7 +36,7 @@ TEST(DaemonMonitor, MetricsAreReadWhileCyclesRun)
 {
     zdsim_reset();
     MonitorUnderTest under;
-    under.monitor->setBridgePath(ZD_BRIDGE_LIBRARY);
+    under.monitor->setLibraries(ZD_BRIDGE_LIBRARY, "simulator");
     std::atomic<bool> done{false};
     std::thread reader([&] {
         while (!done) {

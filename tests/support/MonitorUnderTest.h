@@ -4,7 +4,7 @@
 // off; the simulator keeps no state file.
 //
 //   MonitorUnderTest under;
-//   under.monitor->setBridgePath(ZD_BRIDGE_LIBRARY);
+//   under.monitor->setLibraries(ZD_BRIDGE_LIBRARY, "simulator");
 //   under.cycle();
 #pragma once
 
