@@ -5,7 +5,7 @@
 # loader's path), their dependencies, lintian, and zdctl run from the
 # packages unpacked into a temporary root (dpkg -x): with --simulator it
 # works; without it, and without a vendor library, it says what to install
-# and exits 1.
+# and exits 1; and one zdmond cycle from the unpacked root.
 # Usage: tests/packages_test.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -53,8 +53,10 @@ check "libzdbridge1: the bridge under its SONAME" same "$(sort <<<"$(printf '%s\
     "$libdir/libzdbridge.so.1" "$libdir/libzdbridge.so.$upstream"; docs libzdbridge1)")" "$(contents libzdbridge1)"
 check "libzdbridge-dev: header, link, pkg-config file" same "$(sort <<<"$(printf '%s\n' usr/include/zdbridge.h \
     "$libdir/libzdbridge.so" "$libdir/pkgconfig/zdbridge.pc"; docs libzdbridge-dev)")" "$(contents libzdbridge-dev)"
-check "zdbridge-tools: zdctl and its manual page" same "$(sort <<<"$(printf '%s\n' usr/bin/zdctl \
-    usr/share/man/man1/zdctl.1.gz; docs zdbridge-tools)")" "$(contents zdbridge-tools)"
+check "zdbridge-tools: zdctl, zdmond with its unit, configuration and alert rules, their manual pages" \
+    same "$(sort <<<"$(printf '%s\n' usr/bin/zdctl usr/share/man/man1/zdctl.1.gz usr/bin/zdmond \
+    usr/share/man/man8/zdmond.8.gz etc/zdbridge/zdmond.conf lib/systemd/system/zdmond.service \
+    usr/share/zdbridge/prometheus/zdmond-rules.yml; docs zdbridge-tools)")" "$(contents zdbridge-tools)"
 check "zdbridge-simulator: the simulator in its private directory" same "$(sort <<<"$(printf '%s\n' "$simulator"
     docs zdbridge-simulator)")" "$(contents zdbridge-simulator)"
 all=$(for package in libzdbridge1 libzdbridge-dev zdbridge-tools zdbridge-simulator; do contents "$package"; done)
@@ -69,7 +71,12 @@ check "the bridge depends on its Debian libraries, not on libzd_api" \
     "$(field libzdbridge1 Depends | tr ',' '\n' | sed 's/ *(.*//; s/^ *//' | sort | xargs)"
 check "-dev and tools need this very bridge" same "libzdbridge1 (= $version)|libzdbridge1 (= $version)" \
     "$(field libzdbridge-dev Depends)|$(field zdbridge-tools Depends | cut -d, -f1)"
-check "tools suggest the simulator" same "zdbridge-simulator (= $version)" "$(field zdbridge-tools Suggests)"
+check "tools suggest the simulator" has "$(field zdbridge-tools Suggests)" "zdbridge-simulator (= $version)"
+dpkg-deb -e "$(deb zdbridge-tools)" "$work/tools"
+check "zdmond's configuration is a conffile, its service enabled and started" same \
+    "/etc/zdbridge/zdmond.conf|yes|yes" "$(cat "$work/tools/conffiles")|$(grep -q "deb-systemd-helper enable 'zdmond.service'" \
+    "$work/tools/postinst" && echo yes)|$(grep -q "deb-systemd-invoke \$_dh_action 'zdmond.service'" "$work/tools/postinst" \
+    && echo yes)"
 dpkg-deb -e "$(deb libzdbridge1)" "$work/control"
 check "shlibs and the ldconfig trigger" same "libzdbridge 1 libzdbridge1 (>= $upstream)|activate-noawait ldconfig" \
     "$(cat "$work/control/shlibs")|$(grep -v '^#' "$work/control/triggers")"
@@ -93,7 +100,8 @@ zdctl() {  # root, arguments...: a clean environment, the enclosure in $work
 }
 zdctl "$work/root" --simulator --version && code=0 || code=$?
 check "--version names the bridge and the simulator in the root" same \
-    "0|zdctl, bridge $upstream ($work/root/$libdir/libzdbridge.so.1)
+    "0|zdctl $upstream
+bridge $upstream ($work/root/$libdir/libzdbridge.so.1)
 controller: simulator zdsim 1.0.0 ($work/root/$simulator)" "$code|$(cat "$work/out")"
 zdctl "$work/root" --simulator status && code=0 || code=$?
 check "--simulator status works" has "$code|$(cat "$work/out")" "0|Adapter 0 "
@@ -108,6 +116,12 @@ fi
 zdctl "$work/bare" --simulator status && code=0 || code=$?
 check "--simulator without zdbridge-simulator: what to install, exit 1" same "1|zdctl: the simulator is not \
 installed (no $work/bare/$simulator): install the package zdbridge-simulator" "$code|$(cat "$work/err")"
+env -i PATH=/usr/bin:/bin ZD_SIM_STATE="$work/enclosure.json" ZDBRIDGE_DB_PATH="$work/db.xml" ZDBRIDGE_LOG_DIR="$work/" \
+    "$work/root/usr/bin/zdmond" --oneshot --simulator --config "$work/root/etc/zdbridge/zdmond.conf" \
+    --db "$work/zdmond/events.db" >"$work/out" 2>&1 && code=0 || code=$?
+check "zdmond --oneshot --simulator from the root: one cycle, bridge and controller named" has "$code|$(cat "$work/out")" \
+    "0|zdmond: loaded bridge $upstream from $work/root/$libdir/libzdbridge.so.1; controller: simulator zdsim 1.0.0 ($work/root/$simulator)"
+check "... and its history made" test -s "$work/zdmond/events.db"
 check "pkg-config finds the header and the bridge" same "-I$work/root/usr/include -L$work/root/$libdir -lzdbridge" \
     "$(PKG_CONFIG_SYSROOT_DIR="$work/root" PKG_CONFIG_LIBDIR="$work/root/$libdir/pkgconfig" \
         pkg-config --cflags --libs zdbridge | xargs)"
