@@ -37,6 +37,22 @@ public:
     Outcome run(const std::string& program, const std::vector<std::string>& args) const
     {
         const std::string outPath = m_dir.file("stdout"), errPath = m_dir.file("stderr");
+        int status = 0;
+        waitpid(spawn(program, args, outPath, errPath), &status, 0);
+        Outcome outcome;
+        outcome.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        outcome.out = readFile(outPath);
+        outcome.err = readFile(errPath);
+        return outcome;
+    }
+
+    // Starts `program args...` with this enclosure's environment and `extra`
+    // (an empty value removes the variable), standard input from /dev/null and
+    // its output into the two files (the same file twice gathers both);
+    // answers its pid for waitpid.
+    pid_t spawn(const std::string& program, const std::vector<std::string>& args, const std::string& outPath,
+                const std::string& errPath, const std::vector<std::pair<std::string, std::string>>& extra = {}) const
+    {
         pid_t child = fork();
         if (child == 0) {
             setenv("ZD_SIM_STATE", m_dir.file("enclosure.json").c_str(), 1);
@@ -48,9 +64,15 @@ public:
             unsetenv("ZDCTL_BRIDGE");
             unsetenv("NO_COLOR");
             for (const auto& variable : m_environment) setenv(variable.first.c_str(), variable.second.c_str(), 1);
+            for (const auto& [name, value] : extra) {
+                if (value.empty())
+                    unsetenv(name.c_str());
+                else
+                    setenv(name.c_str(), value.c_str(), 1);
+            }
             int in = open("/dev/null", O_RDONLY);
             int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            int err = errPath == outPath ? out : open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             dup2(in, 0);
             dup2(out, 1);
             dup2(err, 2);
@@ -60,13 +82,7 @@ public:
             execv(program.c_str(), argv.data());
             _exit(127);
         }
-        int status = 0;
-        waitpid(child, &status, 0);
-        Outcome outcome;
-        outcome.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        outcome.out = readFile(outPath);
-        outcome.err = readFile(errPath);
-        return outcome;
+        return child;
     }
 
     // The standard output of `zdctl args...`.

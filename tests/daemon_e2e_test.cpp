@@ -2,12 +2,12 @@
 // shared through a state file with zdctl runs, at a fast time scale. Every
 // variable the programs read is set here.
 #include <fcntl.h>
-#include <signal.h>
-#include <sys/stat.h>
 #include <sched.h>
+#include <signal.h>
 #include <sqlite3.h>
 #include <sys/mount.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,8 +17,8 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <ctime>
 #include <functional>
@@ -28,8 +28,8 @@
 #include <thread>
 #include <vector>
 
+#include "CliTestSupport.h"
 #include "front/EventHistory.h"
-#include "support/TestSupport.h"
 
 using namespace std::chrono_literals;
 using zdfront::EventHistory;
@@ -39,11 +39,6 @@ namespace {
 
 const std::string kZdmond = ZD_BINARY_DIR "/bin/zdmond";
 const std::string kZdctl = ZD_BINARY_DIR "/bin/zdctl";
-
-struct Outcome {
-    int code = -1;
-    std::string out;
-};
 
 // Waits for the condition, polling; fails the test at the deadline.
 bool waitUntil(const std::function<bool()>& condition, const std::string& what,
@@ -58,17 +53,18 @@ bool waitUntil(const std::function<bool()>& condition, const std::string& what,
     return false;
 }
 
-// One simulated enclosure with its schedule file, history and hook log in a temporary directory.
-class Enclosure {
+// One simulated enclosure (zdtest::Enclosure: its state, schedule file and
+// log in a temporary directory), with zdmond's configuration, history and hook.
+class Enclosure : public zdtest::Enclosure {
 public:
-    Enclosure()
+    Enclosure() : zdtest::Enclosure("10")
     {
+        setEnvironment("ZDBRIDGE_RESCAN_DELAY_MS", "0");
         hook("hook", "hook.log");
         zdtest::writeFile(file("zdmond.conf"), "[syslog]\nseverity = off\n[hook]\nprogram = " + file("hook") +
                                                    "\nseverity = info\ntimeout = 10\n");
     }
 
-    std::string file(const std::string& name) const { return m_dir.file(name); }
     std::string database() const { return file("events.db"); }
 
     // A hook that logs "EVENT DEVICE [COMPONENT] result=..." lines into `log`.
@@ -79,55 +75,14 @@ public:
     }
     std::string hookLog(const std::string& log = "hook.log") const { return zdtest::readFile(file(log)); }
 
-    // The environment of every program run: the shared enclosure, nothing of the user's.
-    void environment() const
+    // Starts a program with both its outputs into `output`, outside any systemd
+    // service unless `extra` says otherwise.
+    pid_t start(const std::string& program, const std::vector<std::string>& args, const std::string& output,
+                std::vector<std::pair<std::string, std::string>> extra = {}) const
     {
-        setenv("ZD_SIM_STATE", file("enclosure.json").c_str(), 1);
-        setenv("ZDBRIDGE_DB_PATH", file("db.xml").c_str(), 1);
-        setenv("ZDBRIDGE_LOG_DIR", (m_dir.path() + "/").c_str(), 1);
-        setenv("ZD_SIM_TIME_SCALE", "10", 1);
-        setenv("ZDBRIDGE_RESCAN_DELAY_MS", "0", 1);
-        setenv("ZDBRIDGE_CONTROLLER", "simulator", 1);
-        for (const char* name : {"ZDCTL_BRIDGE", "ZD_SIM_PAGE_DELAY_MS", "NOTIFY_SOCKET", "WATCHDOG_USEC",
-                                 "WATCHDOG_PID", "JOURNAL_STREAM", "NO_COLOR"})
-            unsetenv(name);
-    }
-
-    pid_t spawn(const std::string& program, const std::vector<std::string>& args, const std::string& output,
-                const std::vector<std::pair<std::string, std::string>>& extra = {}) const
-    {
-        pid_t child = fork();
-        if (child == 0) {
-            environment();
-            for (const auto& [name, value] : extra) setenv(name.c_str(), value.c_str(), 1);
-            int in = open("/dev/null", O_RDONLY);
-            int out = open(output.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
-            dup2(in, 0);
-            dup2(out, 1);
-            dup2(out, 2);
-            std::vector<char*> argv{const_cast<char*>(program.c_str())};
-            for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-            argv.push_back(nullptr);
-            execv(program.c_str(), argv.data());
-            _exit(127);
-        }
-        return child;
-    }
-
-    Outcome run(const std::string& program, const std::vector<std::string>& args) const
-    {
-        const std::string output = file("run.out");
-        unlink(output.c_str());
-        int status = 0;
-        waitpid(spawn(program, args, output), &status, 0);
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, zdtest::readFile(output)};
-    }
-
-    Outcome zdctl(const std::vector<std::string>& args) const
-    {
-        Outcome outcome = run(kZdctl, args);
-        EXPECT_EQ(outcome.code, 0) << "zdctl failed: " << outcome.out;
-        return outcome;
+        extra.insert(extra.begin(), {{"NOTIFY_SOCKET", ""}, {"WATCHDOG_USEC", ""}, {"WATCHDOG_PID", ""},
+                                     {"JOURNAL_STREAM", ""}});
+        return spawn(program, args, output, output, extra);
     }
 
     // zdmond's usual arguments: foreground, the history, a free port, a cycle a second.
@@ -152,8 +107,6 @@ public:
         return count;
     }
 
-private:
-    zdtest::TempDir m_dir;
 };
 
 // A running zdmond; killed at destruction if the test has not stopped it.
@@ -163,7 +116,7 @@ public:
            const std::vector<std::pair<std::string, std::string>>& extra = {})
         : m_log(enclosure.file("zdmond-" + std::to_string(++s_started) + ".log"))
     {
-        m_pid = enclosure.spawn(kZdmond, args, m_log, extra);
+        m_pid = enclosure.start(kZdmond, args, m_log, extra);
     }
     ~Zdmond()
     {
@@ -251,7 +204,7 @@ TEST(DaemonEndToEnd, ADiskFailureIsStoredNotifiedAndClearedByTheRebuild)
     Zdmond zdmond(enclosure, enclosure.daemonArgs());
     ASSERT_TRUE(waitUntil([&] { return zdmond.metric(kDegraded) == 0.0; }, "the first cycle"));
 
-    enclosure.zdctl({"sim", "fail-disk", "1"});
+    enclosure.succeeds({"sim", "fail-disk", "1"});
     ASSERT_TRUE(waitUntil([&] { return zdmond.metric(kDegraded) == 1.0; }, "the degraded array in /metrics"));
     EXPECT_EQ(zdmond.metric("zd_disk_failed{adapter=\"0\",disk=\"1\"}"), 1.0);
     const std::string page = zdmond.metrics();
@@ -289,19 +242,19 @@ TEST(DaemonEndToEnd, ARestartOrReloadMidStreamLosesAndRepeatsNothing)
     {
         Zdmond zdmond(enclosure, enclosure.daemonArgs());
         ASSERT_TRUE(waitUntil([&] { return zdmond.metric(kDegraded) == 0.0; }, "the first cycle"));
-        enclosure.zdctl({"array", "rename", "0", "First"});
-        enclosure.zdctl({"sim", "fail-disk", "1"});
+        enclosure.succeeds({"array", "rename", "0", "First"});
+        enclosure.succeeds({"sim", "fail-disk", "1"});
         ASSERT_TRUE(waitUntil([&] { return enclosure.historyCount(zdfront::kSourceMonitor, "ArrayDegraded") == 1; },
                               "the degraded array in the history"));
         // The bridge reloaded: it delivers the adapter's first event again.
         kill(zdmond.pid(), SIGHUP);
         ASSERT_TRUE(waitUntil([&] { return zdtest::countOf(zdmond.log(), "loaded bridge") == 2; }, "the reload"));
-        enclosure.zdctl({"array", "rename", "0", "Second"});
+        enclosure.succeeds({"array", "rename", "0", "Second"});
         EXPECT_EQ(zdmond.stop(SIGTERM), 0);
     }
     // Events while no daemon runs are drained by the next one.
-    enclosure.zdctl({"array", "rename", "0", "Third"});
-    enclosure.zdctl({"-a", "1", "sim", "fail-disk", "1"});
+    enclosure.succeeds({"array", "rename", "0", "Third"});
+    enclosure.succeeds({"-a", "1", "sim", "fail-disk", "1"});
     Zdmond zdmond(enclosure, enclosure.daemonArgs());
     ASSERT_TRUE(waitUntil([&] { return enclosure.historyCount(zdfront::kSourceMonitor, "ArrayRecovered") >= 1 &&
                                        enclosure.historyCount(zdfront::kSourceMonitor, "DiskFailed") == 2; },
@@ -343,12 +296,12 @@ TEST(DaemonEndToEnd, AScheduleDueNowStartsWithNobodyAskingForIt)
     }
     char time[8];
     std::strftime(time, sizeof(time), "%H%M", &local);
-    enclosure.zdctl({"schedule", "add", "--activity", "check", "--array", "0", "--time", time, "--repeat", "daily"});
+    enclosure.succeeds({"schedule", "add", "--activity", "check", "--array", "0", "--time", time, "--repeat", "daily"});
     ASSERT_TRUE(waitUntil([&] { return enclosure.historyCount(zdfront::kSourceMonitor, "CheckStarted") == 1; },
                           "the scheduled check"));
     EXPECT_TRUE(waitUntil([&] { return zdtest::contains(enclosure.hookLog(), "CheckStarted adapter0/array0"); },
                           "the hook"));
-    nlohmann::json schedules = nlohmann::json::parse(enclosure.zdctl({"--json", "schedule", "list"}).out)["schedules"];
+    nlohmann::json schedules = nlohmann::json::parse(enclosure.succeeds({"--json", "schedule", "list"}).out)["schedules"];
     ASSERT_EQ(schedules.size(), 1u);
     EXPECT_EQ(schedules[0]["status_text"], "run") << schedules.dump();
     EXPECT_EQ(zdmond.stop(SIGTERM), 0);
@@ -379,9 +332,9 @@ TEST(DaemonEndToEnd, SignalsSystemdSecondInstanceOneshotAndTest)
     ASSERT_TRUE(waitUntil([&] { return zdtest::countOf(receive(), "WATCHDOG=1") >= 2; }, "watchdog keep-alives"));
 
     // A second daemon on the same history is refused, and so is a --oneshot run.
-    Outcome second = enclosure.run(kZdmond, enclosure.daemonArgs());
+    zdtest::Outcome second = enclosure.run(kZdmond, enclosure.daemonArgs());
     EXPECT_EQ(second.code, 1);
-    EXPECT_TRUE(zdtest::contains(second.out, "another zdmond (pid " + std::to_string(zdmond.pid()) + ") already watches"));
+    EXPECT_TRUE(zdtest::contains(second.err, "another zdmond (pid " + std::to_string(zdmond.pid()) + ") already watches"));
     EXPECT_EQ(enclosure.run(kZdmond, {"--oneshot", "--config", enclosure.file("zdmond.conf"), "--db",
                                       enclosure.database()}).code, 1);
 
@@ -393,7 +346,7 @@ TEST(DaemonEndToEnd, SignalsSystemdSecondInstanceOneshotAndTest)
     ASSERT_TRUE(waitUntil([&] { return zdtest::contains(receive(), "RELOADING=1"); }, "RELOADING=1"));
     ASSERT_TRUE(waitUntil([&] { return zdtest::contains(zdmond.log(), "reloaded " + enclosure.file("zdmond.conf")); },
                           "the reload"));
-    enclosure.zdctl({"sim", "fail-disk", "1"});
+    enclosure.succeeds({"sim", "fail-disk", "1"});
     ASSERT_TRUE(waitUntil([&] { return zdtest::contains(enclosure.hookLog("hook2.log"), "DiskFailed"); }, "the new hook"));
     EXPECT_FALSE(zdtest::contains(enclosure.hookLog(), "DiskFailed"));
 
@@ -413,26 +366,26 @@ TEST(DaemonEndToEnd, SignalsSystemdSecondInstanceOneshotAndTest)
     // --oneshot: one cycle, its events stored, exit 0.
     zdtest::writeFile(enclosure.file("zdmond.conf"), "[syslog]\nseverity = off\n");
     const size_t stored = enclosure.history().size();
-    enclosure.zdctl({"array", "rename", "0", "Renamed"});
-    Outcome oneshot = enclosure.run(kZdmond, {"--oneshot", "--config", enclosure.file("zdmond.conf"), "--db",
+    enclosure.succeeds({"array", "rename", "0", "Renamed"});
+    zdtest::Outcome oneshot = enclosure.run(kZdmond, {"--oneshot", "--config", enclosure.file("zdmond.conf"), "--db",
                                               enclosure.database()});
-    EXPECT_EQ(oneshot.code, 0) << oneshot.out;
+    EXPECT_EQ(oneshot.code, 0) << oneshot.err;
     EXPECT_GT(enclosure.history().size(), stored);
 
     // A controller library that is not there: said at once, and the cycle fails.
-    Outcome noController = enclosure.run(kZdmond, {"--oneshot", "--config", enclosure.file("zdmond.conf"), "--db",
+    zdtest::Outcome noController = enclosure.run(kZdmond, {"--oneshot", "--config", enclosure.file("zdmond.conf"), "--db",
                                                    enclosure.database(), "--controller", enclosure.file("none.so")});
     EXPECT_EQ(noController.code, 1);
-    EXPECT_TRUE(zdtest::contains(noController.out, enclosure.file("none.so"))) << noController.out;
+    EXPECT_TRUE(zdtest::contains(noController.err, enclosure.file("none.so"))) << noController.err;
 
     // --test: one alert through every configured channel.
-    Outcome test = enclosure.run(kZdmond, {"--test", "--config", enclosure.file("zdmond.conf"), "--hook",
+    zdtest::Outcome test = enclosure.run(kZdmond, {"--test", "--config", enclosure.file("zdmond.conf"), "--hook",
                                            enclosure.file("hook")});
-    EXPECT_EQ(test.code, 0) << test.out;
+    EXPECT_EQ(test.code, 0) << test.out << test.err;
     EXPECT_FALSE(zdtest::contains(test.out, "syslog:")) << "syslog is off in this configuration";
     EXPECT_TRUE(zdtest::contains(test.out, "hook: sent"));
     EXPECT_TRUE(zdtest::contains(enclosure.hookLog(), "TestMessage zdmond result="));
-    Outcome failing = enclosure.run(kZdmond, {"--test", "--config", enclosure.file("zdmond.conf"), "--hook", "/bin/false"});
+    zdtest::Outcome failing = enclosure.run(kZdmond, {"--test", "--config", enclosure.file("zdmond.conf"), "--hook", "/bin/false"});
     EXPECT_EQ(failing.code, 1);
     EXPECT_TRUE(zdtest::contains(failing.out, "hook: FAILED"));
 }
@@ -463,7 +416,7 @@ TEST(DaemonEndToEnd, ALockedOrFullHistoryLosesNothingAndCatchesUp)
     sqlite3* other = nullptr;
     ASSERT_EQ(sqlite3_open(database.c_str(), &other), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
-    enclosure.zdctl({"array", "rename", "0", "Locked"});
+    enclosure.succeeds({"array", "rename", "0", "Locked"});
     ASSERT_TRUE(waitUntil([&] { return zdmond.metric(pending) > 0.0 && zdmond.metric(active) == 1.0; },
                           "the events waiting for the lock"));
     sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -481,7 +434,7 @@ TEST(DaemonEndToEnd, ALockedOrFullHistoryLosesNothingAndCatchesUp)
         }
         close(filler);
     }
-    enclosure.zdctl({"sim", "fail-disk", "1"});
+    enclosure.succeeds({"sim", "fail-disk", "1"});
     ASSERT_TRUE(waitUntil([&] { return zdtest::contains(enclosure.hookLog(), "DiskFailed"); }, "the alert"));
     ASSERT_TRUE(waitUntil([&] { return zdmond.metric(pending) > 0.0; }, "the events waiting for room"));
     EXPECT_EQ(zdmond.metric(active), 1.0);
@@ -502,13 +455,13 @@ TEST(DaemonEndToEnd, ZdctlReadsTheHistoryFilteredAndFollowsIt)
     const std::string history = enclosure.database();
     const std::vector<std::string> oneshot{"--oneshot", "--config", enclosure.file("zdmond.conf"), "--db", history};
     ASSERT_EQ(enclosure.run(kZdmond, oneshot).code, 0);
-    enclosure.zdctl({"-a", "1", "sim", "fail-disk", "1"});
-    enclosure.zdctl({"array", "rename", "0", "Renamed"});
+    enclosure.succeeds({"-a", "1", "sim", "fail-disk", "1"});
+    enclosure.succeeds({"array", "rename", "0", "Renamed"});
     ASSERT_EQ(enclosure.run(kZdmond, oneshot).code, 0);
 
     auto events = [&](std::vector<std::string> args) {
         args.insert(args.begin(), {"--json", "events", "--history", history});
-        nlohmann::json document = nlohmann::json::parse(enclosure.zdctl(args).out);
+        nlohmann::json document = nlohmann::json::parse(enclosure.succeeds(args).out);
         std::vector<std::string> names;
         for (const auto& event : document["history_events"])
             names.push_back(event["source"] == "zdmond" ? event["name"].get<std::string>()
@@ -523,20 +476,20 @@ TEST(DaemonEndToEnd, ZdctlReadsTheHistoryFilteredAndFollowsIt)
     EXPECT_EQ(adapter0, (std::vector<std::string>{"class 1 code 4 on 0"}));
     EXPECT_TRUE(events({"--since", "@" + std::to_string(std::time(nullptr) + 3600)}).empty());
     EXPECT_EQ(events({"--since", "1h"}).size(), events({}).size());
-    const std::string table = enclosure.zdctl({"events", "--history", history, "--severity", "warning"}).out;
+    const std::string table = enclosure.succeeds({"events", "--history", history, "--severity", "warning"}).out;
     EXPECT_TRUE(zdtest::contains(table, "ArrayDegraded"));
     EXPECT_TRUE(zdtest::contains(table, "Critical"));
 
-    Outcome bad = enclosure.run(kZdctl, {"events", "--history", history, "--since", "yesterday"});
+    zdtest::Outcome bad = enclosure.run(kZdctl, {"events", "--history", history, "--since", "yesterday"});
     EXPECT_EQ(bad.code, 2);
-    EXPECT_TRUE(zdtest::contains(bad.out, "--since takes"));
+    EXPECT_TRUE(zdtest::contains(bad.err, "--since takes"));
     EXPECT_EQ(enclosure.run(kZdctl, {"events", "--history", enclosure.file("none.db")}).code, 3);
 
     // --follow shows what zdmond stores from then on.
     const std::string followed = enclosure.file("follow.out");
-    pid_t follower = enclosure.spawn(kZdctl, {"events", "--follow", "--history", history}, followed);
+    pid_t follower = enclosure.start(kZdctl, {"events", "--follow", "--history", history}, followed);
     ASSERT_TRUE(waitUntil([&] { return zdtest::contains(zdtest::readFile(followed), "DiskFailed"); }, "the backlog"));
-    enclosure.zdctl({"sim", "fail-disk", "2"});
+    enclosure.succeeds({"sim", "fail-disk", "2"});
     ASSERT_EQ(enclosure.run(kZdmond, oneshot).code, 0);
     EXPECT_TRUE(waitUntil([&] { return zdtest::countOf(zdtest::readFile(followed), "DiskFailed") == 2; },
                           "the new failure"));
@@ -546,7 +499,7 @@ TEST(DaemonEndToEnd, ZdctlReadsTheHistoryFilteredAndFollowsIt)
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 
     // Without a history (and with --direct) zdctl drains the controller itself.
-    Outcome direct = enclosure.run(kZdctl, {"--json", "events", "--direct"});
-    EXPECT_EQ(direct.code, 0) << direct.out;
+    zdtest::Outcome direct = enclosure.run(kZdctl, {"--json", "events", "--direct"});
+    EXPECT_EQ(direct.code, 0) << direct.err;
     EXPECT_TRUE(zdtest::contains(direct.out, "\"events\""));
 }
