@@ -18,10 +18,7 @@ namespace zdctl {
 
 namespace {
 
-// OEM request "User Request" (type 8) and its values, as the "OEMType" and
-// "OEMValue" tables name them.
-constexpr uint64_t kUserRequest = 8;
-constexpr uint64_t kBuzzOff = 1;
+// "OEMValue" of the user request that makes the adapter identify itself.
 constexpr uint64_t kIdentify = 2;
 
 std::string hex4(uint64_t value)
@@ -153,11 +150,6 @@ int simple(Context& context, Args& args, const zdfront::Request& request, const 
     return ExitOk;
 }
 
-zdfront::Request oemRequest(uint64_t type, uint64_t value)
-{
-    return zdfront::Request("OEMCommand").field("OEMType", type).field("OEMValue", value).field("OEMID", 0).field("Force", 0);
-}
-
 }  // namespace
 
 int runAdapter(Context& context, Args& args)
@@ -181,9 +173,14 @@ int runAdapter(Context& context, Args& args)
     }
     const std::string adapter = "adapter " + std::to_string(context.adapter());
     if (action == "identify")
-        return simple(context, args, oemRequest(kUserRequest, kIdentify), "identify", adapter + ": identify sent.");
-    if (action == "buzzer-off")
-        return simple(context, args, oemRequest(kUserRequest, kBuzzOff), "buzzer-off", adapter + ": buzzer silenced.");
+        return simple(context, args, zdfront::userRequest(kIdentify), "identify", adapter + ": identify sent.");
+    if (action == "buzzer-off") {
+        args.finish();
+        zdfront::silenceBuzzer(context.session());
+        if (context.json()) context.emit({{"command", "adapter buzzer-off"}, {"adapter", context.adapter()}, {"result", 0}});
+        if (context.table()) context.out() << adapter << ": buzzer silenced.\n";
+        return ExitOk;
+    }
     throw CliError(ExitUsage, "unknown adapter action '" + action + "'");
 }
 

@@ -14,6 +14,7 @@
 #include "front/Health.h"
 #include "cli/TablePrinter.h"
 #include "cli/Views.h"
+#include "front/ActivityActions.h"
 #include "front/ArrayActions.h"
 #include "front/Enclosure.h"
 #include "front/Validation.h"
@@ -245,9 +246,8 @@ int check(Context& context, Args& args)
     bool fix = args.flag("fix");
     bool wait = args.flag("wait");
     args.finish({"fix", "wait"});
-    requireArray(context, id);
+    startCheck(context.session(), id, fix);
     uint64_t type = context.ranges().lookup("CheckType", fix ? "Check & Fix" : "Check Only").value_or(fix ? 1 : 0);
-    context.session().command(Request("CheckPackageVD").field("ID", id).field("CheckType", type), "consistency check");
     int code = done(context, "array check", id,
                     "Array " + arrayKey(id) + ": " + context.ranges().text("CheckType", type) + " started.");
     waitFor(context, id, wait);
@@ -260,10 +260,7 @@ int rebuild(Context& context, Args& args)
     std::vector<uint64_t> disks = disksOption(args, kMaxRebuildDisks);
     bool wait = args.flag("wait");
     args.finish({"disks", "wait"});
-    requireArray(context, id);
-    std::vector<Disk> all = Enclosure::readDisks(context.session(), {}, 0);
-    for (uint64_t disk : disks) Validation::disk(all, disk, context.adapter());
-    context.session().command(Request("RebuildPackageVD").field("ID", id).list("Disks", "ID", disks), "rebuild");
+    startRebuild(context.session(), id, disks);
     int code = done(context, "array rebuild", id,
                     "Array " + arrayKey(id) + ": rebuild onto disks " + Views::joined(disks) + " started.");
     waitFor(context, id, wait);
@@ -305,13 +302,10 @@ int control(Context& context, Args& args, const std::string& action)
 {
     uint64_t id = args.nextNumber("array id");
     args.finish();
-    requireArray(context, id);
-    std::optional<uint64_t> code = context.ranges().lookup("BGAControl", action);
-    if (!code) throw CliError(ExitFailure, "the bridge's \"BGAControl\" table has no '" + action + "'");
-    context.session().command(Request("PackageVDBGAControl").field("PackageVDID", id).field("BGAControl", *code),
-                    "activity " + action);
+    controlActivity(context.session(), id, action);
     return done(context, "array " + action, id,
-                "Array " + arrayKey(id) + ": " + context.ranges().text("BGAControl", *code) + " sent.");
+                "Array " + arrayKey(id) + ": " + context.ranges().text("BGAControl", *context.ranges().lookup("BGAControl", action)) +
+                    " sent.");
 }
 
 int rename(Context& context, Args& args)

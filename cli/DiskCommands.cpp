@@ -14,6 +14,7 @@
 #include "cli/Views.h"
 #include "front/DiskActions.h"
 #include "front/Enclosure.h"
+#include "front/SpareActions.h"
 
 namespace zdctl {
 
@@ -23,12 +24,6 @@ Record requireDisk(Context& context, uint64_t id)
 {
     const std::string key = std::to_string(id);
     return context.session().single("PD", key, "disk " + key + " of adapter " + std::to_string(context.adapter()));
-}
-
-void requireArray(Context& context, uint64_t id)
-{
-    const std::string key = std::to_string(id);
-    context.session().single("PackageVD", key, "array " + key + " of adapter " + std::to_string(context.adapter()));
 }
 
 std::string hex2(uint64_t value)
@@ -157,25 +152,19 @@ int spare(Context& context, Args& args)
     uint64_t id = args.nextNumber("disk id");
     std::optional<std::string> array = args.option("array");
     args.finish({"array"});
-    requireDisk(context, id);
-    if (array) {
-        uint64_t arrayId = Args::number(*array, "array id");
-        requireArray(context, arrayId);
-        context.session().command(Request("PackageVDDSpare").field("PackageVDID", arrayId).field("DiskID", id),
-                        "dedicated spare");
-        return done(context, "disk spare", id,
-                    "Disk " + std::to_string(id) + " is now a dedicated spare of array " + *array + ".");
-    }
-    context.session().command(Request("SparePD").field("DiskID", id), "global spare");
-    return done(context, "disk spare", id, "Disk " + std::to_string(id) + " is now a global spare.");
+    std::optional<uint64_t> arrayId;
+    if (array) arrayId = Args::number(*array, "array id");
+    zdfront::makeSpare(context.session(), id, arrayId);
+    return done(context, "disk spare", id,
+                "Disk " + std::to_string(id) + (array ? " is now a dedicated spare of array " + *array : " is now a global spare") +
+                    ".");
 }
 
 int unspare(Context& context, Args& args)
 {
     uint64_t id = args.nextNumber("disk id");
     args.finish();
-    requireDisk(context, id);
-    context.session().command(Request("FreePD").field("DiskID", id), "freeing the spare");
+    zdfront::releaseSpare(context.session(), id);
     return done(context, "disk unspare", id, "Disk " + std::to_string(id) + " is a free disk again.");
 }
 

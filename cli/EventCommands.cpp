@@ -28,13 +28,7 @@ constexpr auto kFollowInterval = std::chrono::milliseconds(500);
 // Time stamps from this value on are taken as seconds since 1970.
 constexpr uint64_t kEpochTimes = 946684800;  // 2000-01-01
 
-// "EvtSeverity" values.
-Color severityColor(uint64_t severity)
-{
-    if (severity >= 6) return Color::Red;
-    if (severity == 3) return Color::Yellow;
-    return Color::None;
-}
+Color severityColor(uint64_t severity) { return Views::color(zdfront::Health::eventTone(severity)); }
 
 std::string timeText(uint64_t stamp)
 {
@@ -181,9 +175,7 @@ std::vector<TablePrinter::Cell> historyCells(Context& context, const zdfront::Hi
 
 Json historyJson(Context& context, const zdfront::HistoryEvent& event)
 {
-    Json json = zdfront::toJson(event);
-    json["severity_text"] = context.session().ranges().text("EvtSeverity", event.severity);
-    return json;
+    return zdfront::toJson(event, context.session().ranges());
 }
 
 int showHistory(Context& context, const zdfront::EventHistory& history, zdfront::HistoryQuery query, bool following)

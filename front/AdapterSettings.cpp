@@ -24,6 +24,11 @@ using Setting = AdapterSetting;
 
 constexpr size_t kMaxAdapterText = 19;  // 20-byte fields: 19 bytes and a NUL
 
+// OEM request "User Request" (type 8) as the "OEMType" table names it, and
+// its value that silences the buzzer.
+constexpr uint64_t kUserRequest = 8;
+constexpr uint64_t kBuzzOff = 1;
+
 std::string number(uint64_t value) { return std::to_string(value); }
 std::string flag(bool value) { return value ? "1" : "0"; }
 
@@ -107,6 +112,24 @@ Outcome AdapterSettings::execute(Session& session)
                                        (setting.isText ? "\"" + change.value + "\"" : change.value));
         }
     }
+    return outcome;
+}
+
+Request userRequest(uint64_t value)
+{
+    return Request("OEMCommand").field("OEMType", kUserRequest).field("OEMValue", value).field("OEMID", 0).field("Force", 0);
+}
+
+Outcome silenceBuzzer(Session& session)
+{
+    const std::string adapter = "adapter " + std::to_string(session.adapter());
+    session.command(userRequest(kBuzzOff), "buzzer-off");
+    Adapter after = Enclosure::readAdapter(session);
+    if (after.buzzerRinging.value_or(false))
+        throw Error(ErrorKind::Refused, "the controller answered success but the buzzer of " + adapter + " still rings");
+    Outcome outcome;
+    outcome.done.push_back(after.buzzerRinging ? "the buzzer of " + adapter + " is silent"
+                                               : adapter + " has no buzzer; the request was sent");
     return outcome;
 }
 

@@ -9,6 +9,8 @@
 //   AdapterSettings settings(session);
 //   settings.set("rebuild-speed", "90");       // Error Usage for unknown keys, bad values
 //   Outcome outcome = settings.execute(session);
+//
+//   Outcome silenced = silenceBuzzer(session);   // the OEM "buzz off" request, read back
 #pragma once
 
 #include <string>
@@ -40,5 +42,13 @@ private:
     };
     std::vector<Change> m_changes;
 };
+
+// Silences the selected adapter's buzzer and reads it back: Error Refused
+// when the controller still reports it ringing.
+Outcome silenceBuzzer(Session& session);
+
+// The OEM request "User Request" with one of its values ("OEMValue"):
+// 1 silences the buzzer, 2 makes the adapter identify itself.
+Request userRequest(uint64_t value);
 
 }  // namespace zdfront

@@ -63,6 +63,23 @@ std::string describe(const Array& array)
            sizeText(array.sizeSectors, false) + ")";
 }
 
+std::string confirmationName(const Array& array)
+{
+    return array.name.empty() ? "array " + std::to_string(array.id) : array.name;
+}
+
+std::optional<Capacity> creationPreview(Session& session, uint64_t raid, const std::vector<uint64_t>& disks)
+{
+    Request target = Request("GetCreateTarget").field("RAID", raid).field("ParityNumber", parityDisks(raid))
+                         .list("Disks", "ID", disks);
+    try {
+        return Enclosure::readCapacity(session, target);
+    } catch (const Error& error) {
+        if (error.kind() != ErrorKind::Failure) throw;  // only a missing condition goes on without
+    }
+    return std::nullopt;
+}
+
 ArrayCreation::ArrayCreation(Session& session, ArraySpec spec) : m_spec(std::move(spec))
 {
     Validation::name(m_spec.name, kMaxArrayNameBytes, "an array name");
@@ -83,13 +100,7 @@ ArrayCreation::ArrayCreation(Session& session, ArraySpec spec) : m_spec(std::mov
     if (!supported) throw Error(ErrorKind::Usage, "adapter " + std::to_string(adapter.id) + " does not offer " + raidText);
     m_title = raidText + " on disks " + joined(m_spec.disks);
 
-    Request target = Request("GetCreateTarget").field("RAID", m_spec.raid).field("ParityNumber", parityDisks(m_spec.raid))
-                         .list("Disks", "ID", m_spec.disks);
-    try {
-        m_preview = Enclosure::readCapacity(session, target);
-    } catch (const Error& error) {
-        if (error.kind() != ErrorKind::Failure) throw;  // only a missing condition goes on without
-    }
+    m_preview = creationPreview(session, m_spec.raid, m_spec.disks);
 }
 
 Outcome ArrayCreation::execute(Session& session)
@@ -146,7 +157,7 @@ ArrayDeletion::ArrayDeletion(Session& session, uint64_t id)
     m_plan.losses.push_back(describe(m_array) + " will be destroyed with all data on it");
     for (const Schedule& schedule : m_schedules) m_plan.notes.push_back(describe(schedule) + " will be removed");
     m_plan.needsConfirmation = true;
-    m_plan.confirmationText = m_array.name;
+    m_plan.confirmationText = confirmationName(m_array);
 }
 
 Outcome ArrayDeletion::execute(Session& session, const Consent& consent)
@@ -179,7 +190,7 @@ ArrayInitialisation::ArrayInitialisation(Session& session, uint64_t id, uint64_t
     m_plan.action = "initialise array " + std::to_string(id) + " \"" + m_array.name + "\"";
     m_plan.losses.push_back("all data on " + describe(m_array) + " will be erased");
     m_plan.needsConfirmation = true;
-    m_plan.confirmationText = m_array.name;
+    m_plan.confirmationText = confirmationName(m_array);
 }
 
 Outcome ArrayInitialisation::execute(Session& session, const Consent& consent)
@@ -205,7 +216,7 @@ ArrayMigration::ArrayMigration(Session& session, uint64_t id, uint64_t raid, std
     m_plan.action = "migrate " + m_title;
     m_plan.notes.push_back(describe(m_array) + " is rebuilt in place; the migration cannot be undone");
     m_plan.needsConfirmation = true;
-    m_plan.confirmationText = m_array.name;
+    m_plan.confirmationText = confirmationName(m_array);
 }
 
 Outcome ArrayMigration::execute(Session& session, const Consent& consent)

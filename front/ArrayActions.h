@@ -26,6 +26,14 @@ std::string raidNeeds(const std::string& raidText);
 
 // "array 0 "Data" (RAID 5, 10.9 TiB)"
 std::string describe(const Array& array);
+// What a page asks the user to type before the array is destroyed: its
+// name, or "array N" for an array without one.
+std::string confirmationName(const Array& array);
+
+// The controller's capacity preview of a new array of this RAID level on
+// these disks (GetCreateTarget), for a page that shows it while the disks
+// are picked. Nothing when this bridge build cannot preview.
+std::optional<Capacity> creationPreview(Session& session, uint64_t raid, const std::vector<uint64_t>& disks);
 
 struct ArraySpec {
     std::string name;

@@ -46,7 +46,7 @@ DiskFreeing::DiskFreeing(Session& session, uint64_t id)
             m_plan.overrideReason = name + " is a member of " + describe(array) + "; freeing it takes the array " +
                                     (offline ? "offline and its data out of reach" : "into a degraded state");
             m_plan.losses.push_back(describe(array) + (offline ? " will go offline" : " will be degraded"));
-            m_plan.confirmationText = array.name;
+            m_plan.confirmationText = confirmationName(array);
         }
         if (m_disk.dedicatedSpareOf == array.id) {
             m_plan.override = Override::MemberDisk;

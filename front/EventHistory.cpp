@@ -10,11 +10,16 @@
 #include <ctime>
 #include <utility>
 
+#include "front/Health.h"
+#include "front/ModelJson.h"
+#include "front/RangeTexts.h"
+
 namespace zdfront {
 
 namespace {
 
 constexpr int kSchemaVersion = 1;
+constexpr int kArrayEventClass = 1;  // "EvtClass": the device is an array
 // The writer gives up soon (its events wait in memory for the next try) so
 // that it never holds up a cycle; readers wait longer.
 constexpr int kWriterBusyTimeoutMs = 500;
@@ -356,6 +361,23 @@ nlohmann::ordered_json toJson(const HistoryEvent& event)
     json["data"] = Json::parse(event.data, nullptr, false);
     if (json["data"].is_discarded()) json["data"] = Json::object();
     return json;
+}
+
+nlohmann::ordered_json toJson(const HistoryEvent& event, RangeTexts& ranges)
+{
+    nlohmann::ordered_json json = toJson(event);
+    json["severity_text"] = ranges.text("EvtSeverity", event.severity);
+    json["tone"] = toneName(Health::eventTone(event.severity));
+    return json;
+}
+
+bool concernsArray(const HistoryEvent& event, unsigned adapter, uint64_t array)
+{
+    if (event.adapter != adapter) return false;
+    if (event.source == kSourceController) return event.eventClass == kArrayEventClass && event.device == static_cast<int>(array);
+    const auto data = nlohmann::json::parse(event.data, nullptr, false);
+    const std::string device = "adapter" + std::to_string(adapter) + "/array" + std::to_string(array);
+    return data.is_object() && data.contains("device") && data["device"] == device;
 }
 
 std::optional<int64_t> parseSince(const std::string& text, int64_t now)

@@ -29,6 +29,8 @@ struct sqlite3;
 
 namespace zdfront {
 
+class RangeTexts;
+
 // The two origins of a stored event.
 inline constexpr const char* kSourceController = "controller";
 inline constexpr const char* kSourceMonitor = "zdmond";
@@ -111,6 +113,13 @@ private:
 // id, time, source, adapter, adapter_serial, sequence, class, code, device
 // (null where zdmond's own events have none), severity, name, message, data.
 nlohmann::ordered_json toJson(const HistoryEvent& event);
+// The same with the severity's "EvtSeverity" range text and its tone
+// ("severity_text", "tone"), as front ends show it.
+nlohmann::ordered_json toJson(const HistoryEvent& event, RangeTexts& ranges);
+
+// Whether the event is about this array of this adapter: the controller's
+// array events naming it, and zdmond's own changes of it or its members.
+bool concernsArray(const HistoryEvent& event, unsigned adapter, uint64_t array);
 
 // A moment for --since, as seconds since 1970: "30m", "2h", "7d" before
 // `now`; "2026-12-06", "2026-12-06 14:30" or "2026-12-06T14:30:15" local

@@ -18,6 +18,10 @@ constexpr uint64_t kAssignedBit = 0x02;
 constexpr uint64_t kSpareBit = 0x04;
 constexpr uint64_t kDedicatedBit = 0x40;
 
+// "EvtSeverity" values.
+constexpr uint64_t kSeverityWarning = 3;
+constexpr uint64_t kSeverityCritical = 6;
+
 }  // namespace
 
 bool arrayDegraded(uint64_t vdStatus) { return vdStatus == kDegrade || vdStatus == kPartiallyOptimal; }
@@ -44,6 +48,13 @@ Tone diskTone(uint64_t pdStatus)
 {
     if (diskFailed(pdStatus)) return Tone::Bad;
     if (diskIsSpare(pdStatus)) return Tone::Spare;
+    return Tone::Neutral;
+}
+
+Tone eventTone(uint64_t severity)
+{
+    if (severity >= kSeverityCritical) return Tone::Bad;
+    if (severity == kSeverityWarning) return Tone::Attention;
     return Tone::Neutral;
 }
 

@@ -28,6 +28,8 @@ bool diskIsSpare(uint64_t pdStatus);
 // The disk holds a part of an array (a member), failed or not.
 bool diskAssigned(uint64_t pdStatus);
 Tone diskTone(uint64_t pdStatus);
+// An event's "EvtSeverity": critical ones are bad, warnings need attention.
+Tone eventTone(uint64_t severity);
 
 const char* verdictText(Verdict verdict);
 

@@ -8,6 +8,7 @@
 //
 //   <libraryDirectory()>/libzdbridge.so.1                    the bridge
 //   <libraryDirectory()>/zdbridge/simulator/libzd_api.so     the simulator
+//   <dataDirectory()>/zdbridge/web                           zdmond's dashboard
 #pragma once
 
 #include <string>
@@ -18,5 +19,7 @@ namespace zdfront {
 // and ".." resolved); empty when the running program's path is unknown or
 // the directory does not exist.
 std::string libraryDirectory();
+// The same for the architecture-independent data (<prefix>/share).
+std::string dataDirectory();
 
 }  // namespace zdfront

@@ -27,6 +27,18 @@ Json enumeratedList(const std::vector<Enumerated>& values)
 
 }  // namespace
 
+const char* toneName(Tone tone)
+{
+    switch (tone) {
+    case Tone::Neutral: return "neutral";
+    case Tone::Good: return "good";
+    case Tone::Attention: return "attention";
+    case Tone::Bad: return "bad";
+    case Tone::Spare: return "spare";
+    }
+    return "neutral";
+}
+
 void putEnumerated(Json& json, const std::string& key, const Enumerated& value)
 {
     json[key] = value.value;
@@ -93,6 +105,7 @@ Json toJson(const Array& array)
     json["name"] = array.name;
     putEnumerated(json, "raid", array.raid);
     putEnumerated(json, "status", array.status);
+    json["tone"] = toneName(array.tone());
     json["size_sectors"] = array.sizeSectors;
     json["disks"] = array.disks;
     json["spares"] = array.spares;
@@ -107,6 +120,7 @@ Json toJson(const Array& array)
     for (const ArrayMember& member : array.members) {
         Json item{{"disk", member.disk}, {"spare", member.spare}, {"present", member.present}};
         putEnumerated(item, "status", member.status);
+        item["tone"] = toneName(member.tone());
         item["size_sectors"] = member.sizeSectors;
         members.push_back(item);
     }
@@ -136,6 +150,7 @@ Json toJson(const Disk& disk)
     json["id"] = disk.id;
     json["present"] = disk.present;
     putEnumerated(json, "status", disk.status);
+    json["tone"] = toneName(disk.tone());
     json["size_sectors"] = disk.sizeSectors;
     json["array"] = orNull(disk.array);
     json["spare_of_array"] = orNull(disk.dedicatedSpareOf);
@@ -236,6 +251,30 @@ Json toJson(const ImageCheck& check)
     json["verdict"] = imageVerdictName(check.verdict);
     json["verdict_text"] = check.verdictText;
     return json;
+}
+
+Json toJson(const Plan& plan)
+{
+    Json json;
+    json["action"] = plan.action;
+    json["losses"] = plan.losses;
+    json["notes"] = plan.notes;
+    json["needs_confirmation"] = plan.needsConfirmation;
+    json["confirmation_text"] = plan.needsConfirmation ? Json(plan.confirmationText) : Json(nullptr);
+    switch (plan.override) {
+    case Override::None: json["override"] = nullptr; break;
+    case Override::MemberDisk: json["override"] = "member_disk"; break;
+    case Override::Downgrade: json["override"] = "downgrade"; break;
+    }
+    json["override_reason"] = plan.override == Override::None ? Json(nullptr) : Json(plan.overrideReason);
+    return json;
+}
+
+Json toJson(const Outcome& outcome)
+{
+    Json created = Json::object();
+    for (const auto& [name, id] : outcome.created) created[name] = id;
+    return {{"created", created}, {"done", outcome.done}, {"warnings", outcome.warnings}, {"partial", outcome.partial}};
 }
 
 }  // namespace zdfront

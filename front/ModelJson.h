@@ -4,7 +4,9 @@
 // One key style everywhere: snake_case keys, numbers as numbers, every
 // enumerated value as a pair ("status": 15, "status_text": "Functional and
 // initialized"), sizes in 512-byte sectors ("size_sectors"), absent optional
-// values as null.
+// values as null. Arrays, their members and disks carry their "tone"
+// (front/Health.h: "good", "attention", "bad", "spare", "neutral"), so that
+// no front end judges a state number itself.
 //
 //   Json json = toJson(snapshot);
 #pragma once
@@ -13,6 +15,7 @@
 
 #include "front/FirmwareActions.h"
 #include "front/Model.h"
+#include "front/Plan.h"
 
 namespace zdfront {
 
@@ -34,5 +37,10 @@ Json toJson(const Problem& problem);
 Json toJson(const AdapterState& state);
 Json toJson(const Snapshot& snapshot);
 Json toJson(const ImageCheck& check);
+// What an action will do and the consent it needs; "override" is null, "member_disk" or "downgrade".
+Json toJson(const Plan& plan);
+// created, done, warnings, partial.
+Json toJson(const Outcome& outcome);
+const char* toneName(Tone tone);
 
 }  // namespace zdfront

@@ -4,6 +4,14 @@
 
 namespace zdfront {
 
+Consent typedConsent(const Plan& plan, const std::string& typed, bool overrideTicked)
+{
+    Consent consent;
+    consent.confirmed = !plan.confirmationText.empty() && typed == plan.confirmationText;
+    consent.overridden = overrideTicked;
+    return consent;
+}
+
 void requireConsent(const Plan& plan, const Consent& consent)
 {
     if (plan.needsConfirmation && !consent.confirmed)

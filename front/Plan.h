@@ -52,6 +52,11 @@ struct Outcome {
     std::map<std::string, uint64_t> created;  // "array" -> 1, "schedule" -> 40610
 };
 
+// The consent of a page that asks the user to type the plan's
+// confirmationText: confirmed only by that exact text, overridden only when
+// the user also ticked the override.
+Consent typedConsent(const Plan& plan, const std::string& typed, bool overrideTicked);
+
 // Error Usage unless `consent` gives what `plan` asks for.
 void requireConsent(const Plan& plan, const Consent& consent);
 

@@ -99,7 +99,7 @@ ScheduleAddition::ScheduleAddition(Session& session, const ScheduleSpec& spec, s
             m_plan.losses.push_back("all data on " + describe(array) + " will be erased each time the schedule runs (" +
                                     when + ")");
             m_plan.needsConfirmation = true;
-            m_plan.confirmationText = array.name;
+            m_plan.confirmationText = confirmationName(array);
         }
     }
     m_plan.action = "schedule the " + m_description;
