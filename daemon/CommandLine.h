@@ -17,6 +17,7 @@ struct CommandLine {
     bool foreground = false;
     bool oneshot = false;
     bool test = false;
+    bool printUrl = false;
     ConfigOverrides overrides;
 
     // Relative paths are made absolute against the working directory.

@@ -1,7 +1,9 @@
 #include "daemon/Config.h"
 
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <ini.h>
+#include <netinet/in.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -60,6 +62,10 @@ const std::map<std::string, Setter>& setters()
         {"monitor.pending_limit",
          [](Config& c, const std::string& v) { c.pendingLimit = number(v, 100, 10000000, "pending_limit"); }},
         {"http.listen", [](Config& c, const std::string& v) { c.listen = ListenAddress::parse(v); }},
+        {"http.metrics_listen", [](Config& c, const std::string& v) { c.metricsListen = ListenAddress::parse(v); }},
+        {"http.tls_cert", [](Config& c, const std::string& v) { c.tlsCert = absolutePath(v, "tls_cert"); }},
+        {"http.tls_key", [](Config& c, const std::string& v) { c.tlsKey = absolutePath(v, "tls_key"); }},
+        {"http.token_file", [](Config& c, const std::string& v) { c.tokenFile = absolutePath(v, "token_file"); }},
         {"syslog.severity", [](Config& c, const std::string& v) { c.syslogSeverity = severity(v, "severity"); }},
         {"hook.program", [](Config& c, const std::string& v) { c.hookProgram = absolutePath(v, "program"); }},
         {"hook.severity", [](Config& c, const std::string& v) { c.hookSeverity = severity(v, "severity"); }},
@@ -102,6 +108,15 @@ std::string ListenAddress::text() const
     if (!enabled()) return "off";
     bool v6 = host.find(':') != std::string::npos;
     return (v6 ? "[" + host + "]" : host) + ":" + std::to_string(port);
+}
+
+bool ListenAddress::loopback() const
+{
+    if (host == "localhost") return true;
+    in_addr v4{};
+    if (inet_pton(AF_INET, host.c_str(), &v4) == 1) return (ntohl(v4.s_addr) >> 24) == 127;
+    in6_addr v6{};
+    return inet_pton(AF_INET6, host.c_str(), &v6) == 1 && IN6_IS_ADDR_LOOPBACK(&v6);
 }
 
 ListenAddress ListenAddress::parse(const std::string& text)
@@ -162,6 +177,32 @@ Config Config::load(const std::string& path, bool required)
     return config;
 }
 
+std::string Config::tokenPath() const
+{
+    if (!tokenFile.empty()) return tokenFile;
+    const size_t slash = database.rfind('/');
+    return (slash == std::string::npos ? std::string(".") : database.substr(0, slash)) + "/web-token";
+}
+
+std::string Config::dashboardUrl(uint16_t port) const
+{
+    return std::string(tls() ? "https://" : "http://") + ListenAddress{listen.host, port}.text();
+}
+
+void Config::validate() const
+{
+    if (tlsCert.empty() != tlsKey.empty())
+        throw ConfigError("TLS takes both tls_cert and tls_key (PEM files), not only one of them");
+    if (listen.enabled() && !listen.loopback() && !tls())
+        throw ConfigError("listen = " + listen.text() + " is not a loopback address: the dashboard, which can "
+                          "destroy data, is served to other machines only over TLS (set tls_cert and tls_key); "
+                          "to serve only /metrics to a fleet, set metrics_listen = " + listen.text() +
+                          " and keep listen on 127.0.0.1");
+    if (metricsListen.enabled() && listen.enabled() && metricsListen.port != 0 && metricsListen.port == listen.port &&
+        metricsListen.host == listen.host)
+        throw ConfigError("metrics_listen and listen name the same address " + listen.text());
+}
+
 void ConfigOverrides::applyTo(Config& config) const
 {
     if (interval) config.interval = number(std::to_string(*interval), 1, 86400, "--interval");
@@ -170,6 +211,8 @@ void ConfigOverrides::applyTo(Config& config) const
     if (hookProgram) config.hookProgram = absolutePath(*hookProgram, "--hook");
     if (bridge) config.bridge = absolutePath(*bridge, "--bridge");
     if (controller) config.controller = zdmond::controller(*controller, "--controller");
+    if (tokenFile) config.tokenFile = absolutePath(*tokenFile, "--token-file");
+    config.validate();
 }
 
 }  // namespace zdmond

@@ -28,6 +28,8 @@ struct ListenAddress {
     uint16_t port = 0;
 
     bool enabled() const { return !host.empty(); }
+    // "localhost", 127.0.0.0/8 or ::1: only this machine can connect.
+    bool loopback() const;
     std::string text() const;
     // "127.0.0.1:9788", "[::1]:9788", "localhost:0" or "off"; throws ConfigError.
     static ListenAddress parse(const std::string& text);
@@ -46,7 +48,10 @@ struct Config {
     std::string controller;       // "system", "simulator" or a libzd_api.so path; empty: ZDBRIDGE_CONTROLLER
     size_t pendingLimit = 10000;  // events kept in memory while the history cannot be written
     // [http]
-    ListenAddress listen{"127.0.0.1", 9788};
+    ListenAddress listen{"127.0.0.1", 9788};  // the dashboard, its API and /metrics
+    ListenAddress metricsListen;              // /metrics alone, plain HTTP; off by default
+    std::string tlsCert, tlsKey;              // PEM files; both or neither
+    std::string tokenFile;                    // empty: web-token beside the database
     // [syslog]
     unsigned syslogSeverity;
     // [hook]
@@ -63,6 +68,15 @@ struct Config {
     // Reads the file over the defaults. A missing file is an error only when
     // required (named on the command line); otherwise the defaults stand.
     static Config load(const std::string& path, bool required);  // throws ConfigError
+
+    bool tls() const { return !tlsCert.empty(); }
+    // The dashboard's access token file.
+    std::string tokenPath() const;
+    // The dashboard's address for people: "https://127.0.0.1:9788".
+    std::string dashboardUrl(uint16_t port) const;
+    // Throws ConfigError when the settings do not fit together: a dashboard on
+    // an address other machines reach needs TLS, TLS needs a cert and a key.
+    void validate() const;
 };
 
 // The settings given on the command line, applied over the file's.
@@ -73,7 +87,9 @@ struct ConfigOverrides {
     std::optional<std::string> hookProgram;
     std::optional<std::string> bridge;
     std::optional<std::string> controller;
+    std::optional<std::string> tokenFile;
 
+    // Applies the overrides, then checks the whole configuration (Config::validate).
     void applyTo(Config& config) const;  // throws ConfigError
 };
 

@@ -2,9 +2,11 @@
 
 #include <httplib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 
 #include "daemon/DaemonLog.h"
 
@@ -39,12 +41,17 @@ Daemon::Daemon(const CommandLine& line, const Config& config, Signals& signals, 
       m_faults(std::chrono::seconds(config.interval)),
       m_writer(config.database, config.pendingLimit, m_faults),
       m_notifier(config),
-      m_monitor(m_writer, m_notifier, m_faults)
+      m_monitor(m_writer, m_notifier, m_faults),
+      m_dashboard(m_monitor),
+      m_http([this](httplib::Server& server) { m_dashboard.install(server); }),
+      m_metricsHttp([this](httplib::Server& server) {
+          server.Get("/metrics", [this](const httplib::Request&, httplib::Response& response) {
+              response.set_content(m_monitor.metricsPage(), "text/plain; version=0.0.4; charset=utf-8");
+          });
+      })
 {
     m_monitor.setLibraries(config.bridge, config.controller);
-    m_http.routes().Get("/metrics", [this](const httplib::Request&, httplib::Response& response) {
-        response.set_content(m_monitor.metricsPage(), "text/plain; version=0.0.4; charset=utf-8");
-    });
+    m_monitor.onSnapshot([this](const zdfront::Snapshot& snapshot) { m_dashboard.publishSnapshot(snapshot); });
 }
 
 bool Daemon::stopRequested()
@@ -53,12 +60,33 @@ bool Daemon::stopRequested()
     return m_signals.stopRequested();
 }
 
-void Daemon::startListener()
+void Daemon::startListeners()
 {
-    if (!m_config.listen.enabled()) return;
-    m_http.start(m_config.listen);
-    DaemonLog::info("serving metrics on http://" + ListenAddress{m_config.listen.host, static_cast<uint16_t>(m_http.port())}.text() +
-                    "/metrics");
+    if (m_config.listen.enabled()) {
+        m_dashboard.configure(m_config);
+        m_dashboard.reopenStreams();
+        m_http.start(m_config.listen, {m_config.tlsCert, m_config.tlsKey});
+        const std::string url = m_config.dashboardUrl(static_cast<uint16_t>(m_http.port()));
+        DaemonLog::info("serving metrics on " + url + "/metrics");
+        DaemonLog::info("serving the dashboard on " + url + "/ (the token is in " + m_dashboard.token().path() +
+                        "; zdmond --print-url prints the login URL)");
+        // As notebook servers do: the login URL for the person at the terminal, never into a log.
+        if (m_line.foreground && isatty(STDERR_FILENO))
+            std::fprintf(stderr, "\n    Dashboard login: %s/login?token=%s\n\n", url.c_str(), m_dashboard.token().text().c_str());
+    }
+    if (m_config.metricsListen.enabled()) {
+        m_metricsHttp.start(m_config.metricsListen);
+        DaemonLog::info("serving metrics (only) on http://" +
+                        ListenAddress{m_config.metricsListen.host, static_cast<uint16_t>(m_metricsHttp.port())}.text() +
+                        "/metrics");
+    }
+}
+
+void Daemon::stopListeners()
+{
+    m_dashboard.closeStreams();
+    m_http.stop();
+    m_metricsHttp.stop();
 }
 
 int Daemon::runOnce()
@@ -74,7 +102,7 @@ int Daemon::runOnce()
 int Daemon::run()
 {
     try {
-        startListener();
+        startListeners();
     } catch (const ConfigError& error) {
         throw StartupError(error.what());
     }
@@ -92,11 +120,12 @@ int Daemon::run()
         }
         if (SystemClock::now() >= next) {
             m_monitor.cycle([this] { return stopRequested(); });
+            m_dashboard.publishHistory();
             m_service.status(m_monitor.summary());
             next = nextTick(SystemClock::now(), m_config.interval);
             continue;
         }
-        m_monitor.retryHistory();
+        if (m_monitor.retryHistory() == 0) m_dashboard.publishHistory();
         m_service.keepAlive();
         const auto steadyNow = std::chrono::steady_clock::now();
         auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(next - SystemClock::now());
@@ -108,7 +137,7 @@ int Daemon::run()
     }
 
     m_service.stopping();
-    m_http.stop();
+    stopListeners();
     const size_t waiting = m_monitor.retryHistory(true);
     if (waiting) DaemonLog::error(std::to_string(waiting) + " event(s) could not be stored before stopping");
     DaemonLog::info("stopped");
@@ -134,18 +163,25 @@ void Daemon::reload()
     m_notifier.reconfigure(fresh);
     m_faults.setCap(std::chrono::seconds(fresh.interval));
     m_writer.setPendingLimit(fresh.pendingLimit);
-    if (!(fresh.listen == m_config.listen)) {
-        m_http.stop();
-        try {
-            m_config.listen = fresh.listen;
-            startListener();
-        } catch (const ConfigError& error) {
-            DaemonLog::error(std::string(error.what()) + "; metrics are not served until the next reload");
-        }
-    }
     m_monitor.setLibraries(fresh.bridge, fresh.controller);
     m_monitor.unloadBridge();
+    const bool sameListeners = fresh.listen == m_config.listen && fresh.metricsListen == m_config.metricsListen &&
+                               fresh.tlsCert == m_config.tlsCert && fresh.tlsKey == m_config.tlsKey;
     m_config = fresh;
+    if (!sameListeners) {
+        stopListeners();
+        try {
+            startListeners();
+        } catch (const ConfigError& error) {
+            DaemonLog::error(std::string(error.what()) + "; nothing is served until the next reload");
+        }
+    } else if (m_config.listen.enabled()) {
+        try {
+            m_dashboard.configure(m_config);  // a new token file, new dashboard files
+        } catch (const ConfigError& error) {
+            DaemonLog::error(std::string("the dashboard keeps its token and files: ") + error.what());
+        }
+    }
     DaemonLog::info("reloaded " + (m_config.path.empty() ? std::string("the defaults") : m_config.path) +
                     " and the bridge");
     m_service.ready(m_monitor.summary());

@@ -1,7 +1,8 @@
 // Daemon: zdmond's life from start to SIGTERM.
 //
-// Owns the parts (history writer, notifier, monitor, HTTP listener, systemd
-// notification) and runs the main loop: a cycle at start, then one on every
+// Owns the parts (history writer, notifier, monitor, the dashboard with its
+// HTTP listener, an optional metrics-only listener, systemd notification)
+// and runs the main loop: a cycle at start, then one on every
 // multiple of the interval (60 s: on the minute), history retries and
 // watchdog keep-alives in between, SIGHUP to reload the configuration and the
 // bridge, SIGTERM to end after the running cycle's writes.
@@ -18,8 +19,9 @@
 #include "daemon/Config.h"
 #include "daemon/Faults.h"
 #include "daemon/HistoryWriter.h"
-#include "daemon/HttpServer.h"
 #include "daemon/Monitor.h"
+#include "daemon/http/Dashboard.h"
+#include "daemon/http/HttpServer.h"
 #include "daemon/Notifier.h"
 #include "daemon/ServiceManager.h"
 #include "daemon/Signals.h"
@@ -44,7 +46,8 @@ public:
     int runOnce();
 
 private:
-    void startListener();
+    void startListeners();
+    void stopListeners();
     void reload();
     bool stopRequested();
 
@@ -57,7 +60,9 @@ private:
     HistoryWriter m_writer;
     Notifier m_notifier;
     Monitor m_monitor;
+    Dashboard m_dashboard;
     HttpServer m_http;
+    HttpServer m_metricsHttp;
 };
 
 }  // namespace zdmond

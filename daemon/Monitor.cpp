@@ -102,6 +102,18 @@ std::shared_ptr<zdfront::Bridge> Monitor::bridge() const
     return m_bridge;
 }
 
+std::string Monitor::bridgeVersion() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_bridgeVersion;
+}
+
+std::string Monitor::controllerDescription() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_controllerText;
+}
+
 bool Monitor::loadBridge()
 {
     if (bridge()) return true;
@@ -199,6 +211,7 @@ bool Monitor::cycle(const std::function<bool()>& stopRequested)
             m_arrays = 0;
             for (const zdfront::AdapterState& state : snapshot.adapters) m_arrays += state.arrays.size();
         }
+        if (complete && m_snapshotObserver) m_snapshotObserver(snapshot);
     }
 
     const int64_t time = now();

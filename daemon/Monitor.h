@@ -47,6 +47,11 @@ public:
     void unloadBridge();
     // The loaded bridge for other users (the web API); null while none is loaded.
     std::shared_ptr<zdfront::Bridge> bridge() const;
+    // The loaded bridge's version and the controller library's description; empty before the first load.
+    std::string bridgeVersion() const;
+    std::string controllerDescription() const;
+    // Called with the whole enclosure after each cycle that read all of it.
+    void onSnapshot(std::function<void(const zdfront::Snapshot&)> observer) { m_snapshotObserver = std::move(observer); }
 
     // One cycle; true when every step succeeded. stopRequested is asked
     // between adapters: a stopped cycle still stores what it drained.
@@ -78,6 +83,7 @@ private:
     zdfront::MonitorState m_state;
     bool m_stateLoaded = false;
     ActivityProgress m_progress;
+    std::function<void(const zdfront::Snapshot&)> m_snapshotObserver;
 
     mutable std::mutex m_mutex;  // guards what the HTTP threads read below
     MetricsText m_enclosureMetrics;

@@ -1,7 +1,8 @@
 // zdmond: the monitor daemon of the zdbridge management bridge.
 //
-// Reads its command line and configuration, then either sends a test alert
-// (--test), runs one cycle (--oneshot) or runs as a service until SIGTERM.
+// Reads its command line and configuration, then either prints the
+// dashboard's login URL (--print-url), sends a test alert (--test), runs one
+// cycle (--oneshot) or runs as a service until SIGTERM.
 #include <unistd.h>
 
 #include <ctime>
@@ -17,6 +18,7 @@
 #include "daemon/Severity.h"
 #include "daemon/Signals.h"
 #include "daemon/Version.h"
+#include "daemon/http/AccessToken.h"
 
 namespace zdmond {
 
@@ -39,6 +41,34 @@ int sendTest(const Config& config)
     return ok ? 0 : 1;
 }
 
+// The login URL of the dashboard as this configuration serves it.
+int printUrl(const Config& config)
+{
+    if (!config.listen.enabled()) {
+        std::cerr << "zdmond: the dashboard is off (listen = off)\n";
+        return 2;
+    }
+    if (config.listen.port == 0) {
+        std::cerr << "zdmond: listen names port 0: the port is chosen at start and logged there\n";
+        return 2;
+    }
+    try {
+        Daemon::prepareDirectory(config.tokenPath());
+        AccessToken token = AccessToken::loadOrCreate(config.tokenPath());
+        Config shown = config;
+        // A listener on every address is reached by this machine's name.
+        if (shown.listen.host == "0.0.0.0" || shown.listen.host == "::") {
+            char name[256] = {};
+            shown.listen.host = gethostname(name, sizeof(name) - 1) == 0 ? name : "localhost";
+        }
+        std::cout << shown.dashboardUrl(config.listen.port) << "/login?token=" << token.text() << "\n";
+        return 0;
+    } catch (const ConfigError& error) {
+        std::cerr << "zdmond: " << error.what() << "\n";
+        return 1;
+    }
+}
+
 int run(int argc, char** argv)
 {
     // Before any thread exists, so that every thread inherits the blocked signals.
@@ -52,6 +82,7 @@ int run(int argc, char** argv)
         std::cerr << "zdmond: " << error.what() << "\n";
         return 2;
     }
+    if (line.printUrl) return printUrl(config);
     if (line.test) {
         DaemonLog::setup(DaemonLog::Target::Stderr);
         return sendTest(config);

@@ -1,0 +1,309 @@
+// The dashboard's changes. Each goes through the front-end core's action,
+// which checks it, asks for the consent its plan needs and reads the change
+// back, exactly as zdctl runs it; the page's consent is the confirmation
+// text the user typed (and the override ticked). Sessions end before the
+// enclosure is read again for the open pages.
+#include <httplib.h>
+
+#include <ctime>
+
+#include "daemon/http/Dashboard.h"
+#include "front/ActivityActions.h"
+#include "front/AdapterSettings.h"
+#include "front/ArrayActions.h"
+#include "front/DiskActions.h"
+#include "front/Error.h"
+#include "front/FirmwareActions.h"
+#include "front/ScheduleActions.h"
+#include "front/SpareActions.h"
+
+namespace zdmond {
+
+namespace {
+
+constexpr size_t kMaxCreateDisks = 128;
+constexpr size_t kMaxRebuildDisks = 160;
+constexpr size_t kMaxMigrateDisks = 192;
+
+bool dryRun(ApiCall& call) { return flag(call.body(), "dry_run"); }
+
+// A setting's value as AdapterSettings takes it: on/off, a number or a text.
+std::string settingValue(const Json& value, const std::string& key)
+{
+    if (value.is_boolean()) return value.get<bool>() ? "on" : "off";
+    if (value.is_number_unsigned()) return std::to_string(value.get<uint64_t>());
+    if (value.is_string()) return value.get<std::string>();
+    throw HttpError(400, "usage", "setting '" + key + "' takes true/false, a number or a text");
+}
+
+}  // namespace
+
+void Dashboard::addArrayActions(ApiRouter& router)
+{
+    router.post("/api/v1/adapters/{adapter}/arrays", [this](ApiCall& call) {
+        const Json& body = call.body();
+        zdfront::Outcome outcome;
+        {
+            auto loaded = bridge();
+            zdfront::Session session = this->session(loaded, call.id(0));
+            zdfront::RangeTexts& ranges = session.ranges();
+            zdfront::ArraySpec spec;
+            spec.name = text(body, "name");
+            if (!body.contains("raid")) throw HttpError(400, "usage", "'raid' takes the RAID level, and is required");
+            spec.raid = tableValue(session, "RAID", body["raid"], "raid");
+            spec.disks = idList(body, "disks", kMaxCreateDisks);
+            spec.stripe = body.contains("stripe") ? tableValue(session, "StripeSize", body["stripe"], "stripe")
+                                                  : ranges.defaultNumber("StripeSize").value_or(64);
+            spec.init = body.contains("init") ? tableValue(session, "InitType", body["init"], "init")
+                                              : ranges.defaultNumber("InitType").value_or(0);
+            spec.diskCache = body.contains("pd_cache") ? (flag(body, "pd_cache") ? 1 : 0)
+                                                       : ranges.defaultNumber("PDCache").value_or(1);
+            spec.spare = optionalNumber(body, "spare");
+            zdfront::ArrayCreation creation(session, spec);
+            if (dryRun(call))
+                return Json{{"title", creation.title()},
+                            {"preview", creation.preview() ? zdfront::toJson(*creation.preview()) : Json()},
+                            {"buildable", creation.buildable()}};
+            outcome = creation.execute(session);
+        }
+        return changed(call, outcome);
+    });
+    router.post("/api/v1/adapters/{adapter}/arrays/{array}/delete", [this](ApiCall& call) {
+        zdfront::Outcome outcome;
+        {
+            auto loaded = bridge();
+            zdfront::Session session = this->session(loaded, call.id(0));
+            zdfront::ArrayDeletion deletion(session, call.id(1));
+            if (dryRun(call)) return Json{{"plan", zdfront::toJson(deletion.plan())}};
+            outcome = deletion.execute(session, consent(call, deletion.plan()));
+        }
+        return changed(call, outcome);
+    });
+    router.post("/api/v1/adapters/{adapter}/arrays/{array}/init", [this](ApiCall& call) {
+        zdfront::Outcome outcome;
+        {
+            auto loaded = bridge();
+            zdfront::Session session = this->session(loaded, call.id(0));
+            const Json& body = call.body();
+            const uint64_t type = body.contains("type") ? tableValue(session, "InitType", body["type"], "type")
+                                                        : session.ranges().defaultNumber("InitType").value_or(0);
+            zdfront::ArrayInitialisation initialisation(session, call.id(1), type);
+            if (dryRun(call)) return Json{{"plan", zdfront::toJson(initialisation.plan())}};
+            outcome = initialisation.execute(session, consent(call, initialisation.plan()));
+        }
+        return changed(call, outcome);
+    });
+    router.post("/api/v1/adapters/{adapter}/arrays/{array}/migrate", [this](ApiCall& call) {
+        zdfront::Outcome outcome;
+        {
+            auto loaded = bridge();
+            zdfront::Session session = this->session(loaded, call.id(0));
+            const Json& body = call.body();
+            if (!body.contains("raid")) throw HttpError(400, "usage", "'raid' takes the target RAID level, and is required");
+            const uint64_t raid = tableValue(session, "RAID", body["raid"], "raid");
+            zdfront::ArrayMigration migration(session, call.id(1), raid, idList(body, "disks", kMaxMigrateDisks));
+            if (dryRun(call))
+                return Json{{"title", migration.title()},
+                            {"preview", zdfront::toJson(migration.preview())},
+                            {"possible", migration.possible()},
+                            {"plan", zdfront::toJson(migration.plan())}};
+            outcome = migration.execute(session, consent(call, migration.plan()));
+        }
+        return changed(call, outcome);
+    });
+    router.post("/api/v1/adapters/{adapter}/arrays/{array}/check", [this](ApiCall& call) {
+        zdfront::Outcome outcome;
+        {
+            auto loaded = bridge();
+            zdfront::Session session = this->session(loaded, call.id(0));
+            outcome = zdfront::startCheck(session, call.id(1), flag(call.body(), "fix"));
+        }
+        return changed(call, outcome);
+    });
+    router.post("/api/v1/adapters/{adapter}/arrays/{array}/rebuild", [this](ApiCall& call) {
+        zdfront::Outcome outcome;
+        {
+            auto loaded = bridge();
+            zdfront::Session session = this->session(loaded, call.id(0));
+            outcome = zdfront::startRebuild(session, call.id(1), idList(call.body(), "disks", kMaxRebuildDisks));
+        }
+        return changed(call, outcome);
+    });
+    for (const char* action : {"pause", "resume", "abort"})
+        router.post(std::string("/api/v1/adapters/{adapter}/arrays/{array}/") + action, [this, action](ApiCall& call) {
+            zdfront::Outcome outcome;
+            {
+                auto loaded = bridge();
+                zdfront::Session session = this->session(loaded, call.id(0));
+                outcome = zdfront::controlActivity(session, call.id(1), action);
+            }
+            return changed(call, outcome);
+        });
+}
+
+void Dashboard::addDiskAndAdapterActions(ApiRouter& router)
+{
+    router.post("/api/v1/adapters/{adapter}/disks/{disk}/spare", [this](ApiCall& call) {
+        zdfront::Outcome outcome;
+        {
+            auto loaded = bridge();
+            zdfront::Session session = this->session(loaded, call.id(0));
+            outcome = zdfront::makeSpare(session, call.id(1), optionalNumber(call.body(), "array"));
+        }
+        return changed(call, outcome);
+    });
+    router.post("/api/v1/adapters/{adapter}/disks/{disk}/unspare", [this](ApiCall& call) {
+        zdfront::Outcome outcome;
+        {
+            auto loaded = bridge();
+            zdfront::Session session = this->session(loaded, call.id(0));
+            outcome = zdfront::releaseSpare(session, call.id(1));
+        }
+        return changed(call, outcome);
+    });
+    router.post("/api/v1/adapters/{adapter}/disks/{disk}/free", [this](ApiCall& call) {
+        zdfront::Outcome outcome;
+        {
+            auto loaded = bridge();
+            zdfront::Session session = this->session(loaded, call.id(0));
+            zdfront::DiskFreeing freeing(session, call.id(1));
+            if (dryRun(call)) return Json{{"plan", zdfront::toJson(freeing.plan())}};
+            outcome = freeing.execute(session, consent(call, freeing.plan()));
+        }
+        return changed(call, outcome);
+    });
+    router.post("/api/v1/adapters/{adapter}/settings", [this](ApiCall& call) {
+        const Json& body = call.body();
+        if (!body.contains("settings") || !body["settings"].is_object() || body["settings"].empty())
+            throw HttpError(400, "usage", "'settings' takes an object of settings: " + zdfront::adapterSettingWords());
+        zdfront::AdapterSettings settings;
+        for (const auto& [key, value] : body["settings"].items()) {
+            std::string word = key;
+            for (char& c : word)
+                if (c == '_') c = '-';
+            settings.set(word, settingValue(value, key));
+        }
+        zdfront::Outcome outcome;
+        {
+            auto loaded = bridge();
+            zdfront::Session session = this->session(loaded, call.id(0));
+            outcome = settings.execute(session);
+        }
+        return changed(call, outcome);
+    });
+    router.post("/api/v1/adapters/{adapter}/buzzer-off", [this](ApiCall& call) {
+        zdfront::Outcome outcome;
+        {
+            auto loaded = bridge();
+            zdfront::Session session = this->session(loaded, call.id(0));
+            outcome = zdfront::silenceBuzzer(session);
+        }
+        return changed(call, outcome);
+    });
+}
+
+void Dashboard::addScheduleActions(ApiRouter& router)
+{
+    router.post("/api/v1/adapters/{adapter}/schedules", [this](ApiCall& call) {
+        const Json& body = call.body();
+        zdfront::ScheduleSpec spec;
+        spec.activity = text(body, "activity");
+        const std::optional<uint64_t> array = optionalNumber(body, "array"), disk = optionalNumber(body, "disk");
+        const bool patrol = spec.activity == "patrol";
+        if (array && disk) throw HttpError(400, "usage", "'array' and 'disk' exclude each other");
+        if (patrol ? !disk : !array)
+            throw HttpError(400, "usage", patrol ? "a patrol schedule takes 'disk'" : "a " + spec.activity + " schedule takes 'array'");
+        spec.target = patrol ? *disk : *array;
+        spec.repeat = optionalText(body, "repeat").value_or("once");
+        spec.time = text(body, "time");
+        spec.date = optionalText(body, "date").value_or("");
+        spec.every = optionalNumber(body, "every").value_or(1);
+        spec.day = optionalNumber(body, "day");
+        zdfront::Outcome outcome;
+        {
+            auto loaded = bridge();
+            zdfront::Session session = this->session(loaded, call.id(0));
+            zdfront::ScheduleAddition addition(session, spec, std::time(nullptr));
+            if (dryRun(call)) return Json{{"plan", zdfront::toJson(addition.plan())}};
+            outcome = addition.execute(session, consent(call, addition.plan()));
+        }
+        return changed(call, outcome);
+    });
+    router.del("/api/v1/adapters/{adapter}/schedules/{index}", [this](ApiCall& call) {
+        zdfront::Outcome outcome;
+        {
+            auto loaded = bridge();
+            zdfront::Session session = this->session(loaded, call.id(0));
+            outcome = zdfront::removeSchedule(session, call.id(1));
+        }
+        return changed(call, outcome);
+    });
+}
+
+void Dashboard::addFirmwareRoutes(ApiRouter& router)
+{
+    router.get("/api/v1/adapters/{adapter}/firmware", [this](ApiCall& call) {
+        Json state = m_flash.state();
+        if (state["adapter"] != Json(call.id(0))) state = {{"state", "idle"}, {"adapter", call.id(0)}};
+        return state;
+    });
+    router.upload("/api/v1/adapters/{adapter}/firmware", [this](ApiCall& call, const UploadSpool::Source& source) {
+        const std::string type = call.request().get_header_value("Content-Type");
+        if (type.rfind("application/octet-stream", 0) != 0)
+            throw HttpError(415, "usage", "send the image as the body with Content-Type: application/octet-stream");
+        const uint64_t adapter = call.id(0);
+        auto loaded = bridge();
+        {
+            zdfront::Session session = this->session(loaded, adapter);  // the adapter exists before the body is read
+        }
+        std::shared_ptr<UploadSpool> spool = this->spool();
+        UploadSpool::Image image = spool->receive(static_cast<unsigned>(adapter), source);
+        try {
+            zdfront::Session session = this->session(loaded, adapter);
+            zdfront::FirmwareUpload upload(session, image.path);
+            const zdfront::ImageCheck& check = upload.check();
+            if (check.verdict == zdfront::ImageVerdict::Rejected || check.verdict == zdfront::ImageVerdict::WrongDevice) {
+                const int code = check.verdict == zdfront::ImageVerdict::Rejected ? static_cast<int>(check.result) : -1;
+                throw zdfront::Error(zdfront::ErrorKind::Refused, "firmware file " + check.verdictText, code);
+            }
+            return Json{{"upload", image.id},
+                        {"bytes", image.bytes},
+                        {"firmware", zdfront::toJson(check)},
+                        {"plan", zdfront::toJson(upload.plan())}};
+        } catch (...) {
+            spool->remove(image.id);
+            throw;
+        }
+    });
+    router.post("/api/v1/adapters/{adapter}/firmware/{upload}/flash", [this](ApiCall& call) {
+        const uint64_t adapter = call.id(0);
+        std::shared_ptr<UploadSpool> spool = this->spool();
+        std::optional<UploadSpool::Image> image = spool->find(call.param(1));
+        if (!image || image->adapter != adapter)
+            throw HttpError(404, "not_found", "no uploaded image " + call.param(1) + " for adapter " + std::to_string(adapter) +
+                                                  " (images are kept for 30 minutes)");
+        if (!m_flash.reserve()) throw HttpError(409, "busy", "a firmware upload is running; wait for its end");
+        try {
+            auto loaded = bridge();
+            zdfront::Session session = this->session(loaded, adapter);
+            zdfront::FirmwareUpload upload(session, image->path);
+            upload.start(session, consent(call, upload.plan()));
+            spool->take(image->id);
+            m_flash.follow(loaded, static_cast<unsigned>(adapter), upload, image->path);
+        } catch (...) {
+            m_flash.release();
+            throw;
+        }
+        return m_flash.state();
+    });
+    router.del("/api/v1/adapters/{adapter}/firmware/{upload}", [this](ApiCall& call) {
+        std::shared_ptr<UploadSpool> spool = this->spool();
+        std::optional<UploadSpool::Image> image = spool->find(call.param(1));
+        if (!image || image->adapter != call.id(0))
+            throw HttpError(404, "not_found", "no uploaded image " + call.param(1) + " for adapter " + std::to_string(call.id(0)));
+        spool->remove(image->id);
+        return Json{{"removed", image->id}};
+    });
+}
+
+}  // namespace zdmond

@@ -1,0 +1,20 @@
+// Live updates: zdmond's event stream (Server-Sent Events). The enclosure
+// arrives after every monitoring cycle and after every change; stored events
+// and firmware progress as they happen. The browser reconnects by itself.
+
+import { store } from './store.js';
+
+export function connectLive(statusElement) {
+  const source = new EventSource('/api/v1/events/stream', { withCredentials: true });
+  const show = (text, state) => {
+    statusElement.textContent = text;
+    statusElement.dataset.state = state;
+  };
+  source.addEventListener('open', () => show('Live', 'open'));
+  source.addEventListener('error', () => show('Reconnecting…', 'lost'));
+  source.addEventListener('enclosure', (event) => store.setEnclosure(JSON.parse(event.data)));
+  source.addEventListener('history', (event) => store.addEvent(JSON.parse(event.data)));
+  source.addEventListener('firmware', (event) => store.setFirmware(JSON.parse(event.data)));
+  source.addEventListener('resync', () => store.emit('resync'));
+  return source;
+}
