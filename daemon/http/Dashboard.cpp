@@ -126,9 +126,6 @@ void Dashboard::install(httplib::Server& server)
         return checkRequest(request, response) ? httplib::Server::HandlerResponse::Unhandled
                                                : httplib::Server::HandlerResponse::Handled;
     });
-    server.Get("/metrics", [this](const httplib::Request&, httplib::Response& response) {
-        response.set_content(m_monitor.metricsPage(), "text/plain; version=0.0.4; charset=utf-8");
-    });
     ApiRouter router(server, [this](int code) {
         try {
             zdfront::Session session = bridge()->session();
@@ -137,13 +134,7 @@ void Dashboard::install(httplib::Server& server)
             return std::to_string(code);
         }
     });
-    addLoginRoutes(router);
-    addReadRoutes(router);
-    addEventStream(router);
-    addArrayActions(router);
-    addDiskAndAdapterActions(router);
-    addScheduleActions(router);
-    addFirmwareRoutes(router);
+    addRoutes(router);
     addPages(server);
 }
 
@@ -151,14 +142,22 @@ std::vector<ApiRouter::Route> Dashboard::routes()
 {
     httplib::Server scratch;
     ApiRouter router(scratch, [](int) { return std::string(); });
+    addRoutes(router);
+    return router.routes();
+}
+
+void Dashboard::addRoutes(ApiRouter& router)
+{
     addLoginRoutes(router);
+    router.raw("GET", "/metrics", [this](const httplib::Request&, httplib::Response& response) {
+        response.set_content(m_monitor.metricsPage(), "text/plain; version=0.0.4; charset=utf-8");
+    });
     addReadRoutes(router);
     addEventStream(router);
     addArrayActions(router);
     addDiskAndAdapterActions(router);
     addScheduleActions(router);
     addFirmwareRoutes(router);
-    return router.routes();
 }
 
 bool Dashboard::checkRequest(const httplib::Request& request, httplib::Response& response)
@@ -176,10 +175,14 @@ bool Dashboard::checkRequest(const httplib::Request& request, httplib::Response&
         }
         static const std::regex uploadPath(ApiRouter::pattern(kUploadPath));
         const bool upload = request.method == "POST" && std::regex_match(request.path, uploadPath);
+        const uint64_t length = request.get_header_value<uint64_t>("Content-Length");
+        if (upload && length > UploadSpool::kMaxBytes)
+            throw HttpError(413, "too_large", "the image is larger than " +
+                                                  std::to_string(UploadSpool::kMaxBytes / (1024 * 1024)) + " MiB");
         if (!upload) {
             if (request.get_header_value("Transfer-Encoding").find("chunked") != std::string::npos)
                 throw HttpError(411, "usage", "send the body with a Content-Length");
-            if (request.get_header_value<uint64_t>("Content-Length") > HttpServer::kMaxBodyBytes)
+            if (length > HttpServer::kMaxBodyBytes)
                 throw HttpError(413, "too_large", "the request body is larger than 64 KiB");
         }
         if (isPublic(request.method, request.path)) return true;

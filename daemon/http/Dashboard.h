@@ -97,6 +97,8 @@ private:
     // Checks a token typed or sent by a client, with the back-off of failed tries.
     void checkToken(const std::string& address, const std::string& candidate);
     void startSession(httplib::Response& response, const LoginSessions::Entry& entry);
+    // Every route but the pages, on the router.
+    void addRoutes(ApiRouter& router);
     void addLoginRoutes(ApiRouter& router);
     void addPages(httplib::Server& server);
 
