@@ -2,6 +2,8 @@
 # Builds everything and runs the whole test suite, then runs it again under
 # the sanitizers. Stages, each in its own build directory:
 #   1. plain      <dir>       the whole suite (a plain failure shows up first),
+#                             the dashboard's browser tests among it (their
+#                             screenshots stay in <dir>/web-screenshots),
 #                             run as from a shell that exports every variable
 #                             the project reads (as the README suggests for
 #                             zdctl): the tests must neither depend on those
@@ -28,11 +30,12 @@ jobs=$(nproc)
 # the upload worker polled by the front end's thread, the log written from two
 # threads, events drained while the worker logs, the simulator's concurrent
 # flash and reads, the load/unload cycles that join a running worker, the
-# front-end core's sessions shared by two threads, and zdmond's notifier
-# thread and its metrics read by HTTP threads while cycles run.
+# front-end core's sessions shared by two threads, zdmond's notifier
+# thread and its metrics read by HTTP threads while cycles run, and the
+# dashboard's requests and live streams served beside the cycles.
 tsan_targets=(log_test upload_test events_test sim_firmware_test unload_test front_test daemon_notifier_test
-              daemon_monitor_test)
-tsan_tests='^(Upload\.|Log\.ALineBelongsToTheThreadThatStartedIt|Events\.|SimFirmwareTest\.FlashWhileAnotherThreadReads|Unload\.|FrontTest\.SessionsKeepTheirAdapterAcrossThreads|DaemonNotifier\.|DaemonMonitor\.)'
+              daemon_monitor_test daemon_web_test)
+tsan_tests='^(Upload\.|Log\.ALineBelongsToTheThreadThatStartedIt|Events\.|SimFirmwareTest\.FlashWhileAnotherThreadReads|Unload\.|FrontTest\.SessionsKeepTheirAdapterAcrossThreads|DaemonNotifier\.|DaemonMonitor\.|DaemonWeb\.RequestsAndLiveStreams)'
 
 started=$SECONDS
 stage() {
@@ -69,7 +72,7 @@ for name in $stages; do
         ;;
     asan)
         stage "3/4 AddressSanitizer + UndefinedBehaviorSanitizer, whole test suite ($build_dir-asan)"
-        configure "$build_dir-asan" Debug -DZD_SANITIZE=address
+        configure "$build_dir-asan" Debug -DZD_SANITIZE=address -DZD_BROWSER_TESTS=OFF
         cmake --build "$build_dir-asan" -j "$jobs"
         ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1 \
         UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
@@ -77,7 +80,7 @@ for name in $stages; do
         ;;
     tsan)
         stage "4/4 ThreadSanitizer, threaded tests ($build_dir-tsan)"
-        configure "$build_dir-tsan" Debug -DZD_SANITIZE=thread
+        configure "$build_dir-tsan" Debug -DZD_SANITIZE=thread -DZD_BROWSER_TESTS=OFF
         present=()
         for target in "${tsan_targets[@]}"; do
             [[ -f tests/$target.cpp ]] && present+=("$target")

@@ -5,7 +5,8 @@ set -euo pipefail
 
 packages=(g++ make cmake ninja-build pkg-config binutils
           libtinyxml-dev libxml2-dev zlib1g-dev libgtest-dev libgmock-dev nlohmann-json3-dev python3-jsonschema
-          libsqlite3-dev libinih-dev libcpp-httplib-dev libsystemd-dev libcli11-dev prometheus "$@")
+          libsqlite3-dev libinih-dev libcpp-httplib-dev libssl-dev libsystemd-dev libcli11-dev prometheus openssl
+          chromium chromium-driver python3-selenium python3-yaml fonts-dejavu-core "$@")
 
 missing=()
 for package in "${packages[@]}"; do

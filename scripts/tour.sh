@@ -1,21 +1,34 @@
 #!/usr/bin/env bash
 # Guided tour of zdctl on the simulated enclosure: status, a new RAID 5 array
 # with its background initialisation, a disk failure and the rebuild onto the
-# spare, events, and a firmware upload. Runs without a terminal (CI) and
-# leaves nothing behind: the simulator state, schedule file and log live in a
-# temporary directory.
+# spare, events, and a firmware upload; at the end zdmond watches the same
+# enclosure and serves its web dashboard, whose login URL is printed. Runs
+# without a terminal (CI) and leaves nothing behind: the simulator state,
+# schedule file, log and zdmond's history live in a temporary directory, and
+# zdmond stops with the tour (on a terminal: when Enter is pressed).
 # Usage: scripts/tour.sh <build-dir>
 set -euo pipefail
 
 build_dir=${1:-build}
 zdctl="$(cd "$build_dir" && pwd)/bin/zdctl"
-if [[ ! -x "$zdctl" ]]; then
-    echo "error: $zdctl not found; build the zdctl target first" >&2
-    exit 1
-fi
+zdmond="$(cd "$build_dir" && pwd)/bin/zdmond"
+for program in "$zdctl" "$zdmond"; do
+    if [[ ! -x "$program" ]]; then
+        echo "error: $program not found; build the zdctl and zdmond targets first" >&2
+        exit 1
+    fi
+done
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+zdmond_pid=
+stop_zdmond() {
+    if [[ -n $zdmond_pid ]]; then
+        kill "$zdmond_pid" 2>/dev/null || true
+        wait "$zdmond_pid" 2>/dev/null || true
+        zdmond_pid=
+    fi
+}
+trap 'stop_zdmond; rm -rf "$work"' EXIT
 export ZDBRIDGE_CONTROLLER=simulator
 export ZD_SIM_STATE="$work/enclosure.json"
 export ZDBRIDGE_DB_PATH="$work/db.xml"
@@ -62,3 +75,29 @@ run --yes firmware upload "$work/firmware.bin"
 
 step "9. Final status"
 run status
+
+step "10. The web dashboard: zdmond watches the same enclosure"
+printf '[syslog]\nseverity = off\n' >"$work/zdmond.conf"
+daemon=(--config "$work/zdmond.conf" --db "$work/zdmond/events.db")
+"$zdmond" --foreground "${daemon[@]}" --listen 127.0.0.1:0 --interval 5 </dev/null >"$work/zdmond.log" 2>&1 &
+zdmond_pid=$!
+port=
+for _ in $(seq 100); do
+    port=$(sed -n 's|.*serving metrics on http://127\.0\.0\.1:\([0-9]*\)/metrics.*|\1|p' "$work/zdmond.log")
+    [[ -n $port ]] && break
+    kill -0 "$zdmond_pid" 2>/dev/null || break
+    sleep 0.1
+done
+if [[ -z $port ]]; then
+    echo "error: zdmond did not start:" >&2
+    cat "$work/zdmond.log" >&2
+    exit 1
+fi
+printf '$ zdmond --print-url\n'
+"$zdmond" --print-url "${daemon[@]}" --listen "127.0.0.1:$port"
+if [[ -t 0 && -t 1 ]]; then
+    read -r -p "Open the URL in a browser on this machine; press Enter to stop zdmond and end the tour. "
+else
+    echo "(no terminal: zdmond stops with the tour)"
+fi
+stop_zdmond

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <initializer_list>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -408,6 +409,8 @@ TEST(Cli, GuidedTourRunsToTheEnd)
     size_t lastStatus = tour.out.rfind("==> 9. Final status");
     ASSERT_NE(lastStatus, std::string::npos);
     EXPECT_TRUE(contains(tour.out.substr(lastStatus), "Health: OK"));
+    const std::regex loginUrl("\\$ zdmond --print-url\nhttp://127\\.0\\.0\\.1:[0-9]+/login\\?token=[0-9a-f]{64}\n");
+    EXPECT_TRUE(std::regex_search(tour.out, loginUrl)) << tour.out.substr(lastStatus);
 }
 
 // Whether the system loader would find a libzd_api.so of its own.

@@ -1,23 +1,28 @@
 // The dashboard's parts in-process: the access token file, login sessions
 // and their back-off, the live event stream, the upload spool, the rule for
-// listeners other machines reach, and the API's routes against the OpenAPI
-// description in web/openapi.yaml.
+// listeners other machines reach, the API's routes against the OpenAPI
+// description in web/openapi.yaml, and requests served on other threads
+// while the monitor's cycles run.
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
+#include <httplib.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <regex>
 #include <set>
 #include <string>
+#include <thread>
 
 #include "daemon/Config.h"
 #include "daemon/http/AccessToken.h"
 #include "daemon/http/ApiRouter.h"
 #include "daemon/http/Dashboard.h"
 #include "daemon/http/EventStream.h"
+#include "daemon/http/HttpServer.h"
 #include "daemon/http/LoginSessions.h"
 #include "daemon/http/UploadSpool.h"
 #include "support/MonitorUnderTest.h"
@@ -270,4 +275,52 @@ TEST(DaemonWeb, EveryRouteIsDocumentedAndEveryDocumentedRouteExists)
     EXPECT_GT(documented.size(), 30u);
     for (const std::string& route : served) EXPECT_TRUE(documented.count(route)) << "not in web/openapi.yaml: " << route;
     for (const std::string& route : documented) EXPECT_TRUE(served.count(route)) << "documented, not served: " << route;
+}
+
+TEST(DaemonWeb, RequestsAndLiveStreamsRunBesideTheMonitor)
+{
+    zdsim_reset();
+    zdtest::MonitorUnderTest under;
+    under.monitor->setLibraries(ZD_BRIDGE_LIBRARY, "simulator");
+    Dashboard dashboard(*under.monitor);
+    under.monitor->onSnapshot([&](const zdfront::Snapshot& snapshot) { dashboard.publishSnapshot(snapshot); });
+    Config config;
+    config.database = under.dir.file("events.db");
+    config.listen = ListenAddress{"127.0.0.1", 0};
+    dashboard.configure(config);
+    HttpServer http([&](httplib::Server& server) { dashboard.install(server); });
+    http.start(config.listen);
+    ASSERT_TRUE(under.cycle());
+    const httplib::Headers bearer = {{"Authorization", "Bearer " + dashboard.token().text()}};
+
+    std::atomic<bool> streamed{false};
+    std::thread reader([&] {
+        httplib::Client client("127.0.0.1", http.port());
+        std::string text;
+        client.Get("/api/v1/events/stream", bearer, [&](const char* data, size_t length) {
+            text.append(data, length);
+            streamed = zdtest::countOf(text, "event: enclosure\n") >= 3;
+            return !streamed;
+        });
+    });
+    std::atomic<int> answered{0};
+    std::thread asker([&] {
+        httplib::Client client("127.0.0.1", http.port());
+        for (int i = 0; i < 20; ++i) {
+            auto answer = client.Get("/api/v1/enclosure", bearer);
+            if (answer && answer->status == 200) ++answered;
+        }
+    });
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!streamed && std::chrono::steady_clock::now() < deadline) {
+        under.cycle();
+        dashboard.publishHistory();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    asker.join();
+    EXPECT_TRUE(streamed) << "the stream did not get the cycles' enclosures";
+    dashboard.closeStreams();
+    reader.join();
+    http.stop();
+    EXPECT_EQ(answered, 20);
 }

@@ -81,8 +81,8 @@ function migrateDialog(base, adapter, array) {
     h('fieldset', {}, h('legend', {}, 'Disks afterwards'), checkboxes('migrate-disk', disks, array.disks)),
     h('h3', {}, 'Capacity preview'), preview,
   ], [h('button', { type: 'button', class: 'quiet', onclick: closeDialog }, 'Cancel'), go]);
-  raid.addEventListener('input', refresh);
-  for (const box of document.querySelectorAll('input[id^="migrate-disk-"]')) box.addEventListener('input', refresh);
+  raid.addEventListener('change', refresh);
+  for (const box of document.querySelectorAll('input[id^="migrate-disk-"]')) box.addEventListener('change', refresh);
   refresh();
 }
 

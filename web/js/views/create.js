@@ -85,7 +85,8 @@ export async function createArray(adapter) {
       }
     }, 200);
   };
-  for (const control of [name, raid, stripe, init, ...boxes]) control.addEventListener('input', refresh);
+  name.addEventListener('input', refresh);
+  for (const control of [raid, stripe, init, ...boxes]) control.addEventListener('change', refresh);
 
   create.addEventListener('click', async () => {
     create.disabled = true;

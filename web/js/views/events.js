@@ -45,7 +45,7 @@ export function eventsView(main, params, signal) {
       showError(error, 'Reading the history');
     }
   };
-  for (const control of [adapter, severity, since]) control.addEventListener('input', load);
+  for (const control of [adapter, severity, since]) control.addEventListener('change', load);
 
   replace(main, h('h1', {}, 'Events'),
     h('form', { class: 'filters', 'aria-label': 'Filter events' },

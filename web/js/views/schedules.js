@@ -68,7 +68,7 @@ export function scheduleForm(adapterId, arrayId, onChange) {
     h('p', {}, h('label', { for: id('every') }, 'Every (days, weeks or months)'), every),
     h('p', {}, dayLabel, day),
     h('button', { type: 'submit', id: id('add') }, 'Add schedule'));
-  repeat.addEventListener('input', show);
+  repeat.addEventListener('change', show);
   form.addEventListener('submit', async (event) => {
     event.preventDefault();
     const targetId = arrayId ?? Number(target.value);
