@@ -51,6 +51,7 @@ Json toJson(const Activity& activity)
     putEnumerated(json, "type", activity.type);
     putEnumerated(json, "status", activity.status);
     json["percent"] = activity.percent;
+    json["running"] = activity.running();
     return json;
 }
 

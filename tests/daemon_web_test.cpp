@@ -242,6 +242,16 @@ TEST(DaemonWeb, TheDashboardReachesOtherMachinesOnlyOverTls)
     EXPECT_EQ(fleet.metricsListen.text(), "0.0.0.0:9100");
     EXPECT_EQ(fleet.tokenPath(), "/srv/token");
     EXPECT_EQ(Config().tokenPath(), "/var/lib/zdmond/web-token");
+    // The installed configuration documents the defaults: with every key uncommented it means the same.
+    std::string documented = zdtest::readFile(ZD_SOURCE_DIR "/daemon/zdmond.conf");
+    documented = std::regex_replace(documented, std::regex("\n;([a-z_]+ =)"), "\n$1");
+    zdtest::writeFile(dir.file("documented.conf"), documented);
+    Config defaults = Config::load(dir.file("documented.conf"), true);
+    ConfigOverrides{}.applyTo(defaults);
+    EXPECT_EQ(defaults.listen.text(), "127.0.0.1:9788");
+    EXPECT_FALSE(defaults.metricsListen.enabled());
+    EXPECT_FALSE(defaults.tls());
+    EXPECT_EQ(defaults.tokenPath(), Config().tokenPath());
     zdtest::writeFile(dir.file("open.conf"), "[http]\nlisten = [::]:9788\n");
     Config open = Config::load(dir.file("open.conf"), true);
     EXPECT_TRUE(zdtest::contains(refusal([&] { ConfigOverrides{}.applyTo(open); }), "only over TLS"));

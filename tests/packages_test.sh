@@ -5,7 +5,8 @@
 # loader's path), their dependencies, lintian, and zdctl run from the
 # packages unpacked into a temporary root (dpkg -x): with --simulator it
 # works; without it, and without a vendor library, it says what to install
-# and exits 1; and one zdmond cycle from the unpacked root.
+# and exits 1; one zdmond cycle and its dashboard's login URL from the
+# unpacked root.
 # Usage: tests/packages_test.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -53,10 +54,12 @@ check "libzdbridge1: the bridge under its SONAME" same "$(sort <<<"$(printf '%s\
     "$libdir/libzdbridge.so.1" "$libdir/libzdbridge.so.$upstream"; docs libzdbridge1)")" "$(contents libzdbridge1)"
 check "libzdbridge-dev: header, link, pkg-config file" same "$(sort <<<"$(printf '%s\n' usr/include/zdbridge.h \
     "$libdir/libzdbridge.so" "$libdir/pkgconfig/zdbridge.pc"; docs libzdbridge-dev)")" "$(contents libzdbridge-dev)"
-check "zdbridge-tools: zdctl, zdmond with its unit, configuration and alert rules, their manual pages" \
+web=$(cd web && find . -type f \( -name '*.html' -o -name '*.css' -o -name '*.js' -o -name '*.svg' -o -name '*.yaml' \) |
+      sed 's|^\./|usr/share/zdbridge/web/|')
+check "zdbridge-tools: zdctl, zdmond with its unit, configuration, alert rules and dashboard, their manual pages" \
     same "$(sort <<<"$(printf '%s\n' usr/bin/zdctl usr/share/man/man1/zdctl.1.gz usr/bin/zdmond \
     usr/share/man/man8/zdmond.8.gz etc/zdbridge/zdmond.conf lib/systemd/system/zdmond.service \
-    usr/share/zdbridge/prometheus/zdmond-rules.yml; docs zdbridge-tools)")" "$(contents zdbridge-tools)"
+    usr/share/zdbridge/prometheus/zdmond-rules.yml $web; docs zdbridge-tools)")" "$(contents zdbridge-tools)"
 check "zdbridge-simulator: the simulator in its private directory" same "$(sort <<<"$(printf '%s\n' "$simulator"
     docs zdbridge-simulator)")" "$(contents zdbridge-simulator)"
 all=$(for package in libzdbridge1 libzdbridge-dev zdbridge-tools zdbridge-simulator; do contents "$package"; done)
@@ -122,6 +125,24 @@ env -i PATH=/usr/bin:/bin ZD_SIM_STATE="$work/enclosure.json" ZDBRIDGE_DB_PATH="
 check "zdmond --oneshot --simulator from the root: one cycle, bridge and controller named" has "$code|$(cat "$work/out")" \
     "0|zdmond: loaded bridge $upstream from $work/root/$libdir/libzdbridge.so.1; controller: simulator zdsim 1.0.0 ($work/root/$simulator)"
 check "... and its history made" test -s "$work/zdmond/events.db"
+env -i PATH=/usr/bin:/bin "$work/root/usr/bin/zdmond" --print-url --config "$work/root/etc/zdbridge/zdmond.conf" \
+    --db "$work/zdmond/events.db" >"$work/out" 2>&1 && code=0 || code=$?
+check "zdmond --print-url from the root: the login URL with the token it made (0600)" same \
+    "0|http://127.0.0.1:9788/login?token=$(cat "$work/zdmond/web-token" 2>/dev/null)|600" \
+    "$code|$(cat "$work/out")|$(stat -c %a "$work/zdmond/web-token" 2>/dev/null)"
+env -i PATH=/usr/bin:/bin ZD_SIM_STATE="$work/enclosure.json" ZDBRIDGE_DB_PATH="$work/db.xml" ZDBRIDGE_LOG_DIR="$work/" \
+    "$work/root/usr/bin/zdmond" --foreground --simulator --config "$work/root/etc/zdbridge/zdmond.conf" \
+    --db "$work/zdmond/events.db" --listen 127.0.0.1:0 >"$work/dashboard" 2>&1 &
+dashboard=$!
+for _ in $(seq 100); do
+    grep -q "serving the dashboard" "$work/dashboard" && break
+    kill -0 "$dashboard" 2>/dev/null || break
+    sleep 0.1
+done
+kill "$dashboard" 2>/dev/null || true
+wait "$dashboard" 2>/dev/null || true
+check "zdmond from the root finds its dashboard's files" has "$(cat "$work/dashboard")" \
+    "serving the dashboard on http://127.0.0.1:"
 check "pkg-config finds the header and the bridge" same "-I$work/root/usr/include -L$work/root/$libdir -lzdbridge" \
     "$(PKG_CONFIG_SYSROOT_DIR="$work/root" PKG_CONFIG_LIBDIR="$work/root/$libdir/pkgconfig" \
         pkg-config --cflags --libs zdbridge | xargs)"

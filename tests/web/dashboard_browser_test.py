@@ -146,7 +146,9 @@ class Dashboard(unittest.TestCase):
         found = self.finds(selector)
         return found[0].text if found else ""
 
-    def shot(self, name):
+    def shot(self, name, messages=True):
+        if not messages:
+            self.browser.execute_script("document.getElementById('toasts').replaceChildren()")
         self.browser.save_screenshot(os.path.join(ARGS.artifacts, f"{name}.png"))
 
     def go(self, fragment):
@@ -239,7 +241,7 @@ class Dashboard(unittest.TestCase):
         self.assertIn("slot-bad", slot.get_attribute("class"))
         self.assertIn("✖", slot.text)
         self.assertIn("degraded", self.text("#health"))
-        self.shot("overview-degraded")
+        self.shot("overview-degraded", messages=False)
 
         # The disk's page shows its SMART table and verdict.
         self.go("#/adapter/0/disk/2")

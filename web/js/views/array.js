@@ -118,7 +118,7 @@ export function arrayView(main, { adapter: adapterId, array: arrayId }, signal) 
   const render = (array) => {
     const adapter = store.adapter(adapterId);
     const activity = array.activity;
-    const paused = activity && activity.status_text.toLowerCase().includes('pause');
+    const paused = activity && !activity.running;
     const control = (action, label) => h('button', {
       type: 'button', id: `activity-${action}`,
       onclick: () => run(label, api.post(`${base}/${action}`, {})),
