@@ -376,12 +376,18 @@ TEST(Cli, AdapterCommands)
               "ID  Alias                Link  Firmware  Serial          Max disks\n"
               " 0  Thunderbolt Storage  TB    2.4.1.7   ZDT8-2411-1001          8\n"
               " 1  USB Enclosure        USB   2.4.1.7   ZDU4-2411-1002          4\n");
-    EXPECT_EQ(enclosure.out({"--xml", "adapter", "buzzer-off"}),
-              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-              "<zdctl version=\"1.0.0.38\" format_version=\"1\" bridge_version=\"1.0.0.38\" command=\"adapter buzzer-off\" "
-              "exit_status=\"0\">\n"
-              "<Exchange call=\"sendCommand\" subject=\"OEMCommand\" code=\"0\" text=\"No error\"><OEMCommand><OEMType>8</OEMType>"
-              "<OEMValue>1</OEMValue><OEMID>0</OEMID><Force>0</Force></OEMCommand></Exchange>\n</zdctl>\n");
+    // The command, then its read-back: the buzzer's state.
+    const std::string buzzer = enclosure.out({"--xml", "adapter", "buzzer-off"});
+    EXPECT_EQ(buzzer.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                           "<zdctl version=\"1.0.0.38\" format_version=\"1\" bridge_version=\"1.0.0.38\" "
+                           "command=\"adapter buzzer-off\" exit_status=\"0\">\n"
+                           "<Exchange call=\"sendCommand\" subject=\"OEMCommand\" code=\"0\" text=\"No error\"><OEMCommand>"
+                           "<OEMType>8</OEMType><OEMValue>1</OEMValue><OEMID>0</OEMID><Force>0</Force></OEMCommand></Exchange>\n",
+                           0),
+              0u)
+        << buzzer;
+    EXPECT_TRUE(contains(buzzer, "<Exchange call=\"getSingleInfo\" subject=\"Buzzer 0\"><Buzzer><RingStatus>0</RingStatus>"
+                                 "</Buzzer></Exchange>\n</zdctl>\n"));
     EXPECT_EQ(enclosure.out({"-a", "1", "adapter", "identify"}), "adapter 1: identify sent.\n");
     EXPECT_EQ(enclosure.out({"adapter", "rescan"}), "Rescan done: 2 adapter(s).\n");
     EXPECT_EQ(enclosure.zdctl({"adapter", "set", "alias=TwentyCharactersLong"}).code, 2);

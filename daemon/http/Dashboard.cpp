@@ -98,10 +98,9 @@ std::shared_ptr<const Dashboard::Settings> Dashboard::settings() const
     return m_settings;
 }
 
-const AccessToken& Dashboard::token() const
+AccessToken Dashboard::token() const
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_settings->token;
+    return settings()->token;
 }
 
 std::string Dashboard::cookieName() const

@@ -72,7 +72,7 @@ public:
     void closeStreams() { m_stream.close(); }
     void reopenStreams() { m_stream.reopen(); }
 
-    const AccessToken& token() const;
+    AccessToken token() const;
 
 private:
     struct Settings {
