@@ -9,13 +9,6 @@ namespace zdfront {
 
 namespace {
 
-std::string joined(const std::vector<uint64_t>& ids)
-{
-    std::string text;
-    for (uint64_t id : ids) text += (text.empty() ? "" : ", ") + std::to_string(id);
-    return text;
-}
-
 // "now: Rebuild Running, 3 %", or "now: no activity" when it has already ended.
 std::string activityNow(Session& session, uint64_t array)
 {
@@ -46,7 +39,7 @@ Outcome startRebuild(Session& session, uint64_t array, const std::vector<uint64_
     for (uint64_t disk : disks) Validation::disk(all, disk, session.adapter());
     session.command(Request("RebuildPackageVD").field("ID", array).list("Disks", "ID", disks), "rebuild");
     Outcome outcome;
-    outcome.done.push_back("rebuild of " + describe(target) + " onto disk(s) " + joined(disks) + " started");
+    outcome.done.push_back("rebuild of " + describe(target) + " onto disk(s) " + joinedIds(disks) + " started");
     outcome.done.push_back(activityNow(session, array));
     return outcome;
 }

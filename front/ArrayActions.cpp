@@ -12,13 +12,6 @@ namespace zdfront {
 
 namespace {
 
-std::string joined(const std::vector<uint64_t>& ids)
-{
-    std::string text;
-    for (uint64_t id : ids) text += (text.empty() ? "" : ", ") + std::to_string(id);
-    return text;
-}
-
 std::set<uint64_t> arrayIds(Session& session)
 {
     std::set<uint64_t> ids;
@@ -63,6 +56,13 @@ std::string describe(const Array& array)
            sizeText(array.sizeSectors, false) + ")";
 }
 
+std::string joinedIds(const std::vector<uint64_t>& ids)
+{
+    std::string text;
+    for (uint64_t id : ids) text += (text.empty() ? "" : ", ") + std::to_string(id);
+    return text;
+}
+
 std::string confirmationName(const Array& array)
 {
     return array.name.empty() ? "array " + std::to_string(array.id) : array.name;
@@ -98,7 +98,7 @@ ArrayCreation::ArrayCreation(Session& session, ArraySpec spec) : m_spec(std::mov
     for (const Enumerated& level : adapter.raidLevels) supported = supported || level.value == m_spec.raid;
     const std::string raidText = session.ranges().text("RAID", m_spec.raid);
     if (!supported) throw Error(ErrorKind::Usage, "adapter " + std::to_string(adapter.id) + " does not offer " + raidText);
-    m_title = raidText + " on disks " + joined(m_spec.disks);
+    m_title = raidText + " on disks " + joinedIds(m_spec.disks);
 
     m_preview = creationPreview(session, m_spec.raid, m_spec.disks);
 }
@@ -127,7 +127,7 @@ Outcome ArrayCreation::execute(Session& session)
     Outcome outcome;
     outcome.created["array"] = *created;
     Array array = Enclosure::readArray(session, *created, false);
-    outcome.done.push_back("created " + describe(array) + " on disks " + joined(array.disks));
+    outcome.done.push_back("created " + describe(array) + " on disks " + joinedIds(array.disks));
     if (array.name != m_spec.name) {
         outcome.partial = true;
         outcome.warnings.push_back("the array is named \"" + array.name + "\", not \"" + m_spec.name + "\"");
@@ -209,7 +209,7 @@ ArrayMigration::ArrayMigration(Session& session, uint64_t id, uint64_t raid, std
     std::vector<Disk> all = Enclosure::readDisks(session, {}, 0);
     for (uint64_t disk : m_disks) Validation::disk(all, disk, session.adapter());
     m_title = "array " + std::to_string(id) + " from " + m_array.raid.text + " to " + session.ranges().text("RAID", raid) +
-              " on disks " + joined(m_disks);
+              " on disks " + joinedIds(m_disks);
     m_preview = Enclosure::readCapacity(session, Request("GetMigrateTarget").field("ID", id).field("RAID", raid)
                                                      .field("ParityNumber", parityDisks(raid))
                                                      .list("Disks", "ID", m_disks));

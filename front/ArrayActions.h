@@ -24,6 +24,9 @@ uint64_t parityDisks(uint64_t raid);
 // What a RAID level needs, for help texts: "3 or more disks; one disk's capacity for parity".
 std::string raidNeeds(const std::string& raidText);
 
+// "5, 6, 7"
+std::string joinedIds(const std::vector<uint64_t>& ids);
+
 // "array 0 "Data" (RAID 5, 10.9 TiB)"
 std::string describe(const Array& array);
 // What a page asks the user to type before the array is destroyed: its

@@ -23,10 +23,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "daemon/Config.h"
@@ -113,6 +115,11 @@ private:
     void addDiskAndAdapterActions(ApiRouter& router);
     void addScheduleActions(ApiRouter& router);
     void addFirmwareRoutes(ApiRouter& router);
+    // A change answers its outcome, or a document as it is (a dry run's plan).
+    using Change = std::variant<zdfront::Outcome, Json>;
+    // Runs the change on a session of the call's adapter, which ends before
+    // changed() reads the enclosure again.
+    Json change(ApiCall& call, const std::function<Change(zdfront::Session&)>& action);
     // What every change answers: the outcome (a partial one as 502), and the
     // enclosure read again for every open page.
     Json changed(ApiCall& call, const zdfront::Outcome& outcome);

@@ -6,6 +6,7 @@
 #include <httplib.h>
 
 #include <ctime>
+#include <variant>
 
 #include "daemon/http/Dashboard.h"
 #include "front/ActivityActions.h"
@@ -38,14 +39,23 @@ std::string settingValue(const Json& value, const std::string& key)
 
 }  // namespace
 
+Json Dashboard::change(ApiCall& call, const std::function<Change(zdfront::Session&)>& action)
+{
+    Change result;
+    {
+        auto loaded = bridge();
+        zdfront::Session session = this->session(loaded, call.id(0));
+        result = action(session);
+    }
+    if (const Json* document = std::get_if<Json>(&result)) return *document;
+    return changed(call, std::get<zdfront::Outcome>(result));
+}
+
 void Dashboard::addArrayActions(ApiRouter& router)
 {
     router.post("/api/v1/adapters/{adapter}/arrays", [this](ApiCall& call) {
-        const Json& body = call.body();
-        zdfront::Outcome outcome;
-        {
-            auto loaded = bridge();
-            zdfront::Session session = this->session(loaded, call.id(0));
+        return change(call, [&](zdfront::Session& session) -> Change {
+            const Json& body = call.body();
             zdfront::RangeTexts& ranges = session.ranges();
             zdfront::ArraySpec spec;
             spec.name = text(body, "name");
@@ -64,40 +74,28 @@ void Dashboard::addArrayActions(ApiRouter& router)
                 return Json{{"title", creation.title()},
                             {"preview", creation.preview() ? zdfront::toJson(*creation.preview()) : Json()},
                             {"buildable", creation.buildable()}};
-            outcome = creation.execute(session);
-        }
-        return changed(call, outcome);
+            return creation.execute(session);
+        });
     });
     router.post("/api/v1/adapters/{adapter}/arrays/{array}/delete", [this](ApiCall& call) {
-        zdfront::Outcome outcome;
-        {
-            auto loaded = bridge();
-            zdfront::Session session = this->session(loaded, call.id(0));
+        return change(call, [&](zdfront::Session& session) -> Change {
             zdfront::ArrayDeletion deletion(session, call.id(1));
             if (dryRun(call)) return Json{{"plan", zdfront::toJson(deletion.plan())}};
-            outcome = deletion.execute(session, consent(call, deletion.plan()));
-        }
-        return changed(call, outcome);
+            return deletion.execute(session, consent(call, deletion.plan()));
+        });
     });
     router.post("/api/v1/adapters/{adapter}/arrays/{array}/init", [this](ApiCall& call) {
-        zdfront::Outcome outcome;
-        {
-            auto loaded = bridge();
-            zdfront::Session session = this->session(loaded, call.id(0));
+        return change(call, [&](zdfront::Session& session) -> Change {
             const Json& body = call.body();
             const uint64_t type = body.contains("type") ? tableValue(session, "InitType", body["type"], "type")
                                                         : session.ranges().defaultNumber("InitType").value_or(0);
             zdfront::ArrayInitialisation initialisation(session, call.id(1), type);
             if (dryRun(call)) return Json{{"plan", zdfront::toJson(initialisation.plan())}};
-            outcome = initialisation.execute(session, consent(call, initialisation.plan()));
-        }
-        return changed(call, outcome);
+            return initialisation.execute(session, consent(call, initialisation.plan()));
+        });
     });
     router.post("/api/v1/adapters/{adapter}/arrays/{array}/migrate", [this](ApiCall& call) {
-        zdfront::Outcome outcome;
-        {
-            auto loaded = bridge();
-            zdfront::Session session = this->session(loaded, call.id(0));
+        return change(call, [&](zdfront::Session& session) -> Change {
             const Json& body = call.body();
             if (!body.contains("raid")) throw HttpError(400, "usage", "'raid' takes the target RAID level, and is required");
             const uint64_t raid = tableValue(session, "RAID", body["raid"], "raid");
@@ -107,70 +105,43 @@ void Dashboard::addArrayActions(ApiRouter& router)
                             {"preview", zdfront::toJson(migration.preview())},
                             {"possible", migration.possible()},
                             {"plan", zdfront::toJson(migration.plan())}};
-            outcome = migration.execute(session, consent(call, migration.plan()));
-        }
-        return changed(call, outcome);
+            return migration.execute(session, consent(call, migration.plan()));
+        });
     });
     router.post("/api/v1/adapters/{adapter}/arrays/{array}/check", [this](ApiCall& call) {
-        zdfront::Outcome outcome;
-        {
-            auto loaded = bridge();
-            zdfront::Session session = this->session(loaded, call.id(0));
-            outcome = zdfront::startCheck(session, call.id(1), flag(call.body(), "fix"));
-        }
-        return changed(call, outcome);
+        return change(call, [&](zdfront::Session& session) -> Change {
+            return zdfront::startCheck(session, call.id(1), flag(call.body(), "fix"));
+        });
     });
     router.post("/api/v1/adapters/{adapter}/arrays/{array}/rebuild", [this](ApiCall& call) {
-        zdfront::Outcome outcome;
-        {
-            auto loaded = bridge();
-            zdfront::Session session = this->session(loaded, call.id(0));
-            outcome = zdfront::startRebuild(session, call.id(1), idList(call.body(), "disks", kMaxRebuildDisks));
-        }
-        return changed(call, outcome);
+        return change(call, [&](zdfront::Session& session) -> Change {
+            return zdfront::startRebuild(session, call.id(1), idList(call.body(), "disks", kMaxRebuildDisks));
+        });
     });
     for (const char* action : {"pause", "resume", "abort"})
         router.post(std::string("/api/v1/adapters/{adapter}/arrays/{array}/") + action, [this, action](ApiCall& call) {
-            zdfront::Outcome outcome;
-            {
-                auto loaded = bridge();
-                zdfront::Session session = this->session(loaded, call.id(0));
-                outcome = zdfront::controlActivity(session, call.id(1), action);
-            }
-            return changed(call, outcome);
+            return change(call, [&](zdfront::Session& session) -> Change {
+                return zdfront::controlActivity(session, call.id(1), action);
+            });
         });
 }
 
 void Dashboard::addDiskAndAdapterActions(ApiRouter& router)
 {
     router.post("/api/v1/adapters/{adapter}/disks/{disk}/spare", [this](ApiCall& call) {
-        zdfront::Outcome outcome;
-        {
-            auto loaded = bridge();
-            zdfront::Session session = this->session(loaded, call.id(0));
-            outcome = zdfront::makeSpare(session, call.id(1), optionalNumber(call.body(), "array"));
-        }
-        return changed(call, outcome);
+        return change(call, [&](zdfront::Session& session) -> Change {
+            return zdfront::makeSpare(session, call.id(1), optionalNumber(call.body(), "array"));
+        });
     });
     router.post("/api/v1/adapters/{adapter}/disks/{disk}/unspare", [this](ApiCall& call) {
-        zdfront::Outcome outcome;
-        {
-            auto loaded = bridge();
-            zdfront::Session session = this->session(loaded, call.id(0));
-            outcome = zdfront::releaseSpare(session, call.id(1));
-        }
-        return changed(call, outcome);
+        return change(call, [&](zdfront::Session& session) -> Change { return zdfront::releaseSpare(session, call.id(1)); });
     });
     router.post("/api/v1/adapters/{adapter}/disks/{disk}/free", [this](ApiCall& call) {
-        zdfront::Outcome outcome;
-        {
-            auto loaded = bridge();
-            zdfront::Session session = this->session(loaded, call.id(0));
+        return change(call, [&](zdfront::Session& session) -> Change {
             zdfront::DiskFreeing freeing(session, call.id(1));
             if (dryRun(call)) return Json{{"plan", zdfront::toJson(freeing.plan())}};
-            outcome = freeing.execute(session, consent(call, freeing.plan()));
-        }
-        return changed(call, outcome);
+            return freeing.execute(session, consent(call, freeing.plan()));
+        });
     });
     router.post("/api/v1/adapters/{adapter}/settings", [this](ApiCall& call) {
         const Json& body = call.body();
@@ -183,22 +154,10 @@ void Dashboard::addDiskAndAdapterActions(ApiRouter& router)
                 if (c == '_') c = '-';
             settings.set(word, settingValue(value, key));
         }
-        zdfront::Outcome outcome;
-        {
-            auto loaded = bridge();
-            zdfront::Session session = this->session(loaded, call.id(0));
-            outcome = settings.execute(session);
-        }
-        return changed(call, outcome);
+        return change(call, [&](zdfront::Session& session) -> Change { return settings.execute(session); });
     });
     router.post("/api/v1/adapters/{adapter}/buzzer-off", [this](ApiCall& call) {
-        zdfront::Outcome outcome;
-        {
-            auto loaded = bridge();
-            zdfront::Session session = this->session(loaded, call.id(0));
-            outcome = zdfront::silenceBuzzer(session);
-        }
-        return changed(call, outcome);
+        return change(call, [&](zdfront::Session& session) -> Change { return zdfront::silenceBuzzer(session); });
     });
 }
 
@@ -219,24 +178,14 @@ void Dashboard::addScheduleActions(ApiRouter& router)
         spec.date = optionalText(body, "date").value_or("");
         spec.every = optionalNumber(body, "every").value_or(1);
         spec.day = optionalNumber(body, "day");
-        zdfront::Outcome outcome;
-        {
-            auto loaded = bridge();
-            zdfront::Session session = this->session(loaded, call.id(0));
+        return change(call, [&](zdfront::Session& session) -> Change {
             zdfront::ScheduleAddition addition(session, spec, std::time(nullptr));
             if (dryRun(call)) return Json{{"plan", zdfront::toJson(addition.plan())}};
-            outcome = addition.execute(session, consent(call, addition.plan()));
-        }
-        return changed(call, outcome);
+            return addition.execute(session, consent(call, addition.plan()));
+        });
     });
     router.del("/api/v1/adapters/{adapter}/schedules/{index}", [this](ApiCall& call) {
-        zdfront::Outcome outcome;
-        {
-            auto loaded = bridge();
-            zdfront::Session session = this->session(loaded, call.id(0));
-            outcome = zdfront::removeSchedule(session, call.id(1));
-        }
-        return changed(call, outcome);
+        return change(call, [&](zdfront::Session& session) -> Change { return zdfront::removeSchedule(session, call.id(1)); });
     });
 }
 
