@@ -154,6 +154,11 @@ class Dashboard(unittest.TestCase):
     def go(self, fragment):
         self.browser.execute_script("location.hash = arguments[0]", fragment)
 
+    def in_dialog(self, selector, what):
+        """The element of the open dialog, once the dialog is open."""
+        return wait_for(lambda: self.find("#dialog").get_attribute("open") is not None and
+                        self.finds(f"#dialog {selector}"), what)[0]
+
     def progress(self, selector):
         found = self.finds(selector)
         return int(found[0].get_attribute("value")) if found else None
@@ -203,7 +208,7 @@ class Dashboard(unittest.TestCase):
         self.go("#/")
         create = wait_for(lambda: self.finds("#create-0"), "the create button")[0]
         create.send_keys(Keys.ENTER)
-        name = wait_for(lambda: self.finds("#create-name"), "the create dialog")[0]
+        name = self.in_dialog("#create-name", "the create dialog")
         name.send_keys("Web")
         Select(self.find("#create-raid")).select_by_visible_text("RAID 1")
         for disk in (5, 6, 7):
@@ -253,7 +258,7 @@ class Dashboard(unittest.TestCase):
         self.go("#/adapter/0/array/0")
         wait_for(lambda: "Array 0 · Data" in self.text("h1"), "array 0's page")
         self.find("#array-rebuild").click()
-        wait_for(lambda: self.finds("#rebuild-disk-4"), "the rebuild dialog")[0].send_keys(Keys.SPACE)
+        self.in_dialog("#rebuild-disk-4", "the rebuild dialog").send_keys(Keys.SPACE)
         self.find("#rebuild-go").click()
         wait_for(lambda: "Rebuild of array 0 \"Data\"" in self.text("#toasts"), "the rebuild's start")
         started = wait_for(lambda: self.progress("#array-activity progress"), "the rebuild's progress bar")
@@ -271,7 +276,7 @@ class Dashboard(unittest.TestCase):
         self.go("#/adapter/0/array/1")
         wait_for(lambda: "Array 1 · Web" in self.text("h1"), "array 1's page")
         self.find("#array-delete").click()
-        typed = wait_for(lambda: self.finds("#confirm-text"), "the typed confirmation")[0]
+        typed = self.in_dialog("#confirm-text", "the typed confirmation")
         self.assertIn('array 1 "Web"', self.text("#dialog .losses"))
         typed.send_keys("web")
         self.assertFalse(self.find("#confirm-go").is_enabled())
@@ -280,7 +285,7 @@ class Dashboard(unittest.TestCase):
         wait_for(lambda: not self.find("#dialog").get_attribute("open"), "Escape closing the dialog")
         self.assertIn("Web", enclosure.zdctl("array", "list"))
         self.find("#array-delete").click()
-        typed = wait_for(lambda: self.finds("#confirm-text"), "the typed confirmation again")[0]
+        typed = self.in_dialog("#confirm-text", "the typed confirmation again")
         typed.send_keys("Web")
         self.find("#confirm-go").click()
         wait_for(lambda: browser.current_url.endswith("#/"), "the overview after the deletion")

@@ -15,7 +15,11 @@ export function openDialog(title, body, buttons) {
     h('div', { class: 'dialog-body' }, body),
     h('div', { class: 'dialog-buttons' }, buttons),
   );
-  if (!element.open) element.showModal();
+  if (!element.open) {
+    element.showModal();
+    // A closed dialog keeps nothing that a later one could be mistaken for.
+    element.addEventListener('close', () => element.replaceChildren(), { once: true });
+  }
   return () => element.close();
 }
 

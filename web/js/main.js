@@ -68,7 +68,11 @@ async function start() {
     main.focus({ preventScroll: true });
   });
   show();
-  connectLive(document.getElementById('live'));
+  // A refused stream: a lost session goes back to the login page (api does that), else it is tried again.
+  const live = () => connectLive(document.getElementById('live'), () => {
+    setTimeout(() => api.get('/api/v1/session').then(live, () => setTimeout(live, 5000)), 3000);
+  });
+  live();
   try {
     if (!store.enclosure) store.setEnclosure(await api.get('/api/v1/enclosure'));
   } catch (error) {
