@@ -87,7 +87,7 @@ private:
     std::unique_ptr<httplib::ClientImpl> m_client;
 };
 
-// A started zdmond with its token, at a cycle a second.
+// A started zdmond with its token and its bridge loaded, at a cycle a second.
 struct Dashboard {
     DaemonEnclosure enclosure;
     std::unique_ptr<Zdmond> zdmond;
@@ -102,6 +102,8 @@ struct Dashboard {
         port = zdmond->port();
         token = zdtest::readFile(enclosure.file("web-token"));
         while (!token.empty() && token.back() == '\n') token.pop_back();
+        // Until the first cycle has loaded the bridge, the API answers 503.
+        EXPECT_TRUE(waitUntil([&] { return script().get("/api/v1/enclosure").status == 200; }, "the bridge"));
     }
     Client script() { return Client(port, token); }
     Client anonymous() { return Client(port); }
@@ -137,7 +139,6 @@ TEST(DashboardApi, EveryEndpointAnswersThroughTheGuardsZdctlUses)
     Dashboard dashboard;
     ASSERT_GT(dashboard.port, 0);
     Client api = dashboard.script();
-    ASSERT_TRUE(waitUntil([&] { return api.get("/api/v1/enclosure").status == 200; }, "the bridge"));
 
     Answer session = api.get("/api/v1/session");
     EXPECT_EQ(session.json["method"], "bearer");
@@ -287,7 +288,6 @@ TEST(DashboardApi, AChangeMadeWithZdctlReachesTheLiveStreamWithinAnInterval)
 {
     Dashboard dashboard;
     Client api = dashboard.script();
-    ASSERT_TRUE(waitUntil([&] { return api.get("/api/v1/enclosure").status == 200; }, "the bridge"));
     std::mutex mutex;
     std::string received;
     std::atomic<bool> done{false};
@@ -487,7 +487,6 @@ TEST(DashboardApi, AFirmwareImageIsCheckedCappedAndFlashedToTheEnd)
 {
     Dashboard dashboard;
     Client api = dashboard.script();
-    ASSERT_TRUE(waitUntil([&] { return api.get("/api/v1/enclosure").status == 200; }, "the bridge"));
     const std::string good = dashboard.enclosure.file("good.bin"), foreign = dashboard.enclosure.file("foreign.bin"),
                       older = dashboard.enclosure.file("older.bin");
     dashboard.enclosure.succeeds({"sim", "make-image", good});
