@@ -119,7 +119,10 @@ TEST(ZdctlGuards, SchedulesFollowTheirArrayAndInitSchedulesAsk)
     EXPECT_TRUE(contains(unconfirmed.err, "schedule " + index[1].str() + " (Init BackGround, Daily at 23:00) will be removed"));
     Outcome deleted = enclosure.zdctl({"--yes", "array", "delete", "1"});
     EXPECT_EQ(deleted.code, 0) << deleted.err;
-    EXPECT_TRUE(contains(deleted.out, "Deleted array 1 \"Two\" (RAID 1, 3.6 TiB).\nRemoved schedule " + index[1].str()));
+    // Its schedules go in the order they are stored, which their random indexes decide.
+    EXPECT_EQ(deleted.out.rfind("Deleted array 1 \"Two\" (RAID 1, 3.6 TiB).\n", 0), 0u) << deleted.out;
+    EXPECT_TRUE(contains(deleted.out, "\nRemoved schedule " + index[1].str() + " (Init BackGround, Daily at 23:00).\n"));
+    EXPECT_EQ(zdtest::countOf(deleted.out, "\nRemoved schedule "), 2u);
     EXPECT_EQ(enclosure.out({"schedule", "list"}), "No schedules.\n");
     ASSERT_EQ(enclosure.zdctl({"array", "create", "--name", "Next", "--raid", "1", "--disks", "5,6"}).code, 0);
     EXPECT_EQ(enclosure.zdctl({"schedule", "check"}).code, 0);
