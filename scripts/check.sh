@@ -14,7 +14,8 @@
 #                             LeakSanitizer and UndefinedBehaviorSanitizer
 #   4. tsan       <dir>-tsan  the tests that run more than one thread, under
 #                             ThreadSanitizer
-# Any sanitizer report fails the run. The sanitizer builds are unoptimised
+# Any sanitizer report fails the run (tests/tsan.supp says which reports of
+# uninstrumented Debian libraries ThreadSanitizer leaves out, and why). The sanitizer builds are unoptimised
 # (Debug): they compile in about half the time, and the suite stays fast.
 # Usage: scripts/check.sh [build-dir]        (default: build)
 #        ZD_CHECK_STAGES="plain asan" scripts/check.sh   runs only those stages
@@ -86,7 +87,7 @@ for name in $stages; do
             [[ -f tests/$target.cpp ]] && present+=("$target")
         done
         cmake --build "$build_dir-tsan" -j "$jobs" --target zdbridge "${present[@]}"
-        TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+        TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/tsan.supp" \
             ctest --test-dir "$build_dir-tsan" --output-on-failure -j "$jobs" --no-tests=error -R "$tsan_tests"
         ;;
     *)

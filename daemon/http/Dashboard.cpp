@@ -55,6 +55,7 @@ std::string cookieValue(const httplib::Request& request, const std::string& name
 
 Dashboard::Dashboard(Monitor& monitor)
     : m_monitor(monitor),
+      m_uploadPath(ApiRouter::pattern(kUploadPath)),
       m_flash([this](const Json& state) { m_stream.publishState("firmware", state.dump()); })
 {
 }
@@ -172,8 +173,7 @@ bool Dashboard::checkRequest(const httplib::Request& request, httplib::Response&
             if (!loopbackHost)
                 throw HttpError(421, "forbidden", "this listener answers only to a loopback address or localhost");
         }
-        static const std::regex uploadPath(ApiRouter::pattern(kUploadPath));
-        const bool upload = request.method == "POST" && std::regex_match(request.path, uploadPath);
+        const bool upload = request.method == "POST" && std::regex_match(request.path, m_uploadPath);
         const uint64_t length = request.get_header_value<uint64_t>("Content-Length");
         if (upload && length > UploadSpool::kMaxBytes)
             throw HttpError(413, "too_large", "the image is larger than " +

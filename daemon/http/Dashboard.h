@@ -27,6 +27,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <regex>
 #include <string>
 #include <variant>
 #include <vector>
@@ -133,6 +134,7 @@ private:
     zdfront::Session session(const std::shared_ptr<zdfront::Bridge>& bridge, uint64_t adapter) const;
 
     Monitor& m_monitor;
+    const std::regex m_uploadPath;  // made before any request thread reads it
     LoginSessions m_sessions;
     EventStream m_stream;
     FirmwareFlash m_flash;
