@@ -4,15 +4,23 @@ namespace zdfront {
 
 namespace {
 
-constexpr uint64_t kRunning = 1;             // "BGAStatus"
+// "BGAStatus" values.
+constexpr uint64_t kRunning = 1;
+constexpr uint64_t kAborted = 2;
 // "ScheduleType" values.
 constexpr uint64_t kOnce = 0;
 constexpr uint64_t kWeekly = 2;
 constexpr uint64_t kMonthly = 3;
+constexpr uint64_t kScheduleRun = 2;  // "ScheduleStatus"
+
+// "EvtClass" values whose device is a disk.
+constexpr uint64_t kClassDisk = 2;
 
 }  // namespace
 
 bool Activity::running() const { return status.value == kRunning; }
+
+bool Activity::aborted() const { return status.value == kAborted; }
 
 SmartVerdict smartVerdict(const Disk& disk)
 {
@@ -32,7 +40,33 @@ const char* smartVerdictText(SmartVerdict verdict)
     return "UNKNOWN";
 }
 
+bool Event::endsActivityOfArray(uint64_t id) const { return activityEnd && array == id; }
+
+bool Event::endsActivityOfDisk(uint64_t id) const
+{
+    return activityEnd && eventClass.value == kClassDisk && device == id;
+}
+
 bool Schedule::targetsDisk() const { return activity.value == kDiskPatrol; }
+
+bool Schedule::ran() const { return status.value == kScheduleRun; }
+
+std::string Schedule::lastStartText() const
+{
+    if (!ran()) return "-";
+    if (lastStart.size() != 12) return lastStart;
+    return lastStart.substr(0, 4) + "-" + lastStart.substr(4, 2) + "-" + lastStart.substr(6, 2) + " " +
+           lastStart.substr(8, 2) + ":" + lastStart.substr(10, 2);
+}
+
+std::string Schedule::resultText() const
+{
+    if (!ran()) return "-";
+    if (result.value == 0) return "started";
+    std::string text = "refused: " + result.text;
+    if (arrayStatusAtRun) text += " (the array was " + arrayStatusAtRun->text + ")";
+    return text;
+}
 
 std::string Schedule::whenText() const
 {
