@@ -168,7 +168,7 @@ struct Schedule {
     std::string lastStartText() const;
     // "-" (not run yet), "started", or "refused: <Error text> (array was Offline)".
     std::string resultText() const;
-    std::string whenText() const;  // "Weekly at 23:00, weekday 2"
+    std::string whenText() const;  // "Weekly on Tuesday at 23:00", "every 2 days at 03:00"
 };
 
 struct Problem {
