@@ -93,7 +93,8 @@ zdctl() {  # root, arguments...: a clean environment, the enclosure in $work
 }
 zdctl "$work/root" --simulator --version && code=0 || code=$?
 check "--version names the bridge and the simulator in the root" same \
-    "0|zdctl, bridge $upstream ($work/root/$libdir/libzdbridge.so.1)
+    "0|zdctl $upstream
+bridge $upstream ($work/root/$libdir/libzdbridge.so.1)
 controller: simulator zdsim 1.0.0 ($work/root/$simulator)" "$code|$(cat "$work/out")"
 zdctl "$work/root" --simulator status && code=0 || code=$?
 check "--simulator status works" has "$code|$(cat "$work/out")" "0|Adapter 0 "
