@@ -2,8 +2,8 @@
 //
 // The controller numbers its events by class ("EvtClass") and code within
 // the class; the bridge's range tables name only the classes and the
-// severities. describe() gives an event its text from its class, code and
-// parameters ("disk failed", "Check & Fix completed: 3 inconsistent stripes
+// severities. describeEvent() gives an event its text from its class, code
+// and parameters ("failed", "Check & Fix completed: 3 inconsistent stripes
 // found, 3 repaired") and marks the events that end a background activity
 // with how it ended (front/Model.h, ActivityEnd), so that a front end that
 // follows an activity can say its result. A code it does not know is

@@ -131,7 +131,7 @@ struct Event {
     Enumerated eventClass, severity;  // "EvtClass", "EvtSeverity"
     // The device it is about: "adapter 0", "array 0 "Data"", "disk 3 (ZDS DT4000-7K2, serial ZS1001280003)".
     std::string deviceText;
-    // What happened: "disk failed", "Check & Fix completed: 3 inconsistent stripes found, 3 repaired".
+    // What happened: "failed", "Check & Fix completed: 3 inconsistent stripes found, 3 repaired".
     std::string text;
     std::optional<std::string> name;   // the virtual disk's name, as the bridge adds it
     std::optional<uint64_t> array;     // the array it is about, by its id in the listings
