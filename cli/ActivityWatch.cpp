@@ -1,24 +1,34 @@
 #include "cli/ActivityWatch.h"
 
-
 #include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "cli/CliError.h"
 #include "cli/Context.h"
 #include "cli/Interruption.h"
 #include "cli/ProgressBar.h"
+#include "front/Enclosure.h"
 
 namespace zdctl::ActivityWatch {
 
 namespace {
 
-constexpr auto kPollInterval = std::chrono::milliseconds(200);
-constexpr uint64_t kRunning = 1;  // "BGAStatus"
+using zdfront::Activity;
+using zdfront::Event;
 
-struct Activity {
-    uint64_t type = 0;
-    uint64_t status = 0;
-    uint64_t percent = 0;
+constexpr auto kPollInterval = std::chrono::milliseconds(200);
+// How many polls the controller's event may lag behind the end of the activity.
+constexpr int kEndEventPolls = 10;
+
+struct Target {
+    std::string subject;        // "Array 0"
+    std::string followCommand;  // "zdctl -a 0 array wait 0"
+    std::string fixCommand;     // "zdctl -a 0 array check 0 --fix"; empty for a disk
+    std::function<std::optional<Activity>()> read;
+    std::function<bool(const Event&)> ends;
 };
 
 // Progress goes to standard output with the tables, to standard error when
@@ -33,74 +43,135 @@ bool progressTerminal(Context& context)
     return context.table() ? context.terminal().outputIsTerminal() : context.terminal().errorIsTerminal();
 }
 
-// justStarted: zdctl itself has just started the activity, so finding none
-// at the first poll means it already ran to its end.
-template <typename Read>
-void follow(Context& context, const std::string& subject, const std::string& followCommand, const char* typeTable,
-            bool justStarted, Read read)
+// Reads the controller's events until the one that reports the end arrives;
+// every event read is kept in `read`.
+std::optional<Event> awaitEnd(Context& context, const Target& target, const Interruption& interruption,
+                              std::vector<Event>& read)
+{
+    for (int poll = 0; poll < kEndEventPolls; ++poll) {
+        for (Event& event : zdfront::Enclosure::readEvents(context.session())) read.push_back(std::move(event));
+        std::optional<Event> end;
+        for (const Event& event : read)
+            if (target.ends(event)) end = event;
+        if (end || interruption.wait(kPollInterval)) return end;
+    }
+    return std::nullopt;
+}
+
+// The events read while waiting, other than the end's own.
+void showOthers(Context& context, const std::vector<Event>& read, const std::optional<Event>& end)
+{
+    Json events = Json::array();
+    for (const Event& event : read) events.push_back(zdfront::toJson(event));
+    context.emit({{"events", events}});
+    if (!context.table()) return;
+    bool heading = false;
+    for (const Event& event : read) {
+        if (end && event.index == end->index) continue;
+        if (!heading) context.out() << "Events read meanwhile (zdctl events will not show them again):\n";
+        heading = true;
+        context.out() << "  " << event.index << "  " << event.severity.text << "  " << event.summary() << "\n";
+    }
+}
+
+void report(Context& context, const Target& target, const std::string& label, const std::optional<Event>& end)
+{
+    std::ostream& out = progressStream(context);
+    if (!end) {
+        context.emit({{"activity_end", nullptr}});
+        out << (label.empty() ? target.subject + ": the activity" : label)
+            << " has ended; the controller's event that says how was not found (another program may have read "
+               "the controller's events)"
+            << std::endl;
+        return;
+    }
+    const zdfront::ActivityEnd& ending = *end->activityEnd;
+    context.emit({{"activity_end", zdfront::toJson(ending)}});
+    out << target.subject << ": " << end->text << std::endl;
+    const uint64_t found = ending.inconsistenciesFound.value_or(0),
+                   repaired = ending.inconsistenciesRepaired.value_or(0);
+    if (found > repaired && !target.fixCommand.empty())
+        context.warn(target.subject + " has " + std::to_string(found - repaired) +
+                     " inconsistent stripes that were not repaired; " + target.fixCommand + " repairs them");
+}
+
+void follow(Context& context, const Target& target, bool justStarted)
 {
     Interruption interruption;
     std::ostream& out = progressStream(context);
-    ProgressBar bar(out, progressTerminal(context));
-    std::string lastLabel;
-    for (;;) {
-        Activity activity = read();
-        if (activity.type == 0) break;
-        std::string label = subject + ": " + context.ranges().text(typeTable, activity.type);
-        if (activity.status != kRunning && activity.status != 0) {
-            bar.finish();
-            out << label << " is " << context.ranges().text("BGAStatus", activity.status) << "; not waiting"
-                << std::endl;
+    std::string label;  // "Array 0: Check & Fix", of the activity seen last
+    bool followed = justStarted;
+    std::vector<Event> read;
+    std::optional<Event> end;
+    {
+        ProgressBar bar(out, progressTerminal(context));
+        for (;;) {
+            std::optional<Activity> activity = target.read();
+            if (!activity) break;
+            const std::string now = target.subject + ": " + activity->type.text;
+            if (!activity->running()) {
+                bar.finish();
+                out << now << " is " << activity->status.text << "; not waiting" << std::endl;
+                if (followed && activity->aborted())
+                    throw CliError(ExitPartial, now + " was aborted before its end");
+                return;
+            }
+            if (!label.empty() && now != label) {
+                bar.update(label, 100);
+                bar.finish();
+            }
+            label = now;
+            followed = true;
+            bar.update(label, activity->percent);
+            if (interruption.wait(kPollInterval)) {
+                bar.finish();
+                throw CliError(ExitInterrupted, "interrupted: " + label + " goes on in the controller (" +
+                                                    std::to_string(activity->percent) +
+                                                    "% done); follow it with: " + target.followCommand);
+            }
+        }
+        if (!followed) {
+            out << target.subject << ": no activity running" << std::endl;
             return;
         }
-        if (!lastLabel.empty() && label != lastLabel) {
-            bar.update(lastLabel, 100);
-            bar.finish();
-        }
-        lastLabel = label;
-        bar.update(label, static_cast<unsigned>(activity.percent));
-        if (interruption.wait(kPollInterval)) {
-            bar.finish();
-            throw CliError(ExitInterrupted, "interrupted: " + label + " goes on in the controller (" +
-                                                std::to_string(activity.percent) + "% done); follow it with: " +
-                                                followCommand);
-        }
+        end = awaitEnd(context, target, interruption, read);
+        if (end && end->activityEnd->completed && !label.empty()) bar.update(label, 100);
     }
-    if (!lastLabel.empty()) {
-        bar.update(lastLabel, 100);
-        bar.finish();
-        out << subject << ": finished" << std::endl;
-    } else if (justStarted) {
-        out << subject << ": finished" << std::endl;
-    } else {
-        out << subject << ": no activity running" << std::endl;
-    }
+    report(context, target, label, end);
+    showOthers(context, read, end);
+    if (end && !end->activityEnd->completed)
+        throw CliError(ExitPartial, target.subject + ": " + end->activityEnd->activity + " was aborted before its end");
 }
+
+std::string adapterOption(Context& context) { return "zdctl -a " + std::to_string(context.adapter()); }
 
 }  // namespace
 
-uint64_t followArray(Context& context, uint16_t arrayId, bool justStarted)
+void followArray(Context& context, uint64_t arrayId, bool justStarted)
 {
     const std::string key = std::to_string(arrayId);
-    uint64_t vdStatus = 0;
-    follow(context, "Array " + key, "zdctl -a " + std::to_string(context.adapter()) + " array wait " + key, "VDBGAType",
-           justStarted, [&] {
-        Record array = context.session().single("PackageVD", key, "array " + key);
-        vdStatus = array.number("VDStatus");
-        return Activity{array.number("VDBGAType"), array.number("BGAStatus"), array.number("BGAPercentage")};
-    });
-    return vdStatus;
+    Target target;
+    target.subject = "Array " + key;
+    target.followCommand = adapterOption(context) + " array wait " + key;
+    target.fixCommand = adapterOption(context) + " array check " + key + " --fix";
+    target.read = [&context, arrayId] {
+        return zdfront::Enclosure::readArray(context.session(), arrayId, false).activity;
+    };
+    target.ends = [arrayId](const Event& event) { return event.endsActivityOfArray(arrayId); };
+    follow(context, target, justStarted);
 }
 
-void followDisk(Context& context, uint16_t diskId, bool justStarted)
+void followDisk(Context& context, uint64_t diskId, bool justStarted)
 {
     const std::string key = std::to_string(diskId);
-    follow(context, "Disk " + key, "zdctl -a " + std::to_string(context.adapter()) + " disk show " + key, "PDBGAType",
-           justStarted, [&] {
-        Record disk = context.session().single("PD", key, "disk " + key);
-        return Activity{disk.number("PDBGAType"), disk.number("BGAStatus"), disk.number("BGAPercentage")};
-    });
+    Target target;
+    target.subject = "Disk " + key;
+    target.followCommand = adapterOption(context) + " disk show " + key;
+    target.read = [&context, diskId] {
+        return zdfront::Enclosure::readDisk(context.session(), diskId, false).activity;
+    };
+    target.ends = [diskId](const Event& event) { return event.endsActivityOfDisk(diskId); };
+    follow(context, target, justStarted);
 }
 
 }  // namespace zdctl::ActivityWatch
-

@@ -20,9 +20,6 @@ namespace {
 
 // OEM request "User Request" (type 8) and its values, as the "OEMType" and
 // "OEMValue" tables name them.
-constexpr uint64_t kUserRequest = 8;
-constexpr uint64_t kBuzzOff = 1;
-constexpr uint64_t kIdentify = 2;
 
 std::string hex4(uint64_t value)
 {
@@ -138,26 +135,6 @@ int set(Context& context, Args& args)
     return context.report(outcome, false);
 }
 
-int simple(Context& context, Args& args, const zdfront::Request& request, const std::string& what, const std::string& done)
-{
-    args.finish();
-    context.session().command(request, what);
-    if (context.json()) {
-        Json document;
-        document["command"] = "adapter " + what;
-        document["adapter"] = context.adapter();
-        document["result"] = 0;
-        context.emit(document);
-    }
-    if (context.table()) context.out() << done << "\n";
-    return ExitOk;
-}
-
-zdfront::Request oemRequest(uint64_t type, uint64_t value)
-{
-    return zdfront::Request("OEMCommand").field("OEMType", type).field("OEMValue", value).field("OEMID", 0).field("Force", 0);
-}
-
 }  // namespace
 
 int runAdapter(Context& context, Args& args)
@@ -179,11 +156,19 @@ int runAdapter(Context& context, Args& args)
         if (context.table()) context.out() << "Rescan done: " << count << " adapter(s).\n";
         return ExitOk;
     }
-    const std::string adapter = "adapter " + std::to_string(context.adapter());
-    if (action == "identify")
-        return simple(context, args, oemRequest(kUserRequest, kIdentify), "identify", adapter + ": identify sent.");
-    if (action == "buzzer-off")
-        return simple(context, args, oemRequest(kUserRequest, kBuzzOff), "buzzer-off", adapter + ": buzzer silenced.");
+    if (action == "identify") {
+        args.finish();
+        zdfront::identifyAdapter(context.session());
+        context.emit({{"command", "adapter identify"}, {"adapter", context.adapter()}});
+        if (context.table()) context.out() << "Adapter " << context.adapter() << ": identify sent.\n";
+        return ExitOk;
+    }
+    if (action == "buzzer-off") {
+        args.finish();
+        zdfront::Outcome outcome = zdfront::silenceBuzzer(context.session());
+        context.emit({{"command", "adapter buzzer-off"}, {"adapter", context.adapter()}});
+        return context.report(outcome);
+    }
     throw CliError(ExitUsage, "unknown adapter action '" + action + "'");
 }
 

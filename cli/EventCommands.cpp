@@ -47,16 +47,11 @@ std::string timeText(uint64_t stamp)
     return text;
 }
 
+// What happened, and the sense data of a disk's event.
 std::string details(const zdfront::Event& event)
 {
-    std::vector<std::string> parts;
-    if (event.raidBefore && event.raidAfter)
-        parts.push_back(event.raidBefore->text + " -> " + event.raidAfter->text);
-    else if (event.raidBefore)
-        parts.push_back("before " + event.raidBefore->text);
-    if (!event.params.empty()) parts.push_back("params " + Views::joined(event.params, " "));
-    if (!event.senseData.empty()) parts.push_back("sense " + Views::joined(event.senseData, " "));
-    return parts.empty() ? "-" : Views::joined(parts, ", ");
+    if (event.senseData.empty()) return event.text;
+    return event.text + ", sense " + Views::joined(event.senseData, " ");
 }
 
 std::vector<TablePrinter::Cell> eventCells(const zdfront::Event& event)
@@ -74,7 +69,7 @@ TablePrinter eventTable(Context& context)
 {
     TablePrinter table(context.terminal());
     table.column("Index", TablePrinter::Right).column("Time").column("Class").column("Severity")
-        .column("Code", TablePrinter::Right).column("Device").column("Details");
+        .column("Code", TablePrinter::Right).column("Device").column("Event");
     return table;
 }
 
@@ -108,7 +103,7 @@ int follow(Context& context, const zdfront::HistoryQuery& query)
     context.streamLines();
     if (context.table()) {
         context.out() << "Following events of adapter " << context.adapter() << " (Ctrl-C ends).\n";
-        context.out() << fixedRow(context, {"Index", "Time", "Class", "Severity", "Code", "Device", "Details"}, true)
+        context.out() << fixedRow(context, {"Index", "Time", "Class", "Severity", "Code", "Device", "Event"}, true)
                       << std::endl;
     }
     while (!interruption.interrupted()) {

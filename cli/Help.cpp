@@ -26,12 +26,14 @@ const Page kPages[] = {
     {"adapter set", "adapter set KEY=VALUE...",
      "Changes adapter settings; each is read back, and one the controller ignores makes the\n"
      "command fail with exit code 7. Only the settings given are written.\n"
-     "Keys: @SETTINGS@. Values: text (alias, serial: at most 19 bytes),\n"
-     "on/off, or a number 0-255 (speeds).",
+     "Keys:   @SETTINGS@\n"
+     "Values: text (alias, serial: at most 19 bytes), on/off, or a number 0-255 (speeds).",
      "zdctl adapter set alias=Lab rebuild-speed=90"},
     {"adapter rescan", "adapter rescan", "Asks the controller library to look for adapters again.", "zdctl adapter rescan"},
     {"adapter identify", "adapter identify", "Makes the adapter show itself (LED).", "zdctl -a 1 adapter identify"},
-    {"adapter buzzer-off", "adapter buzzer-off", "Silences a ringing buzzer.", "zdctl adapter buzzer-off"},
+    {"adapter buzzer-off", "adapter buzzer-off",
+     "Silences a ringing buzzer and reads back that it stopped (exit code 7 when it rings on).",
+     "zdctl adapter buzzer-off"},
     {"disk list", "disk list", "Every slot of the adapter: its disk, state, array and activity; empty slots too.",
      "zdctl disk list"},
     {"disk show", "disk show ID [--smart]",
@@ -48,7 +50,7 @@ const Page kPages[] = {
      "or the dedicated spare of an array is refused, with what freeing it would do to the array\n"
      "(degraded or offline); only --force-member goes ahead.",
      "zdctl --yes disk free 7"},
-    {"disk patrol", "disk patrol ID [--wait]", "Starts a media patrol of the disk; --wait follows it.",
+    {"disk patrol", "disk patrol ID [--wait]", "Starts a media patrol of the disk; --wait follows it (see array wait).",
      "zdctl disk patrol 7 --wait"},
     {"disk pause", "disk pause|resume|abort ID", "Controls the disk's running activity.", "zdctl disk abort 7"},
     {"array list", "array list", "The arrays of the adapter.", "zdctl array list"},
@@ -76,27 +78,39 @@ const Page kPages[] = {
      "                       made but the spare is not, the exit code is 7 and the array's id is said\n"
      "  --pd-cache on|off    the member disks' write cache\n"
      "  --dry-run            only the capacity preview\n"
-     "  --wait               follow the initialisation to its end",
+     "  --wait               follow the initialisation to its end (see array wait)",
      "zdctl array create --name Data2 --raid 5 --disks 5-7 --init background --wait"},
     {"array delete", "array delete ID",
      "Deletes the array and all data on it (asks, or needs --yes), and removes the schedules that\n"
      "name it, so that they never start on a later array with the same number.",
      "zdctl --yes array delete 1"},
     {"array init", "array init ID [--type quick|foreground|background] [--wait]",
-     "Initialises the array, erasing its data (asks, or needs --yes).", "zdctl --yes array init 1 --type background"},
-    {"array check", "array check ID [--fix] [--wait]", "Checks the array's consistency; --fix repairs it.",
+     "Initialises the array, erasing its data (asks, or needs --yes); --wait follows it (see array wait).",
+     "zdctl --yes array init 1 --type background"},
+    {"array check", "array check ID [--fix] [--wait]",
+     "Checks that the redundancy of the array's stripes matches their data; --fix repairs the\n"
+     "stripes that do not. --wait follows the check to its end and says what it found: the\n"
+     "inconsistent stripes found and repaired (a warning when some are left), as the controller's\n"
+     "event reports them (see array wait).",
      "zdctl array check 0 --fix --wait"},
-    {"array rebuild", "array rebuild ID --disks IDS [--wait]", "Rebuilds a degraded array onto free disks.",
+    {"array rebuild", "array rebuild ID --disks IDS [--wait]",
+     "Rebuilds a degraded array onto free disks; --wait follows it (see array wait).",
      "zdctl array rebuild 0 --disks 6 --wait"},
     {"array migrate", "array migrate ID --raid LEVEL --disks IDS [--dry-run] [--wait]",
      "Changes the array's RAID level or disks in place (asks, or needs --yes); --dry-run shows the\n"
-     "controller's capacity preview (GetMigrateTarget).",
+     "controller's capacity preview (GetMigrateTarget); --wait follows it (see array wait).",
      "zdctl array migrate 0 --raid 6 --disks 0-3,5 --dry-run"},
     {"array pause", "array pause|resume|abort ID", "Controls the array's running activity.", "zdctl array pause 1"},
     {"array rename", "array rename ID NAME", "Renames the array (1 to 15 bytes).", "zdctl array rename 0 Bulk"},
     {"array cache", "array cache ID [--vd-cache performance|protection] [--pd-cache on|off]",
      "Sets the array's cache policies.", "zdctl array cache 0 --vd-cache protection"},
-    {"array wait", "array wait ID", "Follows the array's running activity to its end.", "zdctl array wait 0"},
+    {"array wait", "array wait ID",
+     "Follows the array's running activity to its end, then says how it ended, as the controller's\n"
+     "event reports it: completed (a check with what it found) or aborted (exit code 7). To find\n"
+     "that event zdctl reads the controller's new events; the others read meanwhile are shown, as\n"
+     "zdctl events will not show them again. Ctrl-C stops following (exit code 130); the activity\n"
+     "goes on in the controller.",
+     "zdctl array wait 0"},
     {"events", "events [--since WHEN] [--severity LEVEL] [--follow] [--history FILE | --direct]",
      "zdmond's event history (default /var/lib/zdmond/events.db) when there is one: the\n"
      "controller's events and zdmond's own state changes, of every adapter unless -a names one.\n"
@@ -133,10 +147,16 @@ const Page kPages[] = {
     {"range", "range NAME", "One of the bridge's enumeration tables.", "zdctl range VDStatus"},
     {"raw", "raw single CLASS KEY | array CLASS | command XML | condition XML | events | version",
      "The bridge's own answers, for integrators.", "zdctl raw single PD 3"},
-    {"sim", "sim fail-disk ID | pull-disk ID | insert-disk ID | reset | make-image FILE [options]",
-     "Controls the simulator (only when the controller library is the simulator).\n"
-     "make-image options: --type T --device D --version a.b.c.d --size BYTES",
-     "zdctl sim fail-disk 1"},
+    {"sim", "sim ACTION ...",
+     "Controls the simulator (only when the controller library is the simulator), shared by every\n"
+     "zdctl run that names the same ZD_SIM_STATE file.\n"
+     "  fail-disk ID | pull-disk ID | insert-disk ID   a disk fails, is pulled, comes back free\n"
+     "  corrupt ARRAY STRIPES   stripes whose redundancy does not match their data (array check)\n"
+     "  clock manual|wall       stop the activities' clock, or let it follow the wall clock\n"
+     "  advance DURATION        move the stopped clock on: 90s, 5m, 2h\n"
+     "  reset                   back to the built-in enclosure\n"
+     "  make-image FILE [--type T --device D --version a.b.c.d --size BYTES]   a firmware image",
+     "zdctl sim corrupt 0 3; zdctl sim clock manual; zdctl array check 0; zdctl sim advance 40s"},
 };
 
 const char* const kGlobal = R"(zdctl - manage external RAID enclosures through the zdbridge library
@@ -168,7 +188,8 @@ Commands:
   schedule list | add ... | remove INDEX | check   (zdmond starts due schedules once a minute)
   range NAME                               an enumeration table of the bridge
   raw single CLASS KEY | array CLASS | command XML | condition XML | events | version
-  sim fail-disk ID | pull-disk ID | insert-disk ID | reset | make-image FILE
+  sim fail-disk ID | pull-disk ID | insert-disk ID | corrupt ARRAY N | clock manual|wall
+  sim advance DURATION | reset | make-image FILE
 
 Destructive commands (array delete/init/migrate, disk free, firmware upload, init schedules)
 say what will be lost and ask on a terminal; without one they are refused without --yes.
@@ -183,6 +204,7 @@ Exit codes:
   6  status: offline (an array's data is out of reach)
   7  partial success: only part of the change was made (the messages say which)
   130  interrupted (Ctrl-C) while following an activity; it goes on in the controller
+       (a firmware upload is not interrupted: zdctl exits when the adapter has the whole image)
 
 @SIZES@
 

@@ -24,6 +24,16 @@ using Setting = AdapterSetting;
 
 constexpr size_t kMaxAdapterText = 19;  // 20-byte fields: 19 bytes and a NUL
 
+// "OEMType" of a user request and its "OEMValue"s.
+constexpr uint64_t kUserRequest = 8;
+constexpr uint64_t kBuzzOff = 1;
+constexpr uint64_t kIdentify = 2;
+
+Request userRequest(uint64_t value)
+{
+    return Request("OEMCommand").field("OEMType", kUserRequest).field("OEMValue", value).field("OEMID", 0).field("Force", 0);
+}
+
 std::string number(uint64_t value) { return std::to_string(value); }
 std::string flag(bool value) { return value ? "1" : "0"; }
 
@@ -106,6 +116,24 @@ Outcome AdapterSettings::execute(Session& session)
                                        (setting.isText ? "\"" + now + "\"" : now) + ", not " +
                                        (setting.isText ? "\"" + change.value + "\"" : change.value));
         }
+    }
+    return outcome;
+}
+
+void identifyAdapter(Session& session) { session.command(userRequest(kIdentify), "identify"); }
+
+Outcome silenceBuzzer(Session& session)
+{
+    session.command(userRequest(kBuzzOff), "buzzer-off");
+    Outcome outcome;
+    std::optional<Record> buzzer = session.trySingle("Buzzer", std::to_string(session.adapter()));
+    if (!buzzer) {
+        outcome.done.push_back("buzzer-off sent (this adapter reports no buzzer state)");
+    } else if (buzzer->number("RingStatus") != 0) {
+        outcome.partial = true;
+        outcome.warnings.push_back("the adapter accepted buzzer-off, but its buzzer still rings");
+    } else {
+        outcome.done.push_back("buzzer of adapter " + std::to_string(session.adapter()) + " silent");
     }
     return outcome;
 }

@@ -9,6 +9,8 @@
 //   AdapterSettings settings(session);
 //   settings.set("rebuild-speed", "90");       // Error Usage for unknown keys, bad values
 //   Outcome outcome = settings.execute(session);
+//
+//   Outcome silenced = silenceBuzzer(session);
 #pragma once
 
 #include <string>
@@ -24,6 +26,12 @@ struct AdapterSetting;
 
 // The settings' words, for help texts: "alias, serial, sync-speed, ...".
 std::string adapterSettingWords();
+
+// User requests to the adapter's enclosure ("OEMCommand"). Identify makes it
+// show itself (its state cannot be read back); silencing the buzzer is read
+// back, and a buzzer that rings on makes the outcome partial.
+void identifyAdapter(Session& session);
+Outcome silenceBuzzer(Session& session);
 
 class AdapterSettings {
 public:

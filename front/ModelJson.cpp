@@ -167,13 +167,26 @@ Json toJson(const Event& event)
     json["code"] = event.code;
     json["device"] = event.device;
     json["device_text"] = event.deviceText;
+    json["text"] = event.text;
     json["name"] = orNull(event.name);
+    json["array"] = orNull(event.array);
+    json["disk_model"] = event.diskModel.empty() ? Json(nullptr) : Json(event.diskModel);
+    json["disk_serial"] = event.diskSerial.empty() ? Json(nullptr) : Json(event.diskSerial);
     if (event.raidBefore) putEnumerated(json, "raid_before", *event.raidBefore);
     if (event.raidAfter) putEnumerated(json, "raid_after", *event.raidAfter);
     json["params"] = event.params;
     json["sense_data"] = event.senseData;
     json["serial"] = event.serial;
+    json["activity_end"] = event.activityEnd ? toJson(*event.activityEnd) : Json(nullptr);
     return json;
+}
+
+Json toJson(const ActivityEnd& end)
+{
+    return {{"activity", end.activity},
+            {"completed", end.completed},
+            {"inconsistencies_found", orNull(end.inconsistenciesFound)},
+            {"inconsistencies_repaired", orNull(end.inconsistenciesRepaired)}};
 }
 
 Json toJson(const Schedule& schedule)
@@ -192,6 +205,15 @@ Json toJson(const Schedule& schedule)
     json["last_start"] = schedule.lastStart;
     putEnumerated(json, "status", schedule.status);
     putEnumerated(json, "result", schedule.result);
+    json["outcome_text"] = schedule.resultText();
+    auto putAtRun = [&](const char* key, const std::optional<Enumerated>& value) {
+        if (value)
+            putEnumerated(json, key, *value);
+        else
+            json[key] = nullptr;
+    };
+    putAtRun("raid_at_run", schedule.raidAtRun);
+    putAtRun("array_status_at_run", schedule.arrayStatusAtRun);
     return json;
 }
 

@@ -28,6 +28,7 @@ Json toJson(const Capacity& capacity);
 Json toJson(const Array& array);
 Json toJson(const SmartAttribute& attribute);
 Json toJson(const Disk& disk);
+Json toJson(const ActivityEnd& end);
 Json toJson(const Event& event);
 Json toJson(const Schedule& schedule);
 Json toJson(const Problem& problem);

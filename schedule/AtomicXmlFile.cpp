@@ -104,6 +104,9 @@ bool AtomicXmlFile::write(const std::string& path, xmlDocPtr doc, bool replace) 
     struct stat existing;
     if (::lstat(path.c_str(), &existing) == 0) {
         if (!replace || !S_ISREG(existing.st_mode)) return false;
+        // A read-only file stays as it is, even where its directory would let
+        // a new file take its place.
+        if ((existing.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0) return false;
         mode = existing.st_mode & 07777;
     } else if (errno != ENOENT) {
         return false;

@@ -6,7 +6,9 @@
 // exclusively, never through a symbolic link), flushed to disk, and then
 // moved over the path in one step. Any failure removes the temporary file
 // and leaves the previous file as it was. A symbolic link (or anything else
-// that is not a regular file) at the path is never written through.
+// that is not a regular file) at the path is never written through, and a
+// file that is read-only (no write permission bits, or none for the caller)
+// is never replaced.
 //
 //   AtomicXmlFile::save(path, doc)    replaces the file
 //   AtomicXmlFile::create(path, doc)  writes the file only if none exists
