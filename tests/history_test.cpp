@@ -1,16 +1,21 @@
 // The event history: each controller event stored once, commits whole or not
-// at all, the remembered state, queries by time, severity and adapter, and
-// files it refuses to open.
+// at all, the remembered state, queries by time, severity and adapter, files
+// it refuses to open, and the lock that tells whether zdmond keeps the history.
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "front/EventHistory.h"
+#include "front/MonitorLock.h"
 #include "support/TestSupport.h"
 
 using zdfront::EventHistory;
@@ -171,4 +176,47 @@ TEST(History, RefusesLinksSpecialFilesAndMissingReadOnlyFiles)
     struct stat info {};
     ASSERT_EQ(stat(dir.file("new.db").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
+}
+
+TEST(History, TheMonitorLockTellsWhetherZdmondRuns)
+{
+    using zdfront::MonitorLock;
+    zdtest::TempDir dir;
+    const std::string path = dir.file("events.db");
+    EXPECT_EQ(MonitorLock::holder(path), std::nullopt);
+    EXPECT_EQ(MonitorLock::holder(dir.file("missing/events.db")), std::nullopt);
+    {
+        MonitorLock lock(path);
+        EXPECT_EQ(MonitorLock::holder(path), std::to_string(getpid()));
+        try {
+            MonitorLock second(path);
+            ADD_FAILURE() << "a second zdmond took the lock";
+        } catch (const zdfront::LockError& error) {
+            EXPECT_TRUE(zdtest::contains(error.what(), "another zdmond (pid " + std::to_string(getpid()) + ")"))
+                << error.what();
+        }
+        struct stat info {};
+        ASSERT_EQ(stat(lock.path().c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0644u) << "readers that are not zdmond's user can tell it runs";
+    }
+    EXPECT_EQ(MonitorLock::holder(path), std::nullopt) << "the file stays, the lock went with its holder";
+
+    // A reader's probe holding the lock for a moment does not keep zdmond from starting.
+    int probe = open((path + ".lock").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(flock(probe, LOCK_SH), 0);
+    std::thread release([probe] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        close(probe);
+    });
+    EXPECT_NO_THROW(MonitorLock{path});
+    release.join();
+
+    // Lock files zdmond would refuse are no zdmond's, and a FIFO is never waited on.
+    ASSERT_EQ(symlink(dir.file("elsewhere").c_str(), dir.file("link.db.lock").c_str()), 0);
+    ASSERT_EQ(mkfifo(dir.file("fifo.db.lock").c_str(), 0600), 0);
+    for (const char* name : {"link.db", "fifo.db"}) {
+        EXPECT_EQ(MonitorLock::holder(dir.file(name)), std::nullopt) << name;
+        EXPECT_THROW(MonitorLock{dir.file(name)}, zdfront::LockError) << name;
+    }
+    EXPECT_FALSE(zdtest::fileExists(dir.file("elsewhere")));
 }
