@@ -7,6 +7,7 @@
 // values as null.
 //
 //   Json json = toJson(snapshot);
+//   std::optional<Event> event = eventFromJson(stored);   // an event's JSON form read back
 #pragma once
 
 #include <nlohmann/json.hpp>
@@ -35,5 +36,9 @@ Json toJson(const Problem& problem);
 Json toJson(const AdapterState& state);
 Json toJson(const Snapshot& snapshot);
 Json toJson(const ImageCheck& check);
+
+// An event back from its JSON form (as zdmond's history keeps it); nothing
+// when `json` is not an event's JSON form.
+std::optional<Event> eventFromJson(const Json& json);
 
 }  // namespace zdfront
