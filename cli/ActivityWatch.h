@@ -5,9 +5,14 @@
 // the progress until no activity is left, or it stops running (paused or
 // aborted). When it has gone, the controller's event that reports its end
 // (front/EventDescription.h) says how: completed, with what a consistency
-// check found and repaired, or aborted. Reading the controller's events
-// takes them from its queue, so every other event read meanwhile is shown
-// too (and put in the --json document), never dropped unseen.
+// check found and repaired, or aborted.
+//
+// The controller hands each event out once (cli/MonitorPresence.h). While
+// zdmond runs, that event is read from zdmond's history once zdmond has read
+// the controller after the end (within a deadline), and zdctl drains
+// nothing. Otherwise zdctl reads the controller's events itself, and every
+// other event read meanwhile is shown too (and put in the --json document),
+// never dropped unseen.
 //
 // An activity that was followed (or just started) and was aborted before its
 // end throws CliError ExitPartial. Ctrl-C ends the following with

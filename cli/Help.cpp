@@ -106,16 +106,19 @@ const Page kPages[] = {
      "Sets the array's cache policies.", "zdctl array cache 0 --vd-cache protection"},
     {"array wait", "array wait ID",
      "Follows the array's running activity to its end, then says how it ended, as the controller's\n"
-     "event reports it: completed (a check with what it found) or aborted (exit code 7). To find\n"
-     "that event zdctl reads the controller's new events; the others read meanwhile are shown, as\n"
-     "zdctl events will not show them again. Ctrl-C stops following (exit code 130); the activity\n"
-     "goes on in the controller.",
+     "event reports it: completed (a check with what it found) or aborted (exit code 7). The\n"
+     "controller hands each event out once. While zdmond runs, zdctl reads that event from zdmond's\n"
+     "history (see --history) once zdmond has stored it, and takes nothing from the controller.\n"
+     "Otherwise zdctl reads the controller's new events itself; the others read meanwhile are\n"
+     "shown, as zdctl events will not show them again. Ctrl-C stops following (exit code 130); the\n"
+     "activity goes on in the controller.",
      "zdctl array wait 0"},
-    {"events", "events [--since WHEN] [--severity LEVEL] [--follow] [--history FILE | --direct]",
-     "zdmond's event history (default /var/lib/zdmond/events.db) when there is one: the\n"
-     "controller's events and zdmond's own state changes, of every adapter unless -a names one.\n"
-     "Without a history, or with --direct, the controller's new events, drained by zdctl itself\n"
-     "(each shown once; while zdmond runs they would then be missing from its history).\n"
+    {"events", "events [--since WHEN] [--severity LEVEL] [--follow] [--direct]",
+     "zdmond's event history (see --history) when there is one: the controller's events and\n"
+     "zdmond's own state changes, of every adapter unless -a names one.\n"
+     "Without a history, or with --direct, the controller's new events, read by zdctl itself: the\n"
+     "controller hands each event out once, so while zdmond runs this is refused (exit code 2),\n"
+     "as those events would be missing from its history.\n"
      "  --since WHEN         30m, 2h, 7d, YYYY-MM-DD, \"YYYY-MM-DD HH:MM\" or @SECONDS\n"
      "  --severity LEVEL     info, warning or critical and above\n"
      "  --follow             keeps showing new events until Ctrl-C (with --json: one document per line)",
@@ -146,7 +149,7 @@ const Page kPages[] = {
      "Starts every schedule that is due now (zdmond does this once a minute).", "zdctl schedule check"},
     {"range", "range NAME", "One of the bridge's enumeration tables.", "zdctl range VDStatus"},
     {"raw", "raw single CLASS KEY | array CLASS | command XML | condition XML | events | version",
-     "The bridge's own answers, for integrators.", "zdctl raw single PD 3"},
+     "The bridge's own answers, for integrators (raw events is refused while zdmond runs).", "zdctl raw single PD 3"},
     {"sim", "sim ACTION ...",
      "Controls the simulator (only when the controller library is the simulator), shared by every\n"
      "zdctl run that names the same ZD_SIM_STATE file.\n"
@@ -173,6 +176,8 @@ Global options:
       --no-color       no colour (colour is used only on a terminal)
       --simulator      run against the installed simulator, not the enclosure's controller library
   -y, --yes, --force   confirm destructive commands (required without a terminal)
+      --history FILE   zdmond's event history (default: ZDCTL_HISTORY, else /var/lib/zdmond/events.db);
+                       while zdmond runs with it, zdctl leaves the controller's events to zdmond
   -h, --help           this help;  --version  versions and paths of zdctl, the bridge and the controller
 
 Commands:
@@ -212,6 +217,7 @@ Environment:
   ZDBRIDGE_CONTROLLER  controller library without --simulator: system (default: the vendor's
                      libzd_api.so on the loader's path), simulator, or the full path of a libzd_api.so
   ZDCTL_BRIDGE       path of libzdbridge.so.1 (default: this installation's library directory)
+  ZDCTL_HISTORY      zdmond's event history, when zdmond keeps it elsewhere (see --history)
   ZD_SIM_STATE       simulator state file shared by zdctl runs;  ZD_SIM_TIME_SCALE speeds it up
   ZD_SIM_PAGE_DELAY_MS  simulator only: delay of each firmware page, to watch an upload
   ZDBRIDGE_DB_PATH   schedule file (default /etc/db.xml);  ZDBRIDGE_LOG_DIR  log directory (default /tmp/)

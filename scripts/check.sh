@@ -56,7 +56,7 @@ for name in $stages; do
         printf 'api_data=1\ninterface_log=1\nutil=1\nversion=1\n' >"$exported/bridge.ini"
         ZD_SIM_STATE="$exported/enclosure.json" ZD_SIM_TIME_SCALE=1000 ZD_SIM_PAGE_DELAY_MS=1000 \
         ZDBRIDGE_LOG_DIR="$exported/" ZDBRIDGE_DB_PATH="$exported/db.xml" ZDBRIDGE_RESCAN_DELAY_MS=60000 \
-        ZDCTL_BRIDGE="$exported/missing.so" ZDBRIDGE_CONTROLLER="$exported/missing-controller.so" NO_COLOR=1 \
+        ZDCTL_BRIDGE="$exported/missing.so" ZDCTL_HISTORY="$exported/events.db" ZDBRIDGE_CONTROLLER="$exported/missing-controller.so" NO_COLOR=1 \
             ctest --test-dir "$build_dir" --output-on-failure -j "$jobs"
         if [[ $(ls -A "$exported") != bridge.ini ]]; then
             echo "error: the test suite wrote where the exported variables point:" $(ls -A "$exported") >&2

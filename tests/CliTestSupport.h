@@ -168,6 +168,7 @@ public:
             setenv("ZD_SIM_TIME_SCALE", m_timeScale.c_str(), 1);
             setenv("ZD_SIM_PAGE_DELAY_MS", "1", 1);
             setenv("ZDBRIDGE_CONTROLLER", "simulator", 1);
+            setenv("ZDCTL_HISTORY", m_dir.file("events.db").c_str(), 1);  // where zdmond's tests keep it
             unsetenv("ZDCTL_BRIDGE");
             unsetenv("NO_COLOR");
             for (const auto& variable : m_environment) setenv(variable.first.c_str(), variable.second.c_str(), 1);
