@@ -91,9 +91,11 @@ public:
         std::memcpy(m_buffer.data(), &h, sizeof(h));
     }
 
-    // Sizes the buffer anew when the adapter changes.
+    // Sizes the buffer on the first read and anew when the adapter changes.
+    // Every adapter id, 255 included, is passed through to the library.
     void checkAdapter(uint8_t adapter) {
-        if (adapter == m_adapterId) return;
+        if (m_sized && adapter == m_adapterId) return;
+        m_sized = true;
         m_adapterId = adapter;
         freeMemory();
         allocMemory();
@@ -160,7 +162,7 @@ protected:
     }
 
     T m_record;
-    uint8_t m_adapterId = 255;
+    uint8_t m_adapterId = 255;  // meaningful once m_sized
 
 private:
     uint16_t capacity() const {
@@ -191,6 +193,7 @@ private:
         m_cursor = m_index.begin();
     }
 
+    bool m_sized = false;
     std::vector<uint8_t> m_buffer;
     uint64_t m_bufferSize = 0;
     uint16_t m_maxCount = 0;
