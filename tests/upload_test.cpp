@@ -7,6 +7,8 @@
 // on timing.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstring>
@@ -16,6 +18,8 @@
 #include <vector>
 
 #include "SimTestHelpers.h"
+#include "upload/FileHelper.h"
+#include "upload/ImagePages.h"
 
 namespace {
 
@@ -288,4 +292,80 @@ TEST(Upload, DispatcherIsBusyWhileFlashing) {
     EXPECT_NE(log.find("  Management::command:(adapter flash "), std::string::npos);
     EXPECT_NE(log.find("  Management::getArray:(adapter flash "), std::string::npos);
     EXPECT_NE(log.find("  Management::condition:(adapter flash "), std::string::npos);
+}
+
+// The pages of an image end at the length measured at open: an empty file has
+// none, a file cut short before that length fails, one that grew is sent only
+// as far as it was measured.
+TEST(Upload, ImagePagesEndAtTheMeasuredLength) {
+    zdtest::TempDir dir;
+    static _Flash_Page page;
+    struct Case {
+        const char* name;
+        uint32_t bytes;
+        uint32_t changedTo;  // the file's length after the first page was read
+        std::vector<uint32_t> pageLengths;
+        ImagePages::Result end;
+    };
+    const Case cases[] = {
+        {"empty", 0, 0, {}, ImagePages::kEnd},
+        {"one short page", 100, 100, {100}, ImagePages::kEnd},
+        {"page-aligned", 65536, 65536, {32768, 32768}, ImagePages::kEnd},
+        {"cut short", 10 * 32768, 3 * 32768, {32768, 32768, 32768}, ImagePages::kCutShort},
+        {"grown", 40000, 90000, {32768, 40000 - 32768}, ImagePages::kEnd},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.file(c.name);
+        zdtest::writeFile(path, std::string(c.bytes, 'x'));
+        FileHelper file(path);
+        ASSERT_TRUE(file.isOpen());
+        EXPECT_EQ(file.GetFileLen(), c.bytes);
+        ImagePages pages(file);
+        std::vector<uint32_t> lengths;
+        ImagePages::Result result;
+        while ((result = pages.next(page)) == ImagePages::kPage) {
+            EXPECT_EQ(page.page_index, lengths.size());
+            lengths.push_back(page.data_length);
+            EXPECT_EQ(page.last_page, lengths.size() == c.pageLengths.size() && c.end == ImagePages::kEnd ? 1 : 0);
+            if (lengths.size() == 1 && c.changedTo != c.bytes) zdtest::writeFile(path, std::string(c.changedTo, 'y'));
+            ASSERT_LE(lengths.size(), 20u);
+        }
+        EXPECT_EQ(lengths, c.pageLengths);
+        EXPECT_EQ(result, c.end);
+    }
+
+    // A FIFO or a directory is not an image: it does not even open.
+    const std::string fifo = dir.file("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(FileHelper(fifo).isOpen());
+    EXPECT_FALSE(FileHelper(dir.path()).isOpen());
+}
+
+// A file cut short while its pages are being sent fails the upload (185)
+// after the pages it still had; it is never reported as flashed.
+TEST(Upload, FileCutShortDuringTheUploadFails) {
+    zdtest::LoadedBridge bridge({true, "api_data=1\n"});
+    zdtest::TempDir dir;
+    const std::string path = makeImage(dir, "fw.bin", 3, 10 * 32768);
+    const std::string image = zdtest::readFile(path);
+    const _Version_Info_CIM before = firmwareVersion(0);
+    zdsim_clear_calls();
+    zdsim_set_page_delay_ms(500);
+    EXPECT_EQ(bridge.command(uploadRequest(path)), 0);
+    // The controller has taken two pages and waits half a second before it
+    // records the third: cut the file after its third page.
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (zdsim_call_count("ZD_Flash_Bin") < 2 && std::chrono::steady_clock::now() < giveUp) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    zdtest::writeFile(path, image.substr(0, 3 * 32768));
+    Progress last;
+    pollUntilEnd(bridge, &last);
+    zdsim_set_page_delay_ms(0);
+    EXPECT_EQ(last.percentage, 0);
+    EXPECT_EQ(last.lastRet, 185);
+    EXPECT_EQ(zdsim_call_count("ZD_Flash_Bin"), 3u);
+    EXPECT_EQ(firmwareVersion(0).part4, before.part4);
+    EXPECT_NE(bridge.log().find("  upload_thread file cut short:(path " + path + ")\n"), std::string::npos);
 }

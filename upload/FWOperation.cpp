@@ -7,6 +7,7 @@
 #include "api/zd_api.h"
 #include "base/Log.h"
 #include "upload/FileHelper.h"
+#include "upload/ImagePages.h"
 
 namespace {
 // Bridge result codes of an upload that could not start or run.
@@ -81,11 +82,7 @@ void FWOperation::runUpload() {
 
     FileHelper file(m_data.path);
     if (!file.isOpen()) {
-        m_ret.store(kInvalidFlashDescriptor);
-        m_percentage.store(0);
-        m_log->startLine(Log::api_data, "upload_thread open file failed");
-        m_log->writeFormatInfo("path %s", m_data.path.c_str());
-        m_log->endLine();
+        failReading("upload_thread open file failed");
         return;
     }
 
@@ -96,12 +93,16 @@ void FWOperation::runUpload() {
     m_percentage.store(5);
     ZD_Flash_PreData(m_data.adapterId, &preparation);
     m_percentage.store(10);
-    if (!sendPass(file, ZD_FLASH_IMAGE_FIRST, twoPasses) || !twoPasses) return;
+    ImagePages pages(file);
+    if (!sendPass(pages, ZD_FLASH_IMAGE_FIRST, twoPasses) || !twoPasses) return;
 
     preparation.image_type = ZD_FLASH_IMAGE_SECOND;
     ZD_Flash_PreData(m_data.adapterId, &preparation);
-    file.FileSeek(0, SEEK_SET);
-    sendPass(file, ZD_FLASH_IMAGE_SECOND, twoPasses);
+    if (!pages.rewind()) {
+        failReading("upload_thread read file failed");
+        return;
+    }
+    sendPass(pages, ZD_FLASH_IMAGE_SECOND, twoPasses);
 }
 
 void FWOperation::checkHeader() {
@@ -134,32 +135,38 @@ bool FWOperation::readAdapter(bool& twoPasses) {
     return true;
 }
 
-// Sends the file from its current position, one page per ZD_Flash_Bin.
+void FWOperation::failReading(const char* title) {
+    m_ret.store(kInvalidFlashDescriptor);
+    m_percentage.store(0);
+    m_log->startLine(Log::api_data, title);
+    m_log->writeFormatInfo("path %s", m_data.path.c_str());
+    m_log->endLine();
+}
+
+// Sends the file from its first page, one page per ZD_Flash_Bin. A file that
+// ends exactly at its measured length (an empty one at once) ends the pass as
+// sent; one that ends before it was cut short during the upload and fails it.
 // Progress after each page: 10 + Q in the first pass (Q halved when a second
 // pass follows), 55 + Q / 2 in the second, Q being the share of the 90 per
 // cent reached, in the controller's unsigned 32-bit arithmetic.
-bool FWOperation::sendPass(FileHelper& file, uint8_t imageType, bool twoPasses) {
+bool FWOperation::sendPass(ImagePages& pages, uint8_t imageType, bool twoPasses) {
     const bool secondPass = imageType == ZD_FLASH_IMAGE_SECOND;
-    const uint32_t length = file.GetFileLen();
+    const uint32_t length = pages.length();
     _Flash_Page page;
-    uint16_t pageIndex = 0;
     for (;;) {
-        std::memset(&page, 0, sizeof page);
-        size_t count = 0;
-        // A file that cannot be read, or whose length is unknown (a pipe),
-        // cannot be flashed.
-        if (length == 0 || !file.ReadFromFile(page.data, sizeof page.data, &count)) {
-            m_ret.store(kInvalidFlashDescriptor);
-            m_percentage.store(0);
-            m_log->startLine(Log::api_data, "upload_thread read file failed");
-            m_log->writeFormatInfo("path %s", m_data.path.c_str());
-            m_log->endLine();
+        switch (pages.next(page)) {
+        case ImagePages::kPage:
+            break;
+        case ImagePages::kEnd:
+            return true;
+        case ImagePages::kCutShort:
+            failReading("upload_thread file cut short");
+            return false;
+        case ImagePages::kReadFailed:
+            failReading("upload_thread read file failed");
             return false;
         }
-        if (count == 0) return true;
-        page.data_length = static_cast<uint32_t>(count);
-        page.page_index = pageIndex;
-        page.last_page = file.FileSeek(0, SEEK_CUR) == static_cast<long>(length) ? 1 : 0;
+        const uint16_t pageIndex = page.page_index;
 
         m_log->startLine(Log::api_data, "upload_thread ZD_Flash_Bin");
         m_log->writeFormatInfo(secondPass ? "page again %d m_percentage %d" : "page %d m_percentage %d", pageIndex,
@@ -176,8 +183,7 @@ bool FWOperation::sendPass(FileHelper& file, uint8_t imageType, bool twoPasses) 
             return false;
         }
 
-        ++pageIndex;
-        const uint32_t share = (static_cast<uint32_t>(pageIndex) * kPassSpan) / length;
+        const uint32_t share = (static_cast<uint32_t>(pageIndex + 1) * kPassSpan) / length;
         if (secondPass) {
             m_percentage.store(static_cast<uint16_t>(55 + share / 2));
         } else {

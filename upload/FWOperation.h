@@ -21,6 +21,7 @@
 #include "upload/LoadFwData.h"
 
 class FileHelper;
+class ImagePages;
 class Log;
 
 class FWOperation {
@@ -50,7 +51,9 @@ private:
     void runUpload();
     void checkHeader();
     bool readAdapter(bool& twoPasses);
-    bool sendPass(FileHelper& file, uint8_t imageType, bool twoPasses);
+    bool sendPass(ImagePages& pages, uint8_t imageType, bool twoPasses);
+    // Ends the upload with 185 and a log line titled title (with the path).
+    void failReading(const char* title);
     void joinWorker();
 
     std::atomic<uint16_t> m_percentage;
