@@ -53,7 +53,8 @@ std::string text(const T& value) {
 }
 }  // namespace
 
-EventRetrieval::EventRetrieval(EventBookkeeping& bookkeeping, Log* log) : m_book(bookkeeping), m_log(log) {}
+EventRetrieval::EventRetrieval(EventBookkeeping& bookkeeping, Log* log, EventRead read)
+    : m_book(bookkeeping), m_log(log), m_read(read != nullptr ? read : ZD_EVT_GetEvent) {}
 
 std::string EventRetrieval::drain(uint8_t adapterId) {
     m_adapterId = adapterId;
@@ -71,17 +72,20 @@ std::string EventRetrieval::drain(uint8_t adapterId) {
     ZD_Adapter_GetInfo(m_adapterId, &count, &info);
     std::memcpy(m_serial, info.serial_number, sizeof m_serial);
 
+    // The status of a read is not examined: records it returned are taken
+    // from the controller and must be delivered. The count is cleared before
+    // each read, so a read that fails without writing it ends the drain.
     std::vector<EventRecord> batch(ZD_EVT_BATCH);
-    for (;;) {
+    for (int reads = 0; reads < kMaxReads; ++reads) {
         std::memset(batch.data(), 0, batch.size() * sizeof(EventRecord));
         uint8_t returned = 0;
-        const uint8_t status = ZD_EVT_GetEvent(m_adapterId, ZD_EVT_BATCH, &returned, batch.data());
+        m_read(m_adapterId, ZD_EVT_BATCH, &returned, batch.data());
         m_log->startLine(Log::api_data, "ZD_EVT_GetEvent");
         m_log->writeFormatInfo("count returned %d ", returned);
         m_log->endLine();
-        // A failed call is the end of the queue; so is a count beyond the
-        // batch, which only a misbehaving library reports.
-        if (status != 0 || returned == 0) break;
+        if (returned == 0) break;
+        // A count beyond the batch only a misbehaving library reports: the
+        // batch is all there is, and the drain ends with it.
         const size_t usable = std::min<size_t>(returned, ZD_EVT_BATCH);
         for (size_t i = 0; i < usable; ++i) {
             if (admit(batch[i])) addEvent(doc, batch[i]);
