@@ -246,10 +246,8 @@ void ScheduleDataAccess::runOne(uint64_t index, const _Adapter_Info* adapters, i
             adapter = id < 255 ? static_cast<int>(id) : 255;
             break;
         }
-        if (info.AdapterSN == serial) {
-            adapter = position;
-            break;
-        }
+        // Every adapter is compared (and logged); the last match is taken.
+        if (info.AdapterSN == serial) adapter = position;
     }
     m_log->writeFormatInfo("found adapter: %d", adapter);
     m_log->endLine();

@@ -292,3 +292,32 @@ TEST_F(ScheduleCommands, SchedulesThatCannotStartStayWaiting) {
     EXPECT_EQ(file, storeXml({check}));
     EXPECT_EQ(zdsim_call_count("ZD_LD_StartConsistencyCheck"), 0u);
 }
+
+// Finding a schedule's adapter walks every adapter when the schedule has a
+// serial number (the last one carrying it is taken), and stops at the first
+// when only "A" is set.
+TEST(ScheduleRunner, AdapterWalkLogsEveryAdapter) {
+    zdtest::LoadedBridge bridge({true, "util=1\n"});
+    Row bySerial{"1"};
+    Row byId{"2"};
+    byId.serial = "";
+    byId.adapter = "1";
+    writeFile(bridge.dbPath(), storeXml({bySerial, byId}));
+    EXPECT_EQ(bridge.command("<CheckSchedule/>"), 0);
+    const std::string log = bridge.log();
+    EXPECT_NE(log.find(std::string("  ScheduleDataAccess::RunSchedule:(schedule ") + kSerial0 + ", local " + kSerial0 +
+                       ")(schedule " + kSerial0 + ", local " + kSerial1 + ")(found adapter: 0)\n"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find(std::string("  ScheduleDataAccess::RunSchedule:(schedule , local ") + kSerial0 +
+                       ")(found adapter: 1)\n"),
+              std::string::npos)
+        << log;
+
+    // Two adapters carrying the same serial: the later one.
+    zdsim_set_adapter_text(1, "serial_number", kSerial0);
+    writeFile(bridge.dbPath(), storeXml({Row{"3"}}));
+    zdsim_clear_calls();
+    EXPECT_EQ(bridge.command("<CheckSchedule/>"), 0);
+    EXPECT_NE(simCallText().find("ZD_LD_StartConsistencyCheck 1 0 0\n"), std::string::npos) << simCallText();
+}
