@@ -23,18 +23,18 @@ AddSchedule::AddSchedule() : Command<_Schedule_Info>("AddSchedule", "AdapterID")
 void AddSchedule::prepare(unsigned char) {}
 
 void AddSchedule::replacePara(StructMiddle* para) {
-    if (m_key <= 0xFF) {
-        APIAdapterInfoData adapters;
-        adapters.readSingle(static_cast<uint8_t>(m_key));
-        bool found = false;
-        const _Adapter_Info* info = adapters.getData(m_key, found);
-        std::string serial = recordText(info->serial_number, sizeof info->serial_number);
-        if (found && !serial.empty()) {
-            for (char& c : serial) {
-                if (!std::isprint(static_cast<unsigned char>(c))) c = '?';
-            }
-            m_para.AdapterSN = serial;
+    // The key as the controller's one-byte adapter argument takes it.
+    const uint8_t adapter = static_cast<uint8_t>(m_key);
+    APIAdapterInfoData adapters;
+    adapters.readSingle(adapter);
+    bool found = false;
+    const _Adapter_Info* info = adapters.getData(adapter, found);
+    std::string serial = recordText(info->serial_number, sizeof info->serial_number);
+    if (found && !serial.empty()) {
+        for (char& c : serial) {
+            if (!std::isprint(static_cast<unsigned char>(c))) c = '?';
         }
+        m_para.AdapterSN = serial;
     }
     if (para == nullptr) return;
     copyField(para, "AdapterID", m_para.AdapterID);

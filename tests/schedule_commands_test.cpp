@@ -126,8 +126,12 @@ TEST_F(ScheduleCommands, AddScheduleWritesOneRowWithAFreshIndexAndTheAdaptersSer
     zdsim_set_adapter_text(0, "serial_number", "AB\x01" "CD\x7f");
     EXPECT_EQ(command("<AddSchedule><AdapterID>0</AdapterID><PackageVDID>2</PackageVDID></AddSchedule>"), 0);
     EXPECT_EQ(command("<AddSchedule><AdapterID>7</AdapterID></AddSchedule>"), 0);  // no adapter 7: SN kept
+    // Adapter ids reach the controller as one byte: 257 reads adapter 1.
+    zdsim_clear_calls();
+    EXPECT_EQ(command("<AddSchedule><AdapterID>257</AdapterID></AddSchedule>"), 0);
+    EXPECT_EQ(zdtest::simCallsOf("ZD_Adapter_GetInfo"), std::vector<std::string>{"ZD_Adapter_GetInfo 1"});
     const std::string file = masked(readFile(db()), nullptr, nullptr);
-    EXPECT_EQ(countOf(file, "<Sch>"), 4u);
+    EXPECT_EQ(countOf(file, "<Sch>"), 5u);
     EXPECT_NE(file.find("<Sch><A>1</A><BT>4</BT><DS>3</DS><Date>1</Date><R>0</R><S>0</S><SN>ZDU4-2411-1002</SN>"
                         "<ST>1</ST><Time>2300</Time><VDID>1</VDID>"),
               std::string::npos);
@@ -135,6 +139,8 @@ TEST_F(ScheduleCommands, AddScheduleWritesOneRowWithAFreshIndexAndTheAdaptersSer
                         "<ST>1</ST><Time>2300</Time><VDID>2</VDID>"),
               std::string::npos);
     EXPECT_NE(file.find("<Sch><A>7</A><BT>4</BT><DS>3</DS><Date>1</Date><R>0</R><S>0</S><SN>AB?CD?</SN>"),
+              std::string::npos);
+    EXPECT_NE(file.find("<Sch><A>257</A><BT>4</BT><DS>3</DS><Date>1</Date><R>0</R><S>0</S><SN>ZDU4-2411-1002</SN>"),
               std::string::npos);
 }
 
