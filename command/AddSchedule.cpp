@@ -5,11 +5,10 @@
 #include "api/APIAdapterInfoData.h"
 #include "api/records/RecordText.h"
 #include "middle/StructMiddle.h"
+#include "request/ResultCodes.h"
 #include "schedule/ScheduleDataAccess.h"
 
 namespace {
-
-constexpr uint8_t kStoreFull = 4;
 
 void copyField(const StructMiddle* para, const char* name, std::string& target) {
     if (const std::string* value = para->findSingle(name)) target = *value;
@@ -47,7 +46,16 @@ void AddSchedule::replacePara(StructMiddle* para) {
 }
 
 void AddSchedule::run() {
-    m_ret = 0;
     ScheduleDataAccess store;
-    if (!store.AddSchedule(m_para)) m_ret = kStoreFull;
+    switch (store.AddSchedule(m_para)) {
+    case ScheduleDataAccess::kAdded:
+        m_ret = 0;
+        break;
+    case ScheduleDataAccess::kStoreFull:
+        m_ret = result::kResourceNotAvailable;
+        break;
+    case ScheduleDataAccess::kNotSaved:
+        m_ret = result::kFailed;
+        break;
+    }
 }

@@ -95,9 +95,9 @@ void DataReader::openLink() {
     }
 }
 
-void DataReader::saveLink() {
-    if (m_storageType != STORAGE_TYPE_XML || m_doc == nullptr) return;
-    AtomicXmlFile::save(m_path, m_doc);
+bool DataReader::saveLink() {
+    if (m_storageType != STORAGE_TYPE_XML || m_doc == nullptr || xmlDocGetRootElement(m_doc) == nullptr) return false;
+    return AtomicXmlFile::save(m_path, m_doc);
 }
 
 // xmlCleanupParser is deliberately not called: it tears down libxml2 for the
@@ -152,10 +152,12 @@ std::unique_ptr<DataTable> DataReader::getTable(const std::string& tableName,
     return table;
 }
 
-void DataReader::updateData(DataTable* table, const DataKey* key, DataRow* row) {
-    if (table == nullptr || key == nullptr || row == nullptr || !row->isChanged()) return;
+bool DataReader::updateData(DataTable* table, const DataKey* key, DataRow* row) {
+    if (table == nullptr || key == nullptr || row == nullptr) return false;
+    if (!row->isChanged()) return true;
     Link link(*this);
     const std::set<std::string>& keyNames = key->getItemNameList();
+    bool found = false;
     if (m_doc != nullptr && !keyNames.empty()) {
         const std::string& keyName = *keyNames.begin();
         const std::string keyValue = key->getValueByName(keyName);
@@ -168,15 +170,17 @@ void DataReader::updateData(DataTable* table, const DataKey* key, DataRow* row) 
                 if (isElement(column) && changed.count(nameOf(column)) != 0)
                     setText(column, row->getValueByName(nameOf(column)));
             }
+            found = true;
             break;
         }
     }
-    saveLink();
+    return found && saveLink();
 }
 
-void DataReader::addNode(const std::string& tableName, const std::string& rowName, const DataRow& row) {
+bool DataReader::addNode(const std::string& tableName, const std::string& rowName, const DataRow& row) {
     Link link(*this);
     xmlNodePtr root = m_doc != nullptr ? xmlDocGetRootElement(m_doc) : nullptr;
+    bool added = false;
     if (root != nullptr) {
         for (xmlNodePtr tableNode = root->children; tableNode; tableNode = tableNode->next) {
             if (!isElement(tableNode) || xmlStrcmp(tableNode->name, xml(tableName)) != 0) continue;
@@ -187,32 +191,31 @@ void DataReader::addNode(const std::string& tableName, const std::string& rowNam
                 setText(column, row.getValueByName(name));
                 xmlAddChild(rowNode, column);
             }
+            added = true;
             break;
         }
     }
-    saveLink();
+    return added && saveLink();
 }
 
-void DataReader::deleteNode(const std::string& rowName, const std::string& keyName, const DataKey& key) {
+bool DataReader::deleteNode(const std::string& rowName, const std::string& keyName, const DataKey& key) {
     Link link(*this);
-    if (m_doc != nullptr) {
-        const std::string keyValue = key.getValueByName(keyName);
-        XPathQuery query(m_doc, "//" + rowName);
-        xmlNodePtr found = nullptr;
-        for (int i = 0; i < query.size() && found == nullptr; ++i) {
-            xmlNodePtr rowNode = query.node(i);
-            if (!isElement(rowNode)) continue;
-            for (xmlNodePtr column = rowNode->children; column; column = column->next) {
-                if (isElement(column) && nameOf(column) == keyName && textOf(m_doc, column) == keyValue) {
-                    found = rowNode;
-                    break;
-                }
+    if (m_doc == nullptr) return true;  // nothing stored, nothing to remove
+    const std::string keyValue = key.getValueByName(keyName);
+    XPathQuery query(m_doc, "//" + rowName);
+    xmlNodePtr found = nullptr;
+    for (int i = 0; i < query.size() && found == nullptr; ++i) {
+        xmlNodePtr rowNode = query.node(i);
+        if (!isElement(rowNode)) continue;
+        for (xmlNodePtr column = rowNode->children; column; column = column->next) {
+            if (isElement(column) && nameOf(column) == keyName && textOf(m_doc, column) == keyValue) {
+                found = rowNode;
+                break;
             }
         }
-        if (found != nullptr) {
-            xmlUnlinkNode(found);
-            xmlFreeNode(found);
-        }
     }
-    saveLink();
+    if (found == nullptr) return true;
+    xmlUnlinkNode(found);
+    xmlFreeNode(found);
+    return saveLink();
 }

@@ -5,9 +5,10 @@
 // Every operation parses the file afresh, works on that document, writes it
 // back when it changed something and frees it; nothing is kept between
 // operations. A missing file is created (holding "root" with an empty
-// "BGASchedules") when the reader is built; a file that cannot be parsed
-// reads as empty and is never written. Writes replace the file atomically
-// (AtomicXmlFile).
+// "BGASchedules") when the reader is built; a file that cannot be parsed, or
+// that vanished since, reads as empty and is never written (a document
+// without its root element is never saved). Writes replace the file
+// atomically (AtomicXmlFile) and answer whether the file now holds them.
 //
 //   DataReader reader(path, DataReader::STORAGE_TYPE_XML);
 //   std::unique_ptr<DataTable> table = reader.getTable("root/BGASchedules", {"index"});
@@ -44,13 +45,16 @@ public:
     // named in keyNames form each row's key.
     std::unique_ptr<DataTable> getTable(const std::string& tableName, const std::set<std::string>& keyNames);
     // Writes the row's changed columns into the row element whose first key
-    // column holds the key's value; nothing when the row is unchanged.
-    void updateData(DataTable* table, const DataKey* key, DataRow* row);
+    // column holds the key's value; nothing when the row is unchanged (true).
+    // False when the row is not in the file or the file was not saved.
+    bool updateData(DataTable* table, const DataKey* key, DataRow* row);
     // Appends a rowName element with the row's changed columns (in name
-    // order) to the root's first child named tableName.
-    void addNode(const std::string& tableName, const std::string& rowName, const DataRow& row);
-    // Removes the first rowName element holding keyName with the key's value.
-    void deleteNode(const std::string& rowName, const std::string& keyName, const DataKey& key);
+    // order) to the root's first child named tableName; false when there is
+    // no such table in the file or it was not saved.
+    bool addNode(const std::string& tableName, const std::string& rowName, const DataRow& row);
+    // Removes the first rowName element holding keyName with the key's
+    // value; true also when there is none, false when the file was not saved.
+    bool deleteNode(const std::string& rowName, const std::string& keyName, const DataKey& key);
     void recycleTable(std::unique_ptr<DataTable>& table) { table.reset(); }
 
     const std::string& getPath() const { return m_path; }
@@ -70,7 +74,7 @@ private:
 
     void initFile();
     void openLink();
-    void saveLink();
+    bool saveLink();
     void closeLink();
 
     int m_storageType;

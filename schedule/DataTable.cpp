@@ -26,6 +26,8 @@ DataRow* DataTable::getRow(const DataKey& key) const {
     return found == m_rows.end() ? nullptr : found->second.get();
 }
 
-void DataTable::flashData() {
-    for (auto& entry : m_rows) m_reader->updateData(this, &entry.first, entry.second.get());
+bool DataTable::flashData() {
+    bool saved = true;
+    for (auto& entry : m_rows) saved = m_reader->updateData(this, &entry.first, entry.second.get()) && saved;
+    return saved;
 }

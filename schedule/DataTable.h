@@ -33,8 +33,9 @@ public:
     const DataKey* getKey(size_t position) const;
     // The row with that key, or nullptr.
     DataRow* getRow(const DataKey& key) const;
-    // Writes every changed row to the file, in key order.
-    void flashData();
+    // Writes every changed row to the file, in key order; false when one of
+    // them did not reach it.
+    bool flashData();
     const std::string& getName() const { return m_name; }
 
 private:

@@ -117,13 +117,13 @@ void ScheduleDataAccess::GetScheduleInfoByID(_Schedule_Info& info, uint64_t inde
     m_log->endLine();
 }
 
-bool ScheduleDataAccess::AddSchedule(const _Schedule_Info& info) {
+ScheduleDataAccess::AddResult ScheduleDataAccess::AddSchedule(const _Schedule_Info& info) {
     const int stored = static_cast<int>(m_pScheduleTable->getRowCount());
     if (stored >= kMaxSchedules) {
         m_log->startLine(Log::util, "ScheduleDataAccess::AddSchedule");
         m_log->writeFormatInfo("count: %d", stored);
         m_log->endLine();
-        return false;
+        return kStoreFull;
     }
     const std::string index = newIndex();
     m_log->startLine(Log::util, "ScheduleDataAccess::AddSchedule");
@@ -149,14 +149,13 @@ bool ScheduleDataAccess::AddSchedule(const _Schedule_Info& info) {
 
     m_log->startLine(Log::util, "ScheduleDataAccess::addNode");
     m_log->endLine();
-    m_reader.addNode(kTableElement, kRowElement, row);
-    return true;
+    return m_reader.addNode(kTableElement, kRowElement, row) ? kAdded : kNotSaved;
 }
 
-void ScheduleDataAccess::RemoveSchedule(uint16_t index) {
+bool ScheduleDataAccess::RemoveSchedule(uint16_t index) {
     DataKey key;
     key.setValue(kKeyColumn, std::to_string(index));
-    if (m_pScheduleTable->getRow(key) != nullptr) m_reader.deleteNode(kRowElement, kKeyColumn, key);
+    return m_pScheduleTable->getRow(key) == nullptr || m_reader.deleteNode(kRowElement, kKeyColumn, key);
 }
 
 bool ScheduleDataAccess::isDue(const DataRow& row) {
@@ -197,7 +196,7 @@ bool ScheduleDataAccess::isDue(const DataRow& row) {
     return due && Schedule::inTimeArea(row.getValueByName("Time"));
 }
 
-void ScheduleDataAccess::checkBgaSchedules(uint64_t* indexes, int& count) {
+bool ScheduleDataAccess::checkBgaSchedules(uint64_t* indexes, int& count) {
     m_log->startLine(Log::api_data, "checkBgaSchedules");
     m_log->writeFormatInfo(" m_pScheduleTable->getRowCount() %d", static_cast<int>(m_pScheduleTable->getRowCount()));
     m_log->endLine();
@@ -214,24 +213,27 @@ void ScheduleDataAccess::checkBgaSchedules(uint64_t* indexes, int& count) {
     m_log->startLine(Log::api_data, "checkBgaSchedules");
     m_log->writeFormatInfo(" runCount %d", count);
     m_log->endLine();
-    m_pScheduleTable->flashData();
+    return m_pScheduleTable->flashData();
 }
 
-void ScheduleDataAccess::RunSchedule(const ActivityStarter& start) {
+bool ScheduleDataAccess::RunSchedule(const ActivityStarter& start) {
     uint64_t indexes[kMaxSchedules];
     int dueCount = 0;
-    checkBgaSchedules(indexes, dueCount);
+    if (!checkBgaSchedules(indexes, dueCount)) return false;
+    if (dueCount == 0) return true;
 
     // The library fills one record per adapter; room for every u8 count.
     std::vector<_Adapter_Info> adapters(256);
     uint8_t adapterCount = 0;
-    if (ZD_Adapter_GetInfo(255, &adapterCount, adapters.data()) != 0) return;
+    if (ZD_Adapter_GetInfo(255, &adapterCount, adapters.data()) != 0) return true;  // the due rows wait
     const int examined = adapterCount < kMaxAdapters ? adapterCount : kMaxAdapters;
 
-    for (int i = 0; i < dueCount; ++i) runOne(indexes[i], adapters.data(), examined, start);
+    bool recorded = true;
+    for (int i = 0; i < dueCount; ++i) recorded = runOne(indexes[i], adapters.data(), examined, start) && recorded;
+    return recorded;
 }
 
-void ScheduleDataAccess::runOne(uint64_t index, const _Adapter_Info* adapters, int adapterCount,
+bool ScheduleDataAccess::runOne(uint64_t index, const _Adapter_Info* adapters, int adapterCount,
                                 const ActivityStarter& start) {
     _Schedule_Info info;
     GetScheduleInfoByID(info, index);
@@ -251,16 +253,16 @@ void ScheduleDataAccess::runOne(uint64_t index, const _Adapter_Info* adapters, i
     }
     m_log->writeFormatInfo("found adapter: %d", adapter);
     m_log->endLine();
-    if (adapter == 255) return;  // stays at "1"
+    if (adapter == 255) return true;  // stays at "1"
 
     const std::optional<uint8_t> started = start(info, static_cast<uint8_t>(adapter));
-    if (!started) return;  // stays at "1"
+    if (!started) return true;  // stays at "1"
     const uint8_t result = *started;
 
     DataKey key;
     key.setValue(kKeyColumn, info.Index);
     DataRow* row = m_pScheduleTable->getRow(key);
-    if (row == nullptr) return;
+    if (row == nullptr) return true;
     row->changeValue("start", Schedule::getNow());
     row->changeValue("S", "2");
     row->changeValue("R", std::to_string(result));
@@ -276,5 +278,5 @@ void ScheduleDataAccess::runOne(uint64_t index, const _Adapter_Info* adapters, i
             row->changeValue("VS", "4");
         }
     }
-    m_reader.updateData(m_pScheduleTable.get(), &key, row);
+    return m_reader.updateData(m_pScheduleTable.get(), &key, row);
 }

@@ -212,7 +212,7 @@ TEST_F(ScheduleCommands, AtMost32SchedulesAndRemoval) {
 TEST_F(ScheduleCommands, BrokenFileIsAnEmptyStoreAndIsLeftAlone) {
     writeFile(db(), "<root><BGASchedules>");
     EXPECT_EQ(schedules(), "<Schedules />");
-    EXPECT_EQ(command("<AddSchedule><AdapterID>0</AdapterID></AddSchedule>"), 0);
+    EXPECT_EQ(command("<AddSchedule><AdapterID>0</AdapterID></AddSchedule>"), 1);  // not stored: "Failed"
     EXPECT_EQ(command("<RemoveSchedule><Index>1</Index></RemoveSchedule>"), 0);
     EXPECT_EQ(command("<CheckSchedule/>"), 0);
     EXPECT_EQ(readFile(db()), "<root><BGASchedules>");

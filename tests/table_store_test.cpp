@@ -226,3 +226,29 @@ TEST_F(TableStore, SaveKeepsTheFileModeAndNeverWritesThroughASymlink) {
     DataReader danglingReader(dangling, DataReader::STORAGE_TYPE_XML);
     EXPECT_FALSE(zdtest::fileExists(nowhere));
 }
+
+// A file removed after the reader was built is an empty store: nothing is
+// added to it and no document without its root is written in its place; the
+// next reader creates the file afresh.
+TEST_F(TableStore, VanishedFileIsNeverReplacedByARootlessDocument) {
+    DataRow row;
+    row.changeValue("index", "1");
+    {
+        DataReader reader(path, DataReader::STORAGE_TYPE_XML);
+        std::unique_ptr<DataTable> table = reader.getTable("root/BGASchedules", {"index"});
+        ASSERT_EQ(unlink(path.c_str()), 0);
+        EXPECT_FALSE(reader.addNode("BGASchedules", "Sch", row));
+        EXPECT_TRUE(reader.deleteNode("Sch", "index", indexKey("1")));  // nothing there to remove
+        DataKey key = indexKey("1");
+        EXPECT_FALSE(reader.updateData(table.get(), &key, &row));
+        EXPECT_FALSE(zdtest::fileExists(path));
+    }
+    DataReader again(path, DataReader::STORAGE_TYPE_XML);
+    EXPECT_TRUE(again.addNode("BGASchedules", "Sch", row));
+    EXPECT_EQ(readFile(path), store("<Sch><index>1</index></Sch>"));
+
+    // A file without the table takes no row either.
+    writeFile(path, kDeclaration + "<root/>\n");
+    EXPECT_FALSE(again.addNode("BGASchedules", "Sch", row));
+    EXPECT_EQ(readFile(path), kDeclaration + "<root/>\n");
+}
