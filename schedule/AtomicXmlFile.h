@@ -8,6 +8,12 @@
 // and leaves the previous file as it was. A symbolic link (or anything else
 // that is not a regular file) at the path is never written through.
 //
+// A file that may be written in a directory that may not (a schedule file a
+// package made writable in /etc for a front end that does not run as root)
+// is rewritten in place instead, after its room was reserved: a full disk
+// still leaves it untouched, only a crash in the middle of the write can
+// leave it half-written.
+//
 //   AtomicXmlFile::save(path, doc)    replaces the file
 //   AtomicXmlFile::create(path, doc)  writes the file only if none exists
 #pragma once
