@@ -15,6 +15,7 @@
 #include <mutex>
 #include <thread>
 
+#include "base/Files.h"
 #include "base/LeadingNumber.h"
 
 namespace {
@@ -36,47 +37,10 @@ constexpr std::chrono::seconds kLineWait(3);
 
 std::mutex g_instanceMutex;
 
-// An open file descriptor, closed with its owner.
-class UniqueFd {
-public:
-    explicit UniqueFd(int fd = -1) : m_fd(fd) {}
-    ~UniqueFd() {
-        if (m_fd >= 0) close(m_fd);
-    }
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-    void reset(int fd) {
-        if (m_fd >= 0) close(m_fd);
-        m_fd = fd;
-    }
-    int get() const { return m_fd; }
-    bool valid() const { return m_fd >= 0; }
-
-private:
-    int m_fd;
-};
-
-// Opens path without following a link planted there and without blocking on
-// a FIFO; anything but a regular file is refused.
-int openRegular(const std::string& path, int flags, mode_t mode = 0) {
-    const int fd = open(path.c_str(), flags | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, mode);
-    if (fd < 0) return -1;
-    struct stat status;
-    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-void writeAll(int fd, const char* data, size_t length) {
-    while (length > 0) {
-        const ssize_t written = write(fd, data, length);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return;
-        data += written;
-        length -= static_cast<size_t>(written);
-    }
+// Opens a file of the log directory: a regular file only, never through a
+// link planted at its name, never waiting on a FIFO.
+int openLogFile(const std::string& path, int flags, mode_t mode = 0) {
+    return openRegularFile(path, flags | O_NOFOLLOW, mode);
 }
 
 std::string logDirectoryFromEnvironment() {
@@ -154,14 +118,14 @@ Log::Log() : m_state(std::make_unique<State>()) {
     m_state->directory = logDirectoryFromEnvironment();
     readConfig(m_state->directory + "bridge.ini");
     if (m_state->anyEnabled) {
-        m_state->file.reset(openRegular(m_state->directory + "bridge.log", O_WRONLY | O_APPEND | O_CREAT, 0644));
+        m_state->file.reset(openLogFile(m_state->directory + "bridge.log", O_WRONLY | O_APPEND | O_CREAT, 0644));
     }
 }
 
 Log::~Log() = default;
 
 void Log::readConfig(const std::string& path) {
-    UniqueFd config(openRegular(path, O_RDONLY));
+    UniqueFd config(openLogFile(path, O_RDONLY));
     if (!config.valid()) return;
     std::string line;
     bool lineHasText = false;
@@ -239,7 +203,7 @@ void Log::writeBin(const void* data, size_t length) {
     if (!m_state->ownsLine()) return;
     State& state = *m_state;
     const std::string name = state.directory + std::to_string(state.dumpCounter++) + "_bin.bridge";
-    UniqueFd dump(openRegular(name, O_WRONLY | O_CREAT | O_TRUNC, 0644));
+    UniqueFd dump(openLogFile(name, O_WRONLY | O_CREAT | O_TRUNC, 0644));
     if (!dump.valid()) return;
     if (data != nullptr) writeAll(dump.get(), static_cast<const char*>(data), length);
     state.line += "(file " + name + ")";

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "api/zd_api.h"
+#include "base/Files.h"
 #include "base/Log.h"
 #include "middle/SingleTypeParser.h"
 #include "middle/StructMiddle.h"
@@ -16,6 +17,7 @@ constexpr uint8_t kFirmwareImage = 3;
 constexpr uint8_t kNoImageType = 255;
 constexpr uint16_t kNoDeviceId = 65535;
 constexpr uint8_t kInvalidFlashType = 155;
+constexpr uint8_t kInvalidFlashDescriptor = 185;
 
 }  // namespace
 
@@ -45,6 +47,14 @@ void GetFlashFileInfo::run() {
         m_ret = result::kInvalidParameter;
         m_log->startLine(Log::api_data, "ZD_Flash_GetHeaderInfo");
         m_log->writeFormatInfo("address of %zu characters refused ", m_refusedLength);
+        m_log->endLine();
+        return;
+    }
+    // The controller would wait forever on a FIFO or device named as the file.
+    if (isSpecialFile(m_para.path)) {
+        m_ret = kInvalidFlashDescriptor;
+        m_log->startLine(Log::api_data, "ZD_Flash_GetHeaderInfo");
+        m_log->writeFormatInfo("not a regular file: %s ", m_para.path);
         m_log->endLine();
         return;
     }

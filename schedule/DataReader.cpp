@@ -1,10 +1,12 @@
 #include "schedule/DataReader.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <libxml/parser.h>
 #include <libxml/xpath.h>
 
+#include "base/Files.h"
 #include "base/Log.h"
 #include "schedule/AtomicXmlFile.h"
 #include "schedule/DataKey.h"
@@ -87,9 +89,12 @@ void DataReader::openLink() {
     if (m_storageType != STORAGE_TYPE_XML) return;
     m_lock.lock();
     if (::access(m_path.c_str(), F_OK) == 0) {
+        // Only a regular file is read, without waiting on a FIFO or device.
+        UniqueFd file(openRegularFile(m_path, O_RDONLY));
+        if (!file.valid()) return;
         xmlInitParser();
         // No network, no external entities, no DTD loading; errors are not printed.
-        m_doc = xmlReadFile(m_path.c_str(), nullptr, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+        m_doc = xmlReadFd(file.get(), m_path.c_str(), nullptr, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
     } else {
         m_doc = xmlNewDoc(xml("1.0"));
     }

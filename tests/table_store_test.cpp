@@ -314,3 +314,17 @@ TEST_F(TableStore, SavesInPlaceWhenOnlyTheFileIsWritable) {
     }));
     EXPECT_EQ(readFile(target), kEmptyStore);
 }
+
+// A FIFO at the store's path is neither waited on nor replaced: it reads as
+// an empty store and takes no row.
+TEST_F(TableStore, FifoAtThePathIsAnEmptyStoreThatTakesNothing) {
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    DataReader reader(path, DataReader::STORAGE_TYPE_XML);
+    EXPECT_EQ(reader.getTable("root/BGASchedules", {"index"})->getRowCount(), 0u);
+    DataRow row;
+    row.changeValue("index", "1");
+    EXPECT_FALSE(reader.addNode("BGASchedules", "Sch", row));
+    struct stat st;
+    ASSERT_EQ(lstat(path.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}

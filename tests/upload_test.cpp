@@ -369,3 +369,29 @@ TEST(Upload, FileCutShortDuringTheUploadFails) {
     EXPECT_EQ(firmwareVersion(0).part4, before.part4);
     EXPECT_NE(bridge.log().find("  upload_thread file cut short:(path " + path + ")\n"), std::string::npos);
 }
+
+// A FIFO, a device or a directory named as the image is refused with 185
+// before the controller is asked about it: nothing waits on it, and the
+// bridge is free again at once.
+TEST(Upload, FifoOrDeviceIsRefusedWithoutWaiting) {
+    zdtest::LoadedBridge bridge({true, "api_data=1\n"});
+    zdtest::TempDir dir;
+    const std::string fifo = dir.file("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {fifo, std::string("/dev/zero"), dir.path()}) {
+        SCOPED_TRACE(path);
+        zdsim_clear_calls();
+        EXPECT_EQ(bridge.command(uploadRequest(path)), 0);
+        Progress last;
+        pollUntilEnd(bridge, &last);
+        EXPECT_EQ(last.percentage, 0);
+        EXPECT_EQ(last.lastRet, 185);
+        EXPECT_EQ(bridge.command("<NoSuchCommand/>"), 6);
+        EXPECT_EQ(bridge.condition("<GetFlashFileInfo><Address>" + path + "</Address></GetFlashFileInfo>"),
+                  "<GetFlashFileInfo><DeviceID>65535</DeviceID><Ret>185</Ret><Type>255</Type>"
+                  "<Version>0.0.0.0</Version></GetFlashFileInfo>");
+        EXPECT_EQ(zdsim_call_count("ZD_Flash_GetHeaderInfo"), 0u);
+        EXPECT_EQ(zdsim_call_count("ZD_Flash_PreData"), 0u);
+    }
+    EXPECT_NE(bridge.log().find("  upload_thread not a regular file:(path " + fifo + ")\n"), std::string::npos);
+}

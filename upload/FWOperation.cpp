@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "api/zd_api.h"
+#include "base/Files.h"
 #include "base/Log.h"
 #include "upload/FileHelper.h"
 #include "upload/ImagePages.h"
@@ -76,6 +77,12 @@ void* FWOperation::upload_thread(void* self) {
 }
 
 void FWOperation::runUpload() {
+    // Neither the controller's header check nor the page reads may wait on a
+    // FIFO or a device named as the image.
+    if (isSpecialFile(m_data.path)) {
+        failReading("upload_thread not a regular file");
+        return;
+    }
     checkHeader();
     bool twoPasses = false;
     if (!readAdapter(twoPasses)) return;
