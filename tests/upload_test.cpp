@@ -58,19 +58,13 @@ Progress poll(zdtest::LoadedBridge& bridge) {
 }
 
 // Polls until the upload ended (100 acknowledged, or 0 with a result code);
-// answers every percentage seen. A poll reads the percentage twice: when the
-// worker reaches 100 between the two reads, that poll answers the earlier
-// value and still acknowledges the 100, so the next one answers 0 with result
-// 0; that finish is recorded as the 100 it was. Gives up after a generous
-// bound so that a broken worker fails the test instead of hanging it.
+// answers every percentage seen. Gives up after a generous bound so that a
+// broken worker fails the test instead of hanging it.
 std::vector<int> pollUntilEnd(zdtest::LoadedBridge& bridge, Progress* last = nullptr) {
     std::vector<int> seen;
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (std::chrono::steady_clock::now() < giveUp) {
         Progress progress = poll(bridge);
-        if (progress.percentage == 0 && progress.lastRet == 0 && !seen.empty() && seen.back() > 0) {
-            progress.percentage = 100;
-        }
         seen.push_back(progress.percentage);
         if (last != nullptr) *last = progress;
         if (progress.percentage == 100 || (progress.percentage == 0 && progress.lastRet != 0) ||
@@ -115,7 +109,7 @@ TEST(Upload, OnePassSendsEveryPageAndInstallsTheImage) {
     const std::vector<int> seen = pollUntilEnd(bridge);
     ASSERT_FALSE(seen.empty());
     EXPECT_EQ(seen.back(), 100);
-    expectPrefixNonDecreasing(seen, {1, 5, 10, 55, 100});
+    expectPrefixNonDecreasing(seen, {1, 5, 10, 55, 99, 100});
     Progress after = poll(bridge);  // the 100 was acknowledged
     EXPECT_EQ(after.percentage, 0);
     EXPECT_EQ(after.lastRet, 0);
@@ -183,7 +177,7 @@ TEST(Upload, TwoPassAdapterTakesTheImageTwice) {
     EXPECT_EQ(bridge.command(uploadRequest(path)), 0);
     const std::vector<int> seen = pollUntilEnd(bridge);
     EXPECT_EQ(seen.back(), 100);
-    expectPrefixNonDecreasing(seen, {1, 5, 10, 32, 55, 77, 100});
+    expectPrefixNonDecreasing(seen, {1, 5, 10, 32, 55, 77, 99, 100});
 
     EXPECT_EQ(pageLines(bridge.log()),
               (std::vector<std::string>{"page 0 m_percentage 10", "page 1 m_percentage 32",
@@ -394,4 +388,49 @@ TEST(Upload, FifoOrDeviceIsRefusedWithoutWaiting) {
         EXPECT_EQ(zdsim_call_count("ZD_Flash_PreData"), 0u);
     }
     EXPECT_NE(bridge.log().find("  upload_thread not a regular file:(path " + fifo + ")\n"), std::string::npos);
+}
+
+// While the worker runs the percentage stays within 1 to 99, whatever the
+// progress formula gives; only its finish stores 100, which exactly one poll
+// answers and acknowledges. A command sent after that poll is never refused
+// as busy, and no 100 goes unseen.
+TEST(Upload, BusyUntilTheWorkerFinishesAndEveryFinishIsSeenOnce) {
+    zdtest::LoadedBridge bridge({true, "api_data=1\n"});
+    zdtest::TempDir dir;
+    // Two passes of a one-page image: the formula reaches 100 after the first.
+    uint8_t count = 1;
+    _Adapter_Info info{};
+    ASSERT_EQ(ZD_Adapter_GetInfo(0, &count, &info), 0);
+    zdsim_set_adapter_value(0, "AdvancedFeatures2", info.AdvancedFeatures2 | ZD_FEATURE_TWO_PASS_FLASH);
+    const std::string onePage = makeImage(dir, "small.bin", 3, 16384);
+    zdsim_clear_calls();
+    zdsim_set_page_delay_ms(300);
+    EXPECT_EQ(bridge.command(uploadRequest(onePage)), 0);
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (zdsim_call_count("ZD_Flash_Bin") < 1 && std::chrono::steady_clock::now() < giveUp) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    // The second pass's page is in the controller now.
+    EXPECT_EQ(poll(bridge).percentage, 99);
+    EXPECT_EQ(bridge.command("<NoSuchCommand/>"), 181);
+    EXPECT_EQ(pollUntilEnd(bridge).back(), 100);
+    zdsim_set_page_delay_ms(0);
+    EXPECT_EQ(pageLines(bridge.log()),
+              (std::vector<std::string>{"page 0 m_percentage 10", "page again 0 m_percentage 99"}));
+    zdsim_set_adapter_value(0, "AdvancedFeatures2", info.AdvancedFeatures2);
+
+    // One pass of a page-aligned image reaches 100 at its last page.
+    const std::string aligned = makeImage(dir, "aligned.bin", 3, 32768);
+    for (int upload = 0; upload < 100; ++upload) {
+        ASSERT_EQ(bridge.command(uploadRequest(aligned)), 0) << "upload " << upload;
+        Progress last;
+        const std::vector<int> seen = pollUntilEnd(bridge, &last);
+        ASSERT_EQ(seen.back(), 100) << "upload " << upload;
+        for (size_t i = 0; i + 1 < seen.size(); ++i) {
+            ASSERT_GE(seen[i], 1);
+            ASSERT_LE(seen[i], 99);
+        }
+        ASSERT_EQ(bridge.command("<NoSuchCommand/>"), 6) << "upload " << upload;
+        ASSERT_EQ(poll(bridge).percentage, 0);
+    }
 }

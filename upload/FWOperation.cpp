@@ -14,6 +14,8 @@ namespace {
 // Bridge result codes of an upload that could not start or run.
 constexpr uint16_t kInvalidFlashDescriptor = 185;
 constexpr uint16_t kResourceNotAvailable = 4;
+// The percentage of a finished upload, until it is acknowledged.
+constexpr uint16_t kFinished = 100;
 // 90 per cent of the progress spread over the file, in 32768-byte pages.
 constexpr uint32_t kPassSpan = 90u * ZD_FLASH_PAGE_DATA;
 }  // namespace
@@ -39,22 +41,38 @@ FWOperation::~FWOperation() {
 
 uint16_t FWOperation::getPercentage() {
     const uint16_t percentage = m_percentage.load();
+    logPercentage(percentage);
+    return percentage;
+}
+
+uint16_t FWOperation::takePercentage() {
+    uint16_t percentage = m_percentage.load();
+    while (percentage == kFinished && !m_percentage.compare_exchange_weak(percentage, 0)) {
+    }
+    logPercentage(percentage);
+    return percentage;
+}
+
+void FWOperation::logPercentage(uint16_t percentage) {
     m_log->startLine(Log::util, "FWOperation::getPercentage");
     m_log->writeFormatInfo("m_percentage %d", percentage);
     m_log->endLine();
-    return percentage;
+}
+
+void FWOperation::setRunning(uint32_t percentage) {
+    m_percentage.store(static_cast<uint16_t>(percentage < 1 ? 1 : percentage > 99 ? 99 : percentage));
 }
 
 void FWOperation::upload(uint8_t adapterId, const std::string& path) {
     const uint16_t percentage = m_percentage.load();
-    if (percentage != 0 && percentage != 100) return;
+    if (percentage != 0 && percentage != kFinished) return;
     // The previous worker has published its result; reclaim it (it may still
     // be closing its file) before its request record is reused.
     joinWorker();
     m_data.adapterId = adapterId;
     m_data.path = path;
     m_ret.store(0);
-    m_percentage.store(1);
+    setRunning(1);
     if (pthread_create(&m_thread, nullptr, upload_thread, this) == 0) {
         m_threadStarted = true;
     } else {
@@ -72,7 +90,7 @@ void FWOperation::joinWorker() {
 void* FWOperation::upload_thread(void* self) {
     FWOperation* operation = static_cast<FWOperation*>(self);
     operation->runUpload();
-    if (operation->m_ret.load() == 0) operation->m_percentage.store(100);
+    if (operation->m_ret.load() == 0) operation->m_percentage.store(kFinished);
     return nullptr;
 }
 
@@ -97,9 +115,9 @@ void FWOperation::runUpload() {
     std::memset(&preparation, 0, sizeof preparation);
     preparation.image_type = ZD_FLASH_IMAGE_FIRST;
     preparation.file_length = file.GetFileLen();
-    m_percentage.store(5);
+    setRunning(5);
     ZD_Flash_PreData(m_data.adapterId, &preparation);
-    m_percentage.store(10);
+    setRunning(10);
     ImagePages pages(file);
     if (!sendPass(pages, ZD_FLASH_IMAGE_FIRST, twoPasses) || !twoPasses) return;
 
@@ -192,9 +210,9 @@ bool FWOperation::sendPass(ImagePages& pages, uint8_t imageType, bool twoPasses)
 
         const uint32_t share = (static_cast<uint32_t>(pageIndex + 1) * kPassSpan) / length;
         if (secondPass) {
-            m_percentage.store(static_cast<uint16_t>(55 + share / 2));
+            setRunning(55 + share / 2);
         } else {
-            m_percentage.store(static_cast<uint16_t>(10 + (twoPasses ? share / 2 : share)));
+            setRunning(10 + (twoPasses ? share / 2 : share));
         }
         if (page.last_page != 0) return true;
     }
