@@ -3,6 +3,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <map>
+#include <utility>
+#include <vector>
+
 #include <libxml/parser.h>
 #include <libxml/xpath.h>
 
@@ -159,27 +163,49 @@ std::unique_ptr<DataTable> DataReader::getTable(const std::string& tableName,
 
 bool DataReader::updateData(DataTable* table, const DataKey* key, DataRow* row) {
     if (table == nullptr || key == nullptr || row == nullptr) return false;
-    if (!row->isChanged()) return true;
+    return updateRows({{key, row}});
+}
+
+bool DataReader::updateRows(const std::vector<std::pair<const DataKey*, const DataRow*>>& rows) {
+    std::vector<std::pair<const DataKey*, const DataRow*>> changed;
+    for (const auto& entry : rows) {
+        if (entry.second->isChanged()) changed.push_back(entry);
+    }
+    if (changed.empty()) return true;
     Link link(*this);
-    const std::set<std::string>& keyNames = key->getItemNameList();
-    bool found = false;
-    if (m_doc != nullptr && !keyNames.empty()) {
+    if (m_doc == nullptr) return false;
+
+    // The row element of every key value, found by one walk over the
+    // elements of each key column: the first in document order wins.
+    std::map<std::string, std::map<std::string, xmlNodePtr>> rowsByKey;  // key column -> value -> row
+    bool allFound = true;
+    for (const auto& [key, row] : changed) {
+        const std::set<std::string>& keyNames = key->getItemNameList();
+        if (keyNames.empty()) {
+            allFound = false;
+            continue;
+        }
         const std::string& keyName = *keyNames.begin();
-        const std::string keyValue = key->getValueByName(keyName);
-        const std::set<std::string>& changed = row->getUpdateItemNameList();
-        XPathQuery query(m_doc, "//" + keyName);
-        for (int i = 0; i < query.size(); ++i) {
-            xmlNodePtr keyNode = query.node(i);
-            if (!isElement(keyNode) || textOf(m_doc, keyNode) != keyValue) continue;
-            for (xmlNodePtr column = keyNode->parent->children; column; column = column->next) {
-                if (isElement(column) && changed.count(nameOf(column)) != 0)
-                    setText(column, row->getValueByName(nameOf(column)));
+        auto column = rowsByKey.find(keyName);
+        if (column == rowsByKey.end()) {
+            column = rowsByKey.emplace(keyName, std::map<std::string, xmlNodePtr>()).first;
+            XPathQuery query(m_doc, "//" + keyName);
+            for (int i = 0; i < query.size(); ++i) {
+                xmlNodePtr keyNode = query.node(i);
+                if (isElement(keyNode)) column->second.emplace(textOf(m_doc, keyNode), keyNode->parent);
             }
-            found = true;
-            break;
+        }
+        auto found = column->second.find(key->getValueByName(keyName));
+        if (found == column->second.end()) {
+            allFound = false;
+            continue;
+        }
+        const std::set<std::string>& names = row->getUpdateItemNameList();
+        for (xmlNodePtr cell = found->second->children; cell; cell = cell->next) {
+            if (isElement(cell) && names.count(nameOf(cell)) != 0) setText(cell, row->getValueByName(nameOf(cell)));
         }
     }
-    return found && saveLink();
+    return saveLink() && allFound;
 }
 
 bool DataReader::addNode(const std::string& tableName, const std::string& rowName, const DataRow& row) {

@@ -13,7 +13,7 @@
 //   DataReader reader(path, DataReader::STORAGE_TYPE_XML);
 //   std::unique_ptr<DataTable> table = reader.getTable("root/BGASchedules", {"index"});
 //   table->getRow(0)->changeValue("S", "1");
-//   table->flashData();                       // through updateData
+//   table->flashData();                       // through updateRows
 //   reader.addNode("BGASchedules", "Sch", row);
 //   reader.deleteNode("Sch", "index", key);
 #pragma once
@@ -21,6 +21,8 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <libxml/tree.h>
 
@@ -48,6 +50,9 @@ public:
     // column holds the key's value; nothing when the row is unchanged (true).
     // False when the row is not in the file or the file was not saved.
     bool updateData(DataTable* table, const DataKey* key, DataRow* row);
+    // updateData for many rows at once: one reading and one save of the
+    // file; false when one of the rows is not in the file or it was not saved.
+    bool updateRows(const std::vector<std::pair<const DataKey*, const DataRow*>>& rows);
     // Appends a rowName element with the row's changed columns (in name
     // order) to the root's first child named tableName; false when there is
     // no such table in the file or it was not saved.

@@ -1,6 +1,8 @@
 #include "schedule/DataTable.h"
 
 #include <iterator>
+#include <utility>
+#include <vector>
 
 #include "schedule/DataReader.h"
 
@@ -27,7 +29,8 @@ DataRow* DataTable::getRow(const DataKey& key) const {
 }
 
 bool DataTable::flashData() {
-    bool saved = true;
-    for (auto& entry : m_rows) saved = m_reader->updateData(this, &entry.first, entry.second.get()) && saved;
-    return saved;
+    std::vector<std::pair<const DataKey*, const DataRow*>> rows;
+    rows.reserve(m_rows.size());
+    for (const auto& entry : m_rows) rows.emplace_back(&entry.first, entry.second.get());
+    return m_reader->updateRows(rows);
 }

@@ -92,10 +92,9 @@ void ScheduleDataAccess::GetAllScheduleInfo(_Schedule_Info* infos, int& count) {
     m_log->startLine(Log::util, "ScheduleDataAccess::GetAllScheduleInfo");
     m_log->writeFormatInfo("total: %d", static_cast<int>(m_pScheduleTable->getRowCount()));
     count = 0;
-    for (size_t position = 0; count < kMaxSchedules; ++position) {
-        const DataRow* row = m_pScheduleTable->getRow(position);
-        if (row == nullptr) break;
-        fillRecord(*row, infos[count]);
+    for (const auto& entry : m_pScheduleTable->rows()) {
+        if (count >= kMaxSchedules) break;
+        fillRecord(*entry.second, infos[count]);
         m_log->writeFormatInfo("index: %d", count);
         ++count;
     }
@@ -105,12 +104,11 @@ void ScheduleDataAccess::GetAllScheduleInfo(_Schedule_Info* infos, int& count) {
 void ScheduleDataAccess::GetScheduleInfoByID(_Schedule_Info& info, uint64_t index) {
     m_log->startLine(Log::util, "ScheduleDataAccess::GetScheduleInfoByID");
     m_log->writeFormatInfo("index: %llu", static_cast<unsigned long long>(index));
-    for (size_t position = 0; position < m_pScheduleTable->getRowCount(); ++position) {
-        const DataRow* row = m_pScheduleTable->getRow(position);
-        const std::string keyIndex = row->getValueByName(kKeyColumn);
+    for (const auto& entry : m_pScheduleTable->rows()) {
+        const std::string keyIndex = entry.second->getValueByName(kKeyColumn);
         m_log->writeFormatInfo("keyIndex: %s", keyIndex.c_str());
         if (Schedule::toNumber(keyIndex) == index) {
-            fillRecord(*row, info);
+            fillRecord(*entry.second, info);
             break;
         }
     }
@@ -202,12 +200,12 @@ bool ScheduleDataAccess::checkBgaSchedules(uint64_t* indexes, int& count) {
     m_log->endLine();
 
     count = 0;
-    for (size_t position = 0; count < kMaxSchedules; ++position) {
-        DataRow* row = m_pScheduleTable->getRow(position);
-        if (row == nullptr) break;
-        if (!isDue(*row)) continue;
-        row->changeValue("S", "1");
-        indexes[count++] = Schedule::toNumber(row->getValueByName(kKeyColumn));
+    for (const auto& entry : m_pScheduleTable->rows()) {
+        if (count >= kMaxSchedules) break;
+        DataRow& row = *entry.second;
+        if (!isDue(row)) continue;
+        row.changeValue("S", "1");
+        indexes[count++] = Schedule::toNumber(row.getValueByName(kKeyColumn));
     }
 
     m_log->startLine(Log::api_data, "checkBgaSchedules");
@@ -228,12 +226,11 @@ bool ScheduleDataAccess::RunSchedule(const ActivityStarter& start) {
     if (ZD_Adapter_GetInfo(255, &adapterCount, adapters.data()) != 0) return true;  // the due rows wait
     const int examined = adapterCount < kMaxAdapters ? adapterCount : kMaxAdapters;
 
-    bool recorded = true;
-    for (int i = 0; i < dueCount; ++i) recorded = runOne(indexes[i], adapters.data(), examined, start) && recorded;
-    return recorded;
+    for (int i = 0; i < dueCount; ++i) runOne(indexes[i], adapters.data(), examined, start);
+    return m_pScheduleTable->flashData();  // every outcome in one save
 }
 
-bool ScheduleDataAccess::runOne(uint64_t index, const _Adapter_Info* adapters, int adapterCount,
+void ScheduleDataAccess::runOne(uint64_t index, const _Adapter_Info* adapters, int adapterCount,
                                 const ActivityStarter& start) {
     _Schedule_Info info;
     GetScheduleInfoByID(info, index);
@@ -253,16 +250,16 @@ bool ScheduleDataAccess::runOne(uint64_t index, const _Adapter_Info* adapters, i
     }
     m_log->writeFormatInfo("found adapter: %d", adapter);
     m_log->endLine();
-    if (adapter == 255) return true;  // stays at "1"
+    if (adapter == 255) return;  // stays at "1"
 
     const std::optional<uint8_t> started = start(info, static_cast<uint8_t>(adapter));
-    if (!started) return true;  // stays at "1"
+    if (!started) return;  // stays at "1"
     const uint8_t result = *started;
 
     DataKey key;
     key.setValue(kKeyColumn, info.Index);
     DataRow* row = m_pScheduleTable->getRow(key);
-    if (row == nullptr) return true;
+    if (row == nullptr) return;
     row->changeValue("start", Schedule::getNow());
     row->changeValue("S", "2");
     row->changeValue("R", std::to_string(result));
@@ -278,5 +275,4 @@ bool ScheduleDataAccess::runOne(uint64_t index, const _Adapter_Info* adapters, i
             row->changeValue("VS", "4");
         }
     }
-    return m_reader.updateData(m_pScheduleTable.get(), &key, row);
 }

@@ -77,9 +77,9 @@ public:
 
 private:
     static bool isDue(const DataRow& row);
-    // Runs one due schedule; nothing when its adapter or activity is missing.
-    // False when its outcome could not be recorded.
-    bool runOne(uint64_t index, const _Adapter_Info* adapters, int adapterCount, const ActivityStarter& start);
+    // Runs one due schedule and notes its outcome in its row; nothing when
+    // its adapter or activity is missing.
+    void runOne(uint64_t index, const _Adapter_Info* adapters, int adapterCount, const ActivityStarter& start);
 
     Log* m_log;
     std::string m_path;

@@ -327,3 +327,25 @@ TEST(ScheduleRunner, AdapterWalkLogsEveryAdapter) {
     EXPECT_EQ(bridge.command("<CheckSchedule/>"), 0);
     EXPECT_NE(simCallText().find("ZD_LD_StartConsistencyCheck 1 0 0\n"), std::string::npos) << simCallText();
 }
+
+// A check walks the rows once: a store of 200,000 rows (far beyond what the
+// bridge writes, but a file anyone can make) is checked as a whole, and its
+// due rows, last in key order, are found and run.
+TEST(ScheduleRunner, HugeStoreIsCheckedInOneWalk) {
+    zdtest::LoadedBridge bridge;
+    std::string body;
+    for (int i = 0; i < 200000; ++i) {  // run once, ran already
+        body += "<Sch><S>2</S><ST>0</ST><index>" + std::to_string(1000000 + i) + "</index></Sch>";
+    }
+    Row due{"9999990"};
+    body += rowXml(due);
+    writeFile(bridge.dbPath(), "<?xml version=\"1.0\"?>\n<root><BGASchedules>" + body + "</BGASchedules></root>\n");
+    zdsim_clear_calls();
+    EXPECT_EQ(bridge.command("<CheckSchedule/>"), 0);
+    EXPECT_EQ(zdsim_call_count("ZD_LD_StartConsistencyCheck"), 1u);
+    const std::string file = readFile(bridge.dbPath());
+    EXPECT_NE(file.find("<S>2</S><SN>ZDT8-2411-1001</SN><ST>0</ST><Time>0000</Time><VDID>0</VDID><VM/><VS/>"
+                        "<index>9999990</index>"),
+              std::string::npos);
+    EXPECT_EQ(countOf(file, "<Sch>"), 200001u);
+}
