@@ -4,6 +4,7 @@
 #include <time.h>
 
 #include <limits>
+#include <set>
 #include <vector>
 
 #include "api/ListWrappers.h"
@@ -49,15 +50,22 @@ bool isMultiple(int64_t count, uint64_t interval) {
     return count % static_cast<int64_t>(interval) == 0;
 }
 
-// A fresh 16-bit index: the generator, seeded with the current second,
-// shifted above the current millisecond (0 to 999) in the low 10 bits.
-std::string newIndex() {
-    srand(static_cast<unsigned>(time(nullptr)));
-    uint32_t high = (static_cast<uint32_t>(rand()) << 10) & 0xFFFF;
-    struct timespec now = {};
-    clock_gettime(CLOCK_REALTIME, &now);
-    uint32_t millisecond = static_cast<uint32_t>(now.tv_nsec / 1000000) & 0x3FF;
-    return std::to_string(high | millisecond);
+// A 16-bit index not among the stored ones: the generator, seeded with the
+// current second, shifted above the current millisecond (0 to 999) in the
+// low 10 bits, drawn again while it gives a stored index. Far fewer indexes
+// are stored than can be drawn; should the draws still not find a free one,
+// the lowest free index is taken.
+uint32_t newIndex(const std::set<uint64_t>& stored) {
+    constexpr int kDraws = 1000;
+    srand(static_cast<unsigned>(Schedule::nowSeconds()));
+    for (int draw = 0; draw < kDraws; ++draw) {
+        const uint32_t high = (static_cast<uint32_t>(rand()) << 10) & 0xFFFF;
+        const uint32_t index = high | (static_cast<uint32_t>(Schedule::nowMillisecond()) & 0x3FF);
+        if (stored.count(index) == 0) return index;
+    }
+    uint32_t index = 0;
+    while (stored.count(index) != 0) ++index;
+    return index;
 }
 
 // The virtual disk a schedule works on, read as its command reads its key.
@@ -123,7 +131,12 @@ ScheduleDataAccess::AddResult ScheduleDataAccess::AddSchedule(const _Schedule_In
         m_log->endLine();
         return kStoreFull;
     }
-    const std::string index = newIndex();
+    // Stored indexes as numbers, the way a schedule is looked up by index.
+    std::set<uint64_t> storedIndexes;
+    for (const auto& entry : m_pScheduleTable->rows()) {
+        storedIndexes.insert(Schedule::toNumber(entry.second->getValueByName(kKeyColumn)));
+    }
+    const std::string index = std::to_string(newIndex(storedIndexes));
     m_log->startLine(Log::util, "ScheduleDataAccess::AddSchedule");
     m_log->writeFormatInfo("index: %s", index.c_str());
     m_log->writeFormatInfo("sn: %s", info.AdapterSN.c_str());

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -348,4 +350,18 @@ TEST(ScheduleRunner, HugeStoreIsCheckedInOneWalk) {
                         "<index>9999990</index>"),
               std::string::npos);
     EXPECT_EQ(countOf(file, "<Sch>"), 200001u);
+}
+
+// Forty quick additions: the first 32 are stored, each under its own index,
+// and every one of them is listed; the rest are refused.
+TEST_F(ScheduleCommands, QuickAdditionsGetDistinctIndexes) {
+    std::vector<int> answers;
+    for (int i = 0; i < 40; ++i) answers.push_back(command("<AddSchedule><AdapterID>0</AdapterID></AddSchedule>"));
+    EXPECT_EQ(std::count(answers.begin(), answers.begin() + 32, 0), 32);
+    EXPECT_EQ(std::count(answers.begin() + 32, answers.end(), 4), 8);
+    std::vector<std::string> indexes;
+    masked(readFile(db()), &indexes, nullptr);
+    EXPECT_EQ(indexes.size(), 32u);
+    EXPECT_EQ(std::set<std::string>(indexes.begin(), indexes.end()).size(), 32u);
+    EXPECT_EQ(countOf(schedules(), "<Schedule>"), 32u);
 }

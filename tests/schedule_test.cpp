@@ -219,3 +219,25 @@ TEST_F(DueRules, CheckMarksDueRowsInTheFileAndAnswersTheirIndexes) {
     again.checkBgaSchedules(indexes, count);
     EXPECT_EQ(count, 8);
 }
+
+// A new index is drawn again while it gives a stored one.
+TEST_F(DueRules, NewIndexNeverRepeatsAStoredOne) {
+    const time_t now = at(2024, 6, 1, 12, 0);
+    srand(static_cast<unsigned>(now));
+    const uint32_t taken = ((static_cast<uint32_t>(rand()) << 10) & 0xFFFF) | 123;
+    uint32_t expected = taken;
+    while (expected == taken) expected = ((static_cast<uint32_t>(rand()) << 10) & 0xFFFF) | 123;
+    Row stored;
+    stored.index = std::to_string(taken);
+    stored.type = "0";
+    stored.status = "2";
+    writeFile(path(), storeXml({stored}));
+
+    Schedule::setNowForTesting(now, 123);
+    ScheduleDataAccess store(path());
+    _Schedule_Info info;
+    EXPECT_EQ(store.AddSchedule(info), ScheduleDataAccess::kAdded);
+    const std::string file = readFile(path());
+    EXPECT_NE(file.find("<index>" + std::to_string(taken) + "</index>"), std::string::npos);
+    EXPECT_NE(file.find("<index>" + std::to_string(expected) + "</index>"), std::string::npos) << file;
+}
