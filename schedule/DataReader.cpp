@@ -73,7 +73,12 @@ private:
 }  // namespace
 
 DataReader::DataReader(const std::string& path, int /*type*/)
-    : m_storageType(STORAGE_TYPE_XML), m_path(path), m_log(Log::getLog()) {
+    : m_storageType(STORAGE_TYPE_XML), m_path(path), m_lock(path), m_log(Log::getLog()) {
+    if (!m_lock.lock()) {
+        m_log->startLine(Log::util, "DataReader::DataReader");
+        m_log->writeFormatInfo("%s is locked by another process: nothing will be written", m_path.c_str());
+        m_log->endLine();
+    }
     initFile();
 }
 
@@ -91,7 +96,6 @@ void DataReader::initFile() {
 
 void DataReader::openLink() {
     if (m_storageType != STORAGE_TYPE_XML) return;
-    m_lock.lock();
     if (::access(m_path.c_str(), F_OK) == 0) {
         // Only a regular file is read, without waiting on a FIFO or device.
         UniqueFd file(openRegularFile(m_path, O_RDONLY));
@@ -106,6 +110,7 @@ void DataReader::openLink() {
 
 bool DataReader::saveLink() {
     if (m_storageType != STORAGE_TYPE_XML || m_doc == nullptr || xmlDocGetRootElement(m_doc) == nullptr) return false;
+    if (!m_lock.held()) return false;  // another process may be changing the file
     return AtomicXmlFile::save(m_path, m_doc);
 }
 
@@ -117,7 +122,6 @@ void DataReader::closeLink() {
         xmlFreeDoc(m_doc);
         m_doc = nullptr;
     }
-    m_lock.unlock();
 }
 
 std::unique_ptr<DataTable> DataReader::getTable(const std::string& tableName,

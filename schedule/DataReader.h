@@ -4,7 +4,9 @@
 //
 // Every operation parses the file afresh, works on that document, writes it
 // back when it changed something and frees it; nothing is kept between
-// operations. A missing file is created (holding "root" with an empty
+// operations. The file's lock (DBLock) is held from construction to
+// destruction, so a reader's reads and writes are not interleaved with
+// another process's. A missing file is created (holding "root" with an empty
 // "BGASchedules") when the reader is built; a file that cannot be parsed, or
 // that vanished since, reads as empty and is never written (a document
 // without its root element is never saved). Writes replace the file
