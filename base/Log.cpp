@@ -202,10 +202,18 @@ void Log::writeFormatInfo(const char* format, ...) {
 void Log::writeBin(const void* data, size_t length) {
     if (!m_state->ownsLine()) return;
     State& state = *m_state;
-    const std::string name = state.directory + std::to_string(state.dumpCounter++) + "_bin.bridge";
-    UniqueFd dump(openLogFile(name, O_WRONLY | O_CREAT | O_TRUNC, 0644));
+    const std::string counter = std::to_string(state.dumpCounter++);
+    const std::string name = state.directory + counter + "_bin.bridge";
+    // A new file, renamed over the name: whatever was there (a link to
+    // another file, a hard link shared with one) is replaced, never written.
+    std::string temporary = state.directory + "." + counter + "_bin.bridge.XXXXXX";
+    UniqueFd dump(::mkostemp(&temporary[0], O_CLOEXEC));
     if (!dump.valid()) return;
-    if (data != nullptr) writeAll(dump.get(), static_cast<const char*>(data), length);
+    const bool written = ::fchmod(dump.get(), 0644) == 0 && (data == nullptr || writeAll(dump.get(), data, length));
+    if (!dump.close() || !written || ::rename(temporary.c_str(), name.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return;
+    }
     state.line += "(file " + name + ")";
 }
 

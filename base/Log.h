@@ -13,7 +13,8 @@
 // waits until that line ends, so the upload worker and the calling thread
 // never write into each other's lines (a line left open for seconds makes the
 // waiting thread drop its own line rather than hang). Files are opened with
-// O_NOFOLLOW.
+// O_NOFOLLOW, and a dump is written as a new file renamed over its name, so
+// no link planted at a name is ever written through.
 #pragma once
 
 #include <cstddef>
