@@ -98,10 +98,11 @@ bool Management::getSingle(const char* className, const char* key, char** out) {
     auto found = m_infos.find(className);
     if (found == m_infos.end()) return false;
     Info* info = found->second;
-    m_result.clear();
+    std::string& result = m_results.forThisThread();
+    result.clear();
     if (!info->noCheck() && m_fwOperation->getPercentage() != 0) return false;
-    const bool answered = info->getSingle(m_adapterId, key, m_result);
-    *out = m_result.data();
+    const bool answered = info->getSingle(m_adapterId, key, result);
+    *out = result.data();
     return answered;
 }
 
@@ -117,9 +118,10 @@ void Management::getArray(const char* className, char** out) {
     m_log->writeFormatInfo("class_name %s", className);
     m_log->endLine();
     if (found == m_infos.end()) return;
-    m_result.clear();
-    found->second->getArray(m_adapterId, m_result);
-    *out = m_result.data();
+    std::string& result = m_results.forThisThread();
+    result.clear();
+    found->second->getArray(m_adapterId, result);
+    *out = result.data();
 }
 
 const char* Management::range(const char* rangeName) { return m_ranges.getData(rangeName); }
@@ -159,17 +161,19 @@ void Management::condition(const char* requestText, char** out) {
     handler->prepare(m_adapterId);
     handler->replacePara(para);
     handler->run();
-    m_result.clear();
-    handler->setRet(m_result);
+    std::string& result = m_results.forThisThread();
+    result.clear();
+    handler->setRet(result);
     m_log->startLine(Log::interface_log, "Management::condition");
-    m_log->writeFormatInfo(" ret %s", m_result.c_str());
+    m_log->writeFormatInfo(" ret %s", result.c_str());
     m_log->endLine();
-    *out = m_result.data();
+    *out = result.data();
 }
 
 void Management::getEvent(char** out) {
     if (m_adapterId > kLastEventAdapter || m_fwOperation->getPercentage() != 0) return;
     EventRetrieval retrieval(m_events, m_log);
-    m_result = retrieval.drain(m_adapterId);
-    *out = m_result.data();
+    std::string& result = m_results.forThisThread();
+    result = retrieval.drain(m_adapterId);
+    *out = result.data();
 }

@@ -21,9 +21,10 @@ jobs=$(nproc)
 # Test programs and test names (GoogleTest "Suite.Case") that start threads:
 # the upload worker polled by the front end's thread, the log written from two
 # threads, events drained while the worker logs, the simulator's concurrent
-# flash and reads, and the load/unload cycles that join a running worker.
-tsan_targets=(log_test upload_test events_test sim_firmware_test unload_test)
-tsan_tests='^(Upload\.|Log\.ALineBelongsToTheThreadThatStartedIt|Events\.|SimFirmwareTest\.FlashWhileAnotherThreadReads|Unload\.)'
+# flash and reads, the load/unload cycles that join a running worker, and a
+# front end calling from two threads.
+tsan_targets=(log_test upload_test events_test sim_firmware_test unload_test dispatcher_test)
+tsan_tests='^(Upload\.|Log\.ALineBelongsToTheThreadThatStartedIt|Events\.|SimFirmwareTest\.FlashWhileAnotherThreadReads|Unload\.|Dispatcher\.CallsFromTwoThreadsAreServedOneAtATime)'
 
 started=$SECONDS
 stage() {
