@@ -2,9 +2,10 @@
 //
 // A list read fills a buffer that starts with a _Request_Header (the request:
 // type, start id, count; the answer: returned count, next start id) followed
-// by the records. The buffer is sized once per adapter from the adapter's
-// max_buffer_kb (at most 32 records per request; 2048 bytes and 2 records when
-// the adapter record cannot be read; no buffer at all for a limit of 0).
+// by the records. The number of records a request asks for is set once per
+// adapter from the adapter's max_buffer_kb (at most 32 records per request; 2
+// records when the adapter record cannot be read, as in 2048 bytes; no buffer
+// at all for a limit of 0), and the buffer holds just that many records.
 //
 // The wrapper keeps the last batch indexed by key. readRange starts a walk
 // that fetches batch after batch (ascending keys, each record once, one final
@@ -106,15 +107,20 @@ public:
         bool found = false;
         const _Adapter_Info* info = adapterInfo.getData(m_adapterId, found);
         if (found) {
-            m_bufferSize = static_cast<uint64_t>(info->max_buffer_kb) * 1024;
-            const uint64_t fits = m_bufferSize > kHeaderSize ? (m_bufferSize - kHeaderSize) / sizeof(T) : 0;
+            const uint64_t limit = static_cast<uint64_t>(info->max_buffer_kb) * 1024;
+            const uint64_t fits = limit > kHeaderSize ? (limit - kHeaderSize) / sizeof(T) : 0;
             m_maxCount = static_cast<uint16_t>(fits < kMaxRecordsPerRequest ? fits : kMaxRecordsPerRequest);
         } else {
-            m_bufferSize = kFallbackBufferSize;
             m_maxCount = kFallbackRecordsPerRequest;
         }
-        if (m_bufferSize >= kHeaderSize + sizeof(T)) m_buffer.assign(m_bufferSize, 0);
+        // Room for the records one request can return, never more than the
+        // adapter allows: an adapter allowing 64 MiB costs a few KiB here.
+        m_bufferSize = m_maxCount == 0 ? 0 : kHeaderSize + static_cast<uint64_t>(m_maxCount) * sizeof(T);
+        if (m_bufferSize != 0) m_buffer.assign(m_bufferSize, 0);
     }
+
+    // Bytes held for one request (header and records), 0 without a buffer.
+    size_t bufferBytes() const { return m_buffer.size(); }
 
     void freeMemory() {
         if (m_buffer.empty()) return;
@@ -126,8 +132,9 @@ public:
 protected:
     static constexpr uint64_t kHeaderSize = sizeof(_Request_Header);
     static constexpr uint64_t kMaxRecordsPerRequest = 32;
-    static constexpr uint64_t kFallbackBufferSize = 2048;
+    // Without the adapter's limit: 2 records, what 2048 bytes hold of any record.
     static constexpr uint16_t kFallbackRecordsPerRequest = 2;
+    static_assert(kHeaderSize + kFallbackRecordsPerRequest * sizeof(T) <= 2048, "two records fit 2048 bytes");
 
     APIRequestData() : m_cursor(m_index.end()) { std::memset(&m_record, 0, sizeof(m_record)); }
     ~APIRequestData() = default;

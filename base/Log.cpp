@@ -30,6 +30,9 @@ constexpr size_t kConfigLineChars = 29;
 constexpr size_t kKeyChars = 19;
 constexpr size_t kValueChars = 9;
 constexpr size_t kPieceBytes = 1024;
+// Only the start of bridge.ini is read: four settings need a few dozen bytes,
+// and a huge (or sparse) file must not delay loading the library.
+constexpr size_t kConfigBytes = 4096;
 
 // How long a thread waits for another thread's line to end before it drops
 // its own line; only a line that is never ended makes anyone wait this long.
@@ -135,11 +138,12 @@ void Log::readConfig(const std::string& path) {
         line.clear();
         lineHasText = false;
     };
-    char buffer[4096];
-    for (;;) {
-        const ssize_t got = read(config.get(), buffer, sizeof buffer);
+    char buffer[kConfigBytes];
+    for (size_t total = 0; total < kConfigBytes;) {
+        const ssize_t got = read(config.get(), buffer, kConfigBytes - total);
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) break;
+        total += static_cast<size_t>(got);
         for (ssize_t i = 0; i < got; ++i) {
             if (buffer[i] == '\n') {
                 lineEnded();

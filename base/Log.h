@@ -3,8 +3,9 @@
 // One shared, reference-counted instance (getLog / clear) appends lines to
 // "bridge.log" in the log directory and dumps raw records into numbered
 // "<n>_bin.bridge" files there. Each of the four kinds of line is switched on
-// by "bridge.ini" in the same directory ("api_data=1", ...); with nothing
-// enabled the log creates no file and every call costs a flag test.
+// by "bridge.ini" in the same directory ("api_data=1", ...; only its first
+// 4 KiB are read); with nothing enabled the log creates no file and every
+// call costs a flag test.
 //
 // A caller writes one line as startLine, any number of writeFormatInfo and
 // writeBin, then endLine. The log directory is "/tmp/" unless the

@@ -1,5 +1,9 @@
 #include "bridge/Management.h"
 
+#include <cstring>
+
+#include "zdbridge.h"
+
 #include "api/zd_api.h"
 #include "base/Log.h"
 #include "command/CommandInterface.h"
@@ -15,6 +19,18 @@ constexpr unsigned char kInvalidRequest = 6;
 constexpr unsigned char kDeviceBusy = 181;
 // Adapter ids above this one get no event answer.
 constexpr uint8_t kLastEventAdapter = 8;
+// Longer requests are refused as empty documents: no request the bridge
+// knows comes near it, and parsing an arbitrarily long one would cost
+// arbitrary time and memory.
+constexpr size_t kMaxRequestBytes = ZDBRIDGE_MAX_REQUEST;
+
+bool tooLong(const char* request) { return strnlen(request, kMaxRequestBytes + 1) > kMaxRequestBytes; }
+
+void logRefused(Log* log, const char* title) {
+    log->startLine(Log::interface_log, title);
+    log->writeFormatInfo("request of more than %zu bytes refused", kMaxRequestBytes);
+    log->endLine();
+}
 
 // Hands the request's key field to the handler when the handler has a key
 // field and the request carries it; a missing key keeps the previous
@@ -133,6 +149,10 @@ unsigned char Management::command(const char* requestText) {
         m_log->endLine();
         return kDeviceBusy;
     }
+    if (tooLong(requestText)) {
+        logRefused(m_log, "Management::command");
+        return kInvalidRequest;
+    }
     XMLMiddle request;
     CommandInterface* handler = findHandler(m_commands, requestText, request, "Management::command", m_log);
     if (handler == nullptr) return kInvalidRequest;
@@ -152,6 +172,10 @@ void Management::condition(const char* requestText, char** out) {
         m_log->startLine(Log::api_data, "Management::condition");
         m_log->writeFormatInfo("adapter flash %d%%", percentage);
         m_log->endLine();
+        return;
+    }
+    if (tooLong(requestText)) {
+        logRefused(m_log, "Management::condition");
         return;
     }
     XMLMiddle request;

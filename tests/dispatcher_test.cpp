@@ -258,3 +258,24 @@ TEST(Dispatcher, CallsFromTwoThreadsAreServedOneAtATime) {
     other.join();
     EXPECT_EQ(wrong.load(), 0);
 }
+
+// Requests longer than ZDBRIDGE_MAX_REQUEST bytes are refused as empty
+// documents, before they are parsed; one of exactly that length is served.
+TEST(Dispatcher, OverlongRequestsAreRefusedUnread) {
+    zdtest::LoadedBridge bridge;
+    const auto padded = [](const std::string& head, const std::string& tail, size_t total) {
+        return head + "<Pad>" + std::string(total - head.size() - tail.size() - 11, 'x') + "</Pad>" + tail;
+    };
+    const std::string longest = padded("<MediaPatrolPD><ID>5</ID>", "</MediaPatrolPD>", 65536);
+    ASSERT_EQ(longest.size(), 65536u);
+    zdsim_clear_calls();
+    EXPECT_EQ(bridge.command(longest), 0);
+    EXPECT_EQ(zdsim_call_count("ZD_PD_StartMediaPatrol"), 1u);
+    EXPECT_EQ(bridge.command(longest + " "), 6);
+    EXPECT_EQ(zdsim_call_count("ZD_PD_StartMediaPatrol"), 1u);
+
+    const std::string question = "<GetFlashFileInfo><Address>/nonexistent</Address></GetFlashFileInfo>";
+    EXPECT_NE(bridge.condition(question), "<unset>");
+    EXPECT_EQ(bridge.condition(padded("<GetFlashFileInfo>", "</GetFlashFileInfo>", 65537)), "<unset>");
+    EXPECT_EQ(bridge.condition(padded("<GetFlashFileInfo>", "</GetFlashFileInfo>", 16 << 20)), "<unset>");
+}

@@ -189,6 +189,15 @@ TEST(ListWrappers, DiskWalkSizing) {
         zdsim_clear_injections();
     }
 
+    // The buffer holds what one request can return, never the adapter's
+    // whole limit: 32 disk records for a limit of 64 MiB, 4 for 1 KiB.
+    for (const auto& [limitKb, records] : {std::pair<uint16_t, size_t>{65535, 32}, {1, 4}, {64, 32}}) {
+        shapeAdapter(0, limitKb);
+        APIPdInfoData sized;
+        sized.readSingle(0);
+        EXPECT_EQ(sized.bufferBytes(), sizeof(_Request_Header) + records * sizeof(_HD_Info)) << limitKb;
+    }
+
     // Small records are still capped at 32 per request.
     shapeAdapter(10, 1);
     APIPdConfigData configs;
