@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "base/Files.h"
+#include "schedule/XmlErrors.h"
 
 namespace {
 
@@ -103,11 +104,14 @@ bool AtomicXmlFile::write(const std::string& path, xmlDocPtr doc, bool replace) 
         return false;
     }
 
+    // A text libxml2 could not write as it is (a character XML cannot hold)
+    // is not the document: nothing is saved.
     xmlChar* dumped = nullptr;
     int size = 0;
+    XmlErrors errors;
     xmlDocDumpFormatMemory(doc, &dumped, &size, 0);
     std::unique_ptr<xmlChar, XmlFree> text(dumped);
-    if (!text || size < 0) return false;
+    if (!text || size < 0 || errors.count() != 0) return false;
 
     std::string pattern = path + ".XXXXXX";
     UniqueFd file(::mkostemp(&pattern[0], O_CLOEXEC));

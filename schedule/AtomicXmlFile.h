@@ -5,7 +5,8 @@
 // would write it, into a new temporary file in the same directory (created
 // exclusively, never through a symbolic link), flushed to disk, and then
 // moved over the path in one step. Any failure removes the temporary file
-// and leaves the previous file as it was. A symbolic link (or anything else
+// and leaves the previous file as it was; so does a document libxml2 cannot
+// write as it is (a control character in a text). A symbolic link (or anything else
 // that is not a regular file) at the path is never written through.
 //
 // A file that may be written in a directory that may not (a schedule file a

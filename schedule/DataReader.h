@@ -29,6 +29,7 @@
 #include <libxml/tree.h>
 
 #include "schedule/DBLock.h"
+#include "schedule/XmlErrors.h"
 
 class DataKey;
 class DataRow;
@@ -67,7 +68,8 @@ public:
     const std::string& getPath() const { return m_path; }
 
 private:
-    // Keeps the file's document open for one operation.
+    // Keeps the file's document open for one operation, libxml2's messages
+    // going to the log meanwhile.
     class Link {
     public:
         explicit Link(DataReader& reader) : m_reader(reader) { m_reader.openLink(); }
@@ -76,6 +78,7 @@ private:
         Link& operator=(const Link&) = delete;
 
     private:
+        XmlErrors m_errors;
         DataReader& m_reader;
     };
 

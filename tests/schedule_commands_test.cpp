@@ -2,7 +2,9 @@
 // functions: the file an "AddSchedule" writes, the limit of 32, removal,
 // listing order, a broken or missing file, and what "CheckSchedule" records
 // after running due schedules on the simulator.
+#include <fcntl.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -364,4 +366,31 @@ TEST_F(ScheduleCommands, QuickAdditionsGetDistinctIndexes) {
     EXPECT_EQ(indexes.size(), 32u);
     EXPECT_EQ(std::set<std::string>(indexes.begin(), indexes.end()).size(), 32u);
     EXPECT_EQ(countOf(schedules(), "<Schedule>"), 32u);
+}
+
+// A value XML cannot hold (a control character) is not stored mangled: the
+// addition is refused, the file stays as it was, and libxml2's complaint goes
+// to the bridge log, not to the front end's stderr.
+TEST(ScheduleStore, UnwritableValueIsRefusedAndLibxmlSpeaksToTheLog) {
+    zdtest::LoadedBridge bridge({true, "util=1\n"});
+    EXPECT_EQ(bridge.command("<AddSchedule><AdapterID>0</AdapterID></AddSchedule>"), 0);
+    const std::string before = readFile(bridge.dbPath());
+
+    zdtest::TempDir dir;
+    const std::string captured = dir.file("stderr");
+    fflush(stderr);
+    const int saved = dup(2);
+    const int sink = open(captured.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    dup2(sink, 2);
+    const unsigned char answer =
+        bridge.command("<AddSchedule><AdapterID>0</AdapterID><SettingTime>&#1;</SettingTime></AddSchedule>");
+    fflush(stderr);
+    dup2(saved, 2);
+    close(sink);
+    close(saved);
+
+    EXPECT_EQ(answer, 1);
+    EXPECT_EQ(readFile(bridge.dbPath()), before);
+    EXPECT_EQ(readFile(captured), "");
+    EXPECT_NE(bridge.log().find("  libxml2:("), std::string::npos) << bridge.log();
 }
