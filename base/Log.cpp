@@ -90,31 +90,49 @@ struct Log::State {
     std::mutex lineMutex;
     std::condition_variable lineEnded;
 
-    bool ownsLine() const { return owner.load(std::memory_order_acquire) == std::this_thread::get_id(); }
+    // Whether this thread has a line open; a log with nothing enabled never
+    // has one, and answers without looking further.
+    bool ownsLine() const {
+        return anyEnabled && owner.load(std::memory_order_acquire) == std::this_thread::get_id();
+    }
 };
 
-Log* Log::m_this = nullptr;
-uint32_t Log::m_ref = 0;
+std::atomic<Log*> Log::m_this{nullptr};
+std::atomic<uint32_t> Log::m_ref{0};
 
+// Every short-lived object takes and gives back a reference, so both are
+// cheap while the instance lives: one atomic step. Only creating the
+// instance (0 -> 1) and destroying it (1 -> 0) take the lock. The count is
+// never raised from 0 without the lock, and the instance is set before the
+// count leaves 0, so a reference gained without the lock is always to the
+// live instance.
 Log* Log::getLog() {
+    uint32_t refs = m_ref.load();
+    while (refs != 0) {
+        if (m_ref.compare_exchange_weak(refs, refs + 1)) return m_this.load();
+    }
     std::lock_guard<std::mutex> lock(g_instanceMutex);
-    if (m_this == nullptr) m_this = new Log();
-    ++m_ref;
-    return m_this;
+    if (m_this.load() == nullptr) m_this.store(new Log());
+    m_ref.fetch_add(1);
+    return m_this.load();
 }
 
 void Log::clear() {
-    std::lock_guard<std::mutex> lock(g_instanceMutex);
-    if (m_ref == 0) return;
-    if (--m_ref == 0) {
-        delete m_this;
-        m_this = nullptr;
+    uint32_t refs = m_ref.load();
+    while (refs > 1) {
+        if (m_ref.compare_exchange_weak(refs, refs - 1)) return;
     }
+    std::lock_guard<std::mutex> lock(g_instanceMutex);
+    refs = m_ref.load();
+    while (refs != 0 && !m_ref.compare_exchange_weak(refs, refs - 1)) {
+    }
+    if (refs == 1) delete m_this.exchange(nullptr);
 }
 
 std::string Log::directory() {
     std::lock_guard<std::mutex> lock(g_instanceMutex);
-    return m_this != nullptr ? m_this->m_state->directory : logDirectoryFromEnvironment();
+    Log* log = m_this.load();
+    return log != nullptr ? log->m_state->directory : logDirectoryFromEnvironment();
 }
 
 Log::Log() : m_state(std::make_unique<State>()) {

@@ -18,6 +18,7 @@
 // no link planted at a name is ever written through.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -59,6 +60,6 @@ private:
     struct State;
     std::unique_ptr<State> m_state;
 
-    static Log* m_this;
-    static uint32_t m_ref;
+    static std::atomic<Log*> m_this;
+    static std::atomic<uint32_t> m_ref;
 };
