@@ -198,6 +198,6 @@ void Management::getEvent(char** out) {
     if (m_adapterId > kLastEventAdapter || m_fwOperation->getPercentage() != 0) return;
     EventRetrieval retrieval(m_events, m_log);
     std::string& result = m_results.forThisThread();
-    result = retrieval.drain(m_adapterId);
+    retrieval.drain(m_adapterId, result);
     *out = result.data();
 }

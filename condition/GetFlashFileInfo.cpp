@@ -80,5 +80,5 @@ void GetFlashFileInfo::setRet(std::string& answer) {
     VersionParser version;
     version.parse(m_para.version);
     info->addSingle("Version", version.toString());
-    answer = doc.toString();
+    doc.printTo(answer);
 }

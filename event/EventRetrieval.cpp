@@ -47,16 +47,14 @@ std::string printableName(const void* bytes, Report report) {
 
 template <typename Parser, typename T>
 std::string text(const T& value) {
-    Parser parser;
-    parser.parse(value);
-    return parser.toString();
+    return Parser::format(value);
 }
 }  // namespace
 
 EventRetrieval::EventRetrieval(EventBookkeeping& bookkeeping, Log* log, EventRead read)
     : m_book(bookkeeping), m_log(log), m_read(read != nullptr ? read : ZD_EVT_GetEvent) {}
 
-std::string EventRetrieval::drain(uint8_t adapterId) {
+void EventRetrieval::drain(uint8_t adapterId, std::string& out) {
     m_adapterId = adapterId;
     XMLMiddle doc("Events");
     if (ZD_Adapter_GetCount() == 0) {
@@ -64,7 +62,10 @@ std::string EventRetrieval::drain(uint8_t adapterId) {
         m_log->endLine();
         ZD_API_RescanAdapter();
     }
-    if (ZD_Adapter_GetCount() == 0) return doc.toString();
+    if (ZD_Adapter_GetCount() == 0) {
+        doc.printTo(out);
+        return;
+    }
 
     uint8_t count = 0;
     _Adapter_Info info;
@@ -92,7 +93,7 @@ std::string EventRetrieval::drain(uint8_t adapterId) {
         }
         if (returned > ZD_EVT_BATCH) break;
     }
-    return doc.toString();
+    doc.printTo(out);
 }
 
 bool EventRetrieval::admit(const EventRecord& record) {

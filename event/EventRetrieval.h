@@ -10,7 +10,7 @@
 // the RAID levels before and after.
 //
 //     EventRetrieval retrieval(m_events, m_log);
-//     m_result = retrieval.drain(m_adapterId);
+//     retrieval.drain(m_adapterId, result);
 #pragma once
 
 #include <cstddef>
@@ -46,10 +46,10 @@ public:
     EventRetrieval(const EventRetrieval&) = delete;
     EventRetrieval& operator=(const EventRetrieval&) = delete;
 
-    // Every new event of the adapter, as "<Events>...</Events>" text
+    // Every new event of the adapter, as "<Events>...</Events>" text into out
     // ("<Events />" when there is none). Reads until a read returns no
     // record; the records of a read that also reports a failure are used.
-    std::string drain(uint8_t adapterId);
+    void drain(uint8_t adapterId, std::string& out);
 
 private:
     // Whether the record is new for this adapter; updates the bookkeeping.

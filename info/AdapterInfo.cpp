@@ -107,7 +107,7 @@ bool AdapterInfo::getSingle(uint32_t, const std::string& key, std::string& resul
     s->addSingle("SupportIdentify", u8Text(identify ? 1 : 0));
     s->addSingle("AdapterLinkType", u8Text(oemInfo.returnLinkType()));
 
-    result = doc.toString();
+    doc.printTo(result);
     return found;
 }
 
@@ -132,5 +132,5 @@ void AdapterInfo::getArray(uint32_t adapterId, std::string& result) {
         s->addSingle("Alias", fieldText(config->alias, sizeof(config->alias)));
         infoData.moveToNext();
     }
-    result = doc.toString();
+    doc.printTo(result);
 }

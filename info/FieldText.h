@@ -13,29 +13,10 @@
 #include "middle/SingleTypeParser.h"
 #include "middle/StringParser.h"
 
-inline std::string u8Text(uint8_t value) {
-    U8Parser parser;
-    parser.parse(value);
-    return parser.toString();
-}
-
-inline std::string u16Text(uint16_t value) {
-    U16Parser parser;
-    parser.parse(value);
-    return parser.toString();
-}
-
-inline std::string u32Text(uint32_t value) {
-    U32Parser parser;
-    parser.parse(value);
-    return parser.toString();
-}
-
-inline std::string u64Text(const ZD_U64& value) {
-    U64Parser parser;
-    parser.parse(zdU64Value(value));
-    return parser.toString();
-}
+inline std::string u8Text(uint8_t value) { return U8Parser::format(value); }
+inline std::string u16Text(uint16_t value) { return U16Parser::format(value); }
+inline std::string u32Text(uint32_t value) { return U32Parser::format(value); }
+inline std::string u64Text(const ZD_U64& value) { return U64Parser::format(zdU64Value(value)); }
 
 // The text of a field of `width` bytes (ending at its first NUL or at its
 // end) without its leading blanks.

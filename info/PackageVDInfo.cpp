@@ -55,7 +55,7 @@ bool PackageVDInfo::getSingle(uint32_t adapterId, const std::string& key, std::s
     s->addSingle("PDCount", u8Text(vd->pd_count));
     if (addBackgroundActivity(adapter, *vd, s, found) == ZD_BGA_MIGRATE) addMigrationTarget(adapter, dg->ld_ids[0], s);
 
-    result = doc.toString();
+    doc.printTo(result);
     return found;
 }
 
@@ -74,7 +74,7 @@ void PackageVDInfo::getArray(uint32_t adapterId, std::string& result) {
         bool found = false;
         addBackgroundActivity(adapter, vd, s, found);
     });
-    result = doc.toString();
+    doc.printTo(result);
 }
 
 uint8_t PackageVDInfo::addBackgroundActivity(uint8_t adapter, const _LD_Info& vd, StructMiddle* s, bool& found) {

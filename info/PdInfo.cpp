@@ -68,7 +68,7 @@ bool PdInfo::getSingle(uint32_t adapterId, const std::string& key, std::string& 
     s->addSingle("BGAPercentage", u16Text(bga->percentage));
     addSmart(adapter, id, s);
 
-    result = doc.toString();
+    doc.printTo(result);
     return found;
 }
 
@@ -129,5 +129,5 @@ void PdInfo::getArray(uint32_t adapterId, std::string& result) {
         }
         infoData.moveToNext();
     }
-    result = doc.toString();
+    doc.printTo(result);
 }

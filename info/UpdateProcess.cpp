@@ -19,7 +19,7 @@ bool UpdateProcess::getSingle(uint32_t, const std::string&, std::string& result)
     U16Parser lastRet;
     lastRet.parse(operation->getRet());
     answer->addSingle("LastRet", lastRet.toString());
-    result = doc.toString();
+    doc.printTo(result);
     return true;
 }
 

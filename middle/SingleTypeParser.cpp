@@ -5,13 +5,16 @@
 #include "base/LeadingNumber.h"
 
 void U8Parser::parse(const std::string& text) { setFromText(text, static_cast<uint8_t>(readLeadingNumber(text))); }
-void U8Parser::parse(const uint8_t& value) { setFromValue(value, std::to_string(static_cast<unsigned>(value))); }
+void U8Parser::parse(const uint8_t& value) { setFromValue(value, format(value)); }
+std::string U8Parser::format(uint8_t value) { return std::to_string(static_cast<unsigned>(value)); }
 
 void U16Parser::parse(const std::string& text) { setFromText(text, static_cast<uint16_t>(readLeadingNumber(text))); }
-void U16Parser::parse(const uint16_t& value) { setFromValue(value, std::to_string(static_cast<unsigned>(value))); }
+void U16Parser::parse(const uint16_t& value) { setFromValue(value, format(value)); }
+std::string U16Parser::format(uint16_t value) { return std::to_string(static_cast<unsigned>(value)); }
 
 void U32Parser::parse(const std::string& text) { setFromText(text, static_cast<uint32_t>(readLeadingNumber(text))); }
-void U32Parser::parse(const uint32_t& value) { setFromValue(value, std::to_string(value)); }
+void U32Parser::parse(const uint32_t& value) { setFromValue(value, format(value)); }
+std::string U32Parser::format(uint32_t value) { return std::to_string(value); }
 
 void U64Parser::parse(const std::string& text) {
     // Stream extraction: 0 when no number can be read, the largest value
@@ -22,4 +25,5 @@ void U64Parser::parse(const std::string& text) {
     setFromText(text, static_cast<uint64_t>(number));
 }
 
-void U64Parser::parse(const uint64_t& value) { setFromValue(value, std::to_string(value)); }
+void U64Parser::parse(const uint64_t& value) { setFromValue(value, format(value)); }
+std::string U64Parser::format(uint64_t value) { return std::to_string(value); }

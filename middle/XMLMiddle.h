@@ -8,10 +8,13 @@
 // (or an empty text when there are zero or several).
 #pragma once
 
-#include <list>
+#include <deque>
+#include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
-class StructMiddle;
+#include "middle/StructMiddle.h"
 
 class XMLMiddle {
 public:
@@ -23,13 +26,24 @@ public:
 
     // A new empty structure, appended and still owned by the document.
     StructMiddle* addStruct(const std::string& name);
-    std::list<StructMiddle*>& getStructs() { return m_structs; }
+    std::vector<StructMiddle*>& getStructs() { return m_structs; }
     const std::string& getFunction() const { return m_function; }
 
-    void fromStructString(const std::string& text);
-    std::string toString();
+    void fromStructString(const char* text);
+    void fromStructString(const std::string& text) { fromStructString(text.c_str()); }
+    // Prints the answer into out (replacing what it held, keeping its room).
+    void printTo(std::string& out);
+    std::string toString() {
+        std::string text;
+        printTo(text);
+        return text;
+    }
 
 private:
     std::string m_function;
-    std::list<StructMiddle*> m_structs;
+    // The structures: a request's one in place, an answer's many allocated a
+    // block at a time; m_structs lists them in order.
+    std::optional<StructMiddle> m_first;
+    std::unique_ptr<std::deque<StructMiddle>> m_more;
+    std::vector<StructMiddle*> m_structs;
 };
