@@ -52,7 +52,9 @@ public:
     void clear() override {
         m_indexed = 0;
         m_cursor = 0;
-        if (m_buffer) std::memset(m_buffer.get(), 0, m_bufferSize);
+        // The request goes in the header; records are read only as far as
+        // the answer's count says, so they need no clearing.
+        if (m_buffer) std::memset(m_buffer.get(), 0, kHeaderSize);
     }
 
     uint16_t getID() override { return atEnd() ? 0 : m_index[m_cursor].first; }
@@ -115,7 +117,6 @@ public:
         // Room for the records one request can return, never more than the
         // adapter allows: an adapter allowing 64 MiB costs a few KiB here.
         m_bufferSize = m_maxCount == 0 ? 0 : kHeaderSize + static_cast<uint64_t>(m_maxCount) * sizeof(T);
-        // The records are zero-filled by clear() before every request.
         if (m_bufferSize != 0) {
             m_buffer.reset(new uint8_t[m_bufferSize]);
             std::memset(m_buffer.get(), 0, kHeaderSize);

@@ -19,6 +19,8 @@ constexpr uint16_t kClassMisc = 12;
 constexpr uint16_t kClassDiskArray = 13;
 constexpr uint16_t kCodeVirtualDiskDeleted = 3;
 constexpr size_t kNameBytes = 16;
+// The most fields an event has.
+constexpr size_t kEventFields = 16;
 
 static_assert(sizeof(EventRecord::params) == kNameBytes, "a deleted disk's name fills the parameters");
 static_assert(sizeof(_LD_Info::name) == kNameBytes, "virtual disk names are 16 bytes");
@@ -126,7 +128,7 @@ bool EventRetrieval::admit(const EventRecord& record) {
 }
 
 void EventRetrieval::addEvent(XMLMiddle& doc, const EventRecord& record) {
-    StructMiddle* event = doc.addStruct("Event");
+    StructMiddle* event = doc.addStruct("Event", kEventFields);
     event->addSingle("Index", text<U32Parser>(record.sequence));
     event->addSingle("AdapterID", text<U8Parser>(m_adapterId));
     event->addSingle("Class", text<U16Parser>(record.evt_class));

@@ -20,6 +20,8 @@ constexpr uint8_t kMaxRaidModes = 8;
 constexpr uint16_t kTwelveBaySubDevice = 3;
 constexpr uint16_t kTwelveBaySubDeviceShown = 4;
 constexpr uint16_t kTwelveBays = 12;
+// The fields of one adapter's description.
+constexpr size_t kAdapterFields = 32;
 // Adapters of this device id cannot identify their enclosure.
 constexpr uint16_t kNoIdentifyDevice = 2;
 
@@ -65,7 +67,7 @@ bool AdapterInfo::getSingle(uint32_t, const std::string& key, std::string& resul
     oemInfo.readData();
 
     XMLMiddle doc;
-    StructMiddle* s = doc.addStruct(m_name);
+    StructMiddle* s = doc.addStruct(m_name, kAdapterFields);
     s->addSingle("ID", u8Text(id));
     s->addSingle("Firmware", versionText(info->firmware_version));
     s->addSingle("Bootloader", versionText(info->bootloader_version));

@@ -28,17 +28,9 @@ inline std::string fieldText(const char* field, size_t width) {
 
 // The id a request key names; 0 when the key is not a number of that width.
 inline uint8_t u8Key(const std::string& key) {
-    U8Parser parser;
-    parser.parse(key);
-    uint8_t id = 0;
-    parser.setValue(id);
-    return id;
+    return U8Parser::read(key);
 }
 
 inline uint16_t u16Key(const std::string& key) {
-    U16Parser parser;
-    parser.parse(key);
-    uint16_t id = 0;
-    parser.setValue(id);
-    return id;
+    return U16Parser::read(key);
 }

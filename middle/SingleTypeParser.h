@@ -9,6 +9,7 @@
 // it store the number (only a parser given a text, or built with a value,
 // stores anything):
 //     U8Parser p; p.parse(text); p.setValue(m_para.pd_cache);
+//     m_para.pd_cache = U8Parser::read(text);
 // Reading never fails: a text without digits reads as 0 and a number too
 // large for the type keeps its low bits.
 #pragma once
@@ -66,6 +67,7 @@ public:
     void parse(const std::string& text) override;
     void parse(const uint8_t& value) override;
     static std::string format(uint8_t value);
+    static uint8_t read(const std::string& text);
 };
 
 class U16Parser : public SingleTypeParser<uint16_t> {
@@ -74,6 +76,7 @@ public:
     void parse(const std::string& text) override;
     void parse(const uint16_t& value) override;
     static std::string format(uint16_t value);
+    static uint16_t read(const std::string& text);
 };
 
 class U32Parser : public SingleTypeParser<uint32_t> {
@@ -82,6 +85,7 @@ public:
     void parse(const std::string& text) override;
     void parse(const uint32_t& value) override;
     static std::string format(uint32_t value);
+    static uint32_t read(const std::string& text);
 };
 
 // A 64-bit value (a controller size, for one) as one decimal number.
@@ -91,4 +95,5 @@ public:
     void parse(const std::string& text) override;
     void parse(const uint64_t& value) override;
     static std::string format(uint64_t value);
+    static uint64_t read(const std::string& text);
 };

@@ -7,8 +7,9 @@
 
 #include "middle/ArrayField.h"
 
-StructMiddle::StructMiddle(const std::string& name) : m_name(name) {
-    m_fields.reserve(kUsualFields);
+StructMiddle::StructMiddle(const std::string& name, size_t expectedFields) : m_name(name) {
+    m_fields.reserve(expectedFields);
+    m_order.reserve(expectedFields);
 }
 
 StructMiddle::~StructMiddle() = default;
@@ -34,10 +35,11 @@ namespace {
 // The first 8 bytes of a name as one number, big-endian and zero-padded:
 // two names whose numbers differ are ordered as the numbers are.
 uint64_t prefixOf(const std::string& name) {
-    unsigned char bytes[8] = {};
-    std::memcpy(bytes, name.data(), name.size() < 8 ? name.size() : 8);
     uint64_t prefix = 0;
-    for (const unsigned char byte : bytes) prefix = (prefix << 8) | byte;  // one byte swap, once compiled
+    std::memcpy(&prefix, name.data(), name.size() < 8 ? name.size() : 8);
+#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    prefix = __builtin_bswap64(prefix);  // the first byte is the most significant
+#endif
     return prefix;
 }
 
@@ -62,7 +64,12 @@ bool StructMiddle::placeNew(const std::string& name, uint64_t prefix) {
     size_t position = 0;
     if (locate(name, prefix, position)) return false;
     if (m_fields.size() == m_fields.capacity()) m_fields.reserve(m_fields.capacity() * kGrowth);
-    m_order.insert(m_order.begin() + static_cast<std::ptrdiff_t>(position), static_cast<char16_t>(m_fields.size()));
+    const auto next = static_cast<char16_t>(m_fields.size());
+    if (position == m_order.size()) {
+        m_order.push_back(next);
+    } else {
+        m_order.insert(m_order.begin() + static_cast<std::ptrdiff_t>(position), next);
+    }
     return true;
 }
 

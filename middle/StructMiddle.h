@@ -21,7 +21,13 @@ class FieldMiddle;
 
 class StructMiddle final : public Mid2XML {
 public:
-    explicit StructMiddle(const std::string& name);
+    // Room made at once unless told otherwise, and how much faster than
+    // doubling a structure with more fields grows.
+    static constexpr size_t kUsualFields = 4;
+    static constexpr size_t kGrowth = 8;
+
+    // expectedFields: room made at once (a structure grows beyond it).
+    explicit StructMiddle(const std::string& name, size_t expectedFields = kUsualFields);
     ~StructMiddle();
     StructMiddle(const StructMiddle&) = delete;
     StructMiddle& operator=(const StructMiddle&) = delete;
@@ -53,10 +59,6 @@ public:
     const FieldMiddle* findField(const std::string& name) const;
 
 private:
-    // Room made at once, and how much faster than doubling a structure
-    // with more fields grows (answers of a single object have dozens).
-    static constexpr size_t kUsualFields = 4;
-    static constexpr size_t kGrowth = 8;
     // A single text is held in place; any other field on its own.
     struct Field {
         Field(std::string fieldName, uint64_t prefix, std::string text)

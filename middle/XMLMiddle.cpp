@@ -30,6 +30,9 @@ bool withinElementLimit(const char* text) {
 // the first inner element and indexed if that one carries "index".
 ArrayField* readList(const TiXmlElement& first) {
     auto* list = new ArrayField(first.ValueStr(), first.Attribute("index") != nullptr);
+    size_t items = 0;
+    for (const TiXmlElement* item = &first; item != nullptr; item = item->NextSiblingElement()) ++items;
+    list->prepareLength(items);
     for (const TiXmlElement* item = &first; item != nullptr; item = item->NextSiblingElement()) {
         if (const char* text = item->GetText()) list->addValue(text);
     }
@@ -42,13 +45,13 @@ XMLMiddle::XMLMiddle(const std::string& function) : m_function(function) {}
 
 XMLMiddle::~XMLMiddle() = default;
 
-StructMiddle* XMLMiddle::addStruct(const std::string& name) {
+StructMiddle* XMLMiddle::addStruct(const std::string& name, size_t expectedFields) {
     StructMiddle* structure = nullptr;
     if (!m_first) {
-        structure = &m_first.emplace(name);
+        structure = &m_first.emplace(name, expectedFields);
     } else {
         if (!m_more) m_more = std::make_unique<std::deque<StructMiddle>>();
-        structure = &m_more->emplace_back(name);
+        structure = &m_more->emplace_back(name, expectedFields);
     }
     m_structs.push_back(structure);
     return structure;

@@ -24,8 +24,9 @@ public:
     XMLMiddle(const XMLMiddle&) = delete;
     XMLMiddle& operator=(const XMLMiddle&) = delete;
 
-    // A new empty structure, appended and still owned by the document.
-    StructMiddle* addStruct(const std::string& name);
+    // A new empty structure, appended and still owned by the document, with
+    // room for expectedFields fields.
+    StructMiddle* addStruct(const std::string& name, size_t expectedFields = StructMiddle::kUsualFields);
     std::vector<StructMiddle*>& getStructs() { return m_structs; }
     const std::string& getFunction() const { return m_function; }
 
