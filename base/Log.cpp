@@ -141,6 +141,7 @@ Log::Log() : m_state(std::make_unique<State>()) {
     if (m_state->anyEnabled) {
         m_state->file.reset(openLogFile(m_state->directory + "bridge.log", O_WRONLY | O_APPEND | O_CREAT, 0644));
     }
+    m_anyEnabled = m_state->anyEnabled;
 }
 
 Log::~Log() = default;
@@ -188,7 +189,7 @@ bool Log::enabled(log_type kind) const {
     return index < kKinds && m_state->kinds[index] && m_state->file.valid();
 }
 
-void Log::startLine(log_type kind, const char* title) {
+void Log::startOpenLine(log_type kind, const char* title) {
     if (!enabled(kind)) return;
     State& state = *m_state;
     const std::thread::id self = std::this_thread::get_id();
@@ -239,7 +240,7 @@ void Log::writeBin(const void* data, size_t length) {
     state.line += "(file " + name + ")";
 }
 
-void Log::endLine() {
+void Log::endOpenLine() {
     if (!m_state->ownsLine()) return;
     State& state = *m_state;
     state.line += '\n';

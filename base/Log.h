@@ -34,13 +34,20 @@ public:
     // Gives one reference back; the last one destroys the instance.
     static void clear();
 
-    void startLine(log_type kind, const char* title);
+    // With nothing enabled, starting and ending a line cost one test here.
+    void startLine(log_type kind, const char* title) {
+        if (m_anyEnabled) startOpenLine(kind, title);
+    }
     void writeFormatInfo(const char* format, ...) __attribute__((format(printf, 2, 3)));
     void writeBin(const void* data, size_t length);
-    void endLine();
+    void endLine() {
+        if (m_anyEnabled) endOpenLine();
+    }
 
     // Whether lines of this kind are written (lets callers skip costly work).
     bool enabled(log_type kind) const;
+    // Whether any kind is written: a caller may skip building pieces when not.
+    bool anyEnabled() const { return m_anyEnabled; }
 
     // The current local time as asctime renders it (ends with a line break).
     static const char* NowToStr();
@@ -56,9 +63,12 @@ private:
 
     void readConfig(const std::string& path);
     void markType(const std::string& key);
+    void startOpenLine(log_type kind, const char* title);
+    void endOpenLine();
 
     struct State;
     std::unique_ptr<State> m_state;
+    bool m_anyEnabled = false;  // set once, when the configuration is read
 
     static std::atomic<Log*> m_this;
     static std::atomic<uint32_t> m_ref;

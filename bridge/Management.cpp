@@ -39,9 +39,9 @@ template <typename Handler>
 void applyKey(Handler& handler, const StructMiddle& para, Log* log) {
     const std::string& keyName = handler.getKey();
     if (keyName.empty()) return;
-    log->writeFormatInfo(" key %s", keyName.c_str());
+    if (log->anyEnabled()) log->writeFormatInfo(" key %s", keyName.c_str());
     if (const std::string* value = para.findSingle(keyName)) {
-        log->writeFormatInfo(" is %s", value->c_str());
+        if (log->anyEnabled()) log->writeFormatInfo(" is %s", value->c_str());
         handler.setKey(*value);
     }
 }
@@ -65,7 +65,7 @@ template <typename Handler>
 Handler* findHandler(const std::map<std::string, Handler*>& handlers, const char* requestText, XMLMiddle& request,
                      const char* title, Log* log) {
     LogLine line(log, Log::interface_log, title);
-    log->writeFormatInfo("in %s", requestText);
+    if (log->anyEnabled()) log->writeFormatInfo("in %s", requestText);
     request.fromStructString(requestText);
     if (request.getStructs().empty()) return nullptr;
     auto found = handlers.find(request.getFunction());
@@ -162,7 +162,7 @@ unsigned char Management::command(const char* requestText) {
     handler->run();
     const unsigned char code = handler->getRet();
     m_log->startLine(Log::interface_log, "Management::command");
-    m_log->writeFormatInfo(" ret %d", code);
+    if (m_log->anyEnabled()) m_log->writeFormatInfo(" ret %d", code);
     m_log->endLine();
     return code;
 }

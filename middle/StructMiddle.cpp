@@ -7,7 +7,8 @@
 
 #include "middle/ArrayField.h"
 
-StructMiddle::StructMiddle(const std::string& name, size_t expectedFields) : m_name(name) {
+StructMiddle::StructMiddle(const std::string& name, size_t expectedFields, std::pmr::memory_resource* memory)
+    : m_name(name), m_fields(memory), m_order(memory) {
     m_fields.reserve(expectedFields);
     m_order.reserve(expectedFields);
 }

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <memory_resource>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,10 @@ public:
     static constexpr size_t kGrowth = 8;
 
     // expectedFields: room made at once (a structure grows beyond it).
-    explicit StructMiddle(const std::string& name, size_t expectedFields = kUsualFields);
+    // memory: where the structure keeps its fields; a document hands its
+    // structures its own arena, freed with the document in one go.
+    explicit StructMiddle(const std::string& name, size_t expectedFields = kUsualFields,
+                          std::pmr::memory_resource* memory = std::pmr::get_default_resource());
     ~StructMiddle();
     StructMiddle(const StructMiddle&) = delete;
     StructMiddle& operator=(const StructMiddle&) = delete;
@@ -79,8 +83,8 @@ private:
     bool placeNew(const std::string& name, uint64_t prefix);
 
     std::string m_name;
-    std::vector<Field> m_fields;  // in the order they were added
+    std::pmr::vector<Field> m_fields;  // in the order they were added
     // Positions in m_fields, by field name. A string of char16_t is a small
     // array that holds the positions of up to seven fields in place.
-    std::u16string m_order;
+    std::pmr::u16string m_order;
 };

@@ -48,17 +48,20 @@ XMLMiddle::~XMLMiddle() = default;
 StructMiddle* XMLMiddle::addStruct(const std::string& name, size_t expectedFields) {
     StructMiddle* structure = nullptr;
     if (!m_first) {
-        structure = &m_first.emplace(name, expectedFields);
+        structure = &m_first.emplace(name, expectedFields, &m_arena);
     } else {
-        if (!m_more) m_more = std::make_unique<std::deque<StructMiddle>>();
-        structure = &m_more->emplace_back(name, expectedFields);
+        if (!m_more) m_more = std::make_unique<std::pmr::deque<StructMiddle>>(&m_arena);
+        structure = &m_more->emplace_back(name, expectedFields, &m_arena);
     }
     m_structs.push_back(structure);
     return structure;
 }
 
 void XMLMiddle::fromStructString(const char* text) {
-    if (text == nullptr || !withinElementLimit(text)) return;
+    if (text == nullptr) return;
+    // Every element takes at least two characters ("<a"): a shorter text
+    // cannot open too many.
+    if (std::strlen(text) >= 2 * kMaxElements && !withinElementLimit(text)) return;
     TiXmlDocument document;
     document.Parse(text);
     const TiXmlElement* root = document.RootElement();

@@ -8,8 +8,10 @@
 // (or an empty text when there are zero or several).
 #pragma once
 
+#include <cstddef>
 #include <deque>
 #include <memory>
+#include <memory_resource>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,10 +43,18 @@ public:
     }
 
 private:
+    // The arena's first block, inside the document (which lives on the
+    // stack): room for a request's fields, or one object's description,
+    // without asking the heap.
+    static constexpr size_t kInlineArena = 4096;
+
     std::string m_function;
     // The structures: a request's one in place, an answer's many allocated a
     // block at a time; m_structs lists them in order.
+    // Their fields live in m_arena, given back all at once with the document.
+    alignas(std::max_align_t) std::byte m_inlineArena[kInlineArena];
+    std::pmr::monotonic_buffer_resource m_arena{m_inlineArena, sizeof m_inlineArena};
     std::optional<StructMiddle> m_first;
-    std::unique_ptr<std::deque<StructMiddle>> m_more;
+    std::unique_ptr<std::pmr::deque<StructMiddle>> m_more;
     std::vector<StructMiddle*> m_structs;
 };
