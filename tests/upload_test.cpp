@@ -87,6 +87,15 @@ std::vector<std::string> pageLines(const std::string& log) {
     return found;
 }
 
+// Waits (with a generous bound) until the controller has recorded `pages`
+// page writes; with a page delay set, the next page is then in its delay.
+void waitForPageWrites(uint32_t pages) {
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (zdsim_call_count("ZD_Flash_Bin") < pages && std::chrono::steady_clock::now() < giveUp) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
 void expectPrefixNonDecreasing(const std::vector<int>& seen, const std::vector<int>& allowed) {
     for (size_t i = 0; i < seen.size(); ++i) {
         EXPECT_NE(std::find(allowed.begin(), allowed.end(), seen[i]), allowed.end()) << "value " << seen[i];
@@ -233,10 +242,7 @@ TEST(Upload, PageFailureStopsTheUpload) {
     zdsim_set_page_delay_ms(500);
     EXPECT_EQ(bridge.command(uploadRequest(path)), 0);
     // The first page is in the controller (for half a second): fail the next one.
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (zdsim_call_count("ZD_Flash_Bin") == 0 && std::chrono::steady_clock::now() < giveUp) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    waitForPageWrites(1);
     zdsim_inject_status("ZD_Flash_Bin", 7, 1);
     Progress last;
     pollUntilEnd(bridge, &last);
@@ -349,10 +355,7 @@ TEST(Upload, FileCutShortDuringTheUploadFails) {
     EXPECT_EQ(bridge.command(uploadRequest(path)), 0);
     // The controller has taken two pages and waits half a second before it
     // records the third: cut the file after its third page.
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (zdsim_call_count("ZD_Flash_Bin") < 2 && std::chrono::steady_clock::now() < giveUp) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    waitForPageWrites(2);
     zdtest::writeFile(path, image.substr(0, 3 * 32768));
     Progress last;
     pollUntilEnd(bridge, &last);
@@ -406,10 +409,7 @@ TEST(Upload, BusyUntilTheWorkerFinishesAndEveryFinishIsSeenOnce) {
     zdsim_clear_calls();
     zdsim_set_page_delay_ms(300);
     EXPECT_EQ(bridge.command(uploadRequest(onePage)), 0);
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (zdsim_call_count("ZD_Flash_Bin") < 1 && std::chrono::steady_clock::now() < giveUp) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    waitForPageWrites(1);
     // The second pass's page is in the controller now.
     EXPECT_EQ(poll(bridge).percentage, 99);
     EXPECT_EQ(bridge.command("<NoSuchCommand/>"), 181);
