@@ -18,6 +18,7 @@
 #include "support/TestSupport.h"
 
 using zdtest::readFile;
+using zdtest::waitForExit;
 using zdtest::TempDir;
 using zdtest::writeFile;
 
@@ -268,8 +269,7 @@ TEST(ScheduleStore, ProcessesAddingAtOnceLoseNothing) {
         children.push_back(child);
     }
     for (pid_t child : children) {
-        int status = -1;
-        waitpid(child, &status, 0);
+        const int status = waitForExit(child);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
     ScheduleDataAccess store(path);
@@ -313,7 +313,6 @@ TEST(ScheduleStore, LockKeptByAnotherProcessRefusesWrites) {
     DBLock::setWaitForTesting(10000);
 
     close(release[1]);  // the other process ends, and its lock with it
-    int status = -1;
-    waitpid(child, &status, 0);
+    waitForExit(child);
     EXPECT_EQ(ScheduleDataAccess(path).AddSchedule(info), ScheduleDataAccess::kAdded);
 }

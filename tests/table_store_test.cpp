@@ -20,6 +20,7 @@
 #include "support/TestSupport.h"
 
 using zdtest::readFile;
+using zdtest::waitForExit;
 using zdtest::TempDir;
 using zdtest::writeFile;
 
@@ -71,8 +72,7 @@ bool inClosedDirectory(const std::string& dir, const std::function<bool()>& work
         if (root && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
         _exit(work() ? 0 : 1);
     }
-    int status = -1;
-    waitpid(child, &status, 0);
+    const int status = waitForExit(child);
     chmod(dir.c_str(), 0700);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
