@@ -27,12 +27,13 @@ jobs=$(nproc)
 # Test programs and test names (GoogleTest "Suite.Case") that start threads:
 # the upload worker polled by the front end's thread, the log written from two
 # threads, events drained while the worker logs, the simulator's concurrent
-# flash and reads, the load/unload cycles that join a running worker, the
-# front-end core's sessions shared by two threads, and zdmond's notifier
-# thread and its metrics read by HTTP threads while cycles run.
-tsan_targets=(log_test upload_test events_test sim_firmware_test unload_test front_test daemon_notifier_test
-              daemon_monitor_test)
-tsan_tests='^(Upload\.|Log\.ALineBelongsToTheThreadThatStartedIt|Events\.|SimFirmwareTest\.FlashWhileAnotherThreadReads|Unload\.|FrontTest\.SessionsKeepTheirAdapterAcrossThreads|DaemonNotifier\.|DaemonMonitor\.)'
+# flash and reads, the load/unload cycles that join a running worker, a front
+# end calling the bridge from two threads, the front-end core's sessions
+# shared by two threads, and zdmond's notifier thread and its metrics read by
+# HTTP threads while cycles run.
+tsan_targets=(log_test upload_test events_test sim_firmware_test unload_test dispatcher_test front_test
+              daemon_notifier_test daemon_monitor_test)
+tsan_tests='^(Upload\.|Log\.ALineBelongsToTheThreadThatStartedIt|Events\.|SimFirmwareTest\.FlashWhileAnotherThreadReads|Unload\.|Dispatcher\.CallsFromTwoThreadsAreServedOneAtATime|FrontTest\.SessionsKeepTheirAdapterAcrossThreads|DaemonNotifier\.|DaemonMonitor\.)'
 
 started=$SECONDS
 stage() {

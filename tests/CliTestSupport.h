@@ -85,7 +85,7 @@ public:
     // Waits for its end.
     Outcome finish()
     {
-        if (!m_ended) waitpid(m_pid, &m_status, 0);
+        if (!m_ended) m_status = waitForExit(m_pid);
         m_pid = -1;
         return {WIFEXITED(m_status) ? WEXITSTATUS(m_status) : -1, readFile(m_outPath), readFile(m_errPath)};
     }

@@ -173,8 +173,7 @@ public:
     {
         const auto start = std::chrono::steady_clock::now();
         kill(m_pid, signal);
-        int status = 0;
-        waitpid(m_pid, &status, 0);
+        const int status = zdtest::waitForExit(m_pid);
         m_pid = -1;
         if (took) *took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -182,8 +181,7 @@ public:
 
     int waitExit()
     {
-        int status = 0;
-        waitpid(m_pid, &status, 0);
+        const int status = zdtest::waitForExit(m_pid);
         m_pid = -1;
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
@@ -511,8 +509,7 @@ TEST(DaemonEndToEnd, ZdctlReadsTheHistoryFilteredAndFollowsIt)
     EXPECT_TRUE(waitUntil([&] { return zdtest::countOf(zdtest::readFile(followed), "DiskFailed") == 2; },
                           "the new failure"));
     kill(follower, SIGTERM);
-    int status = 0;
-    waitpid(follower, &status, 0);
+    const int status = zdtest::waitForExit(follower);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 
     // Without a history (and with --direct) zdctl drains the controller itself.

@@ -156,7 +156,7 @@ TEST(ZdctlTruth, ChangesAreReadBackAndPartialSuccessIsSaid)
         Outcome add = broken->zdctl({"schedule", "add", "--activity", "check", "--array", "0", "--time", "2300",
                                      "--repeat", "daily"});
         EXPECT_EQ(add.code, 4);
-        EXPECT_TRUE(contains(add.err, "stored no schedule"));
+        EXPECT_TRUE(contains(add.err, "the schedule was not stored: the bridge answered code 1 (Failed); check that"));
     }
     EXPECT_EQ(zdtest::readFile(garbage.file("garbage.xml")), "garbage");
 }
@@ -193,7 +193,7 @@ TEST(ZdctlTruth, FilesThatCannotBeWrittenMakeChangesFail)
         Outcome add = enclosure.zdctl({"schedule", "add", "--activity", "check", "--array", "0", "--time", "2300",
                                        "--repeat", "daily"});
         EXPECT_EQ(add.code, 4) << c.path << ": " << add.out;
-        EXPECT_TRUE(contains(add.err, "stored no schedule")) << c.path;
+        EXPECT_TRUE(contains(add.err, "the schedule was not stored: the bridge answered code 1 (Failed); check that")) << c.path;
         EXPECT_EQ(zdtest::fileExists(c.path) ? zdtest::readFile(c.path) : "", c.content) << c.path;
     }
 
