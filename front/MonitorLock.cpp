@@ -10,6 +10,8 @@
 #include <cstring>
 #include <thread>
 
+#include "front/Descriptor.h"
+
 namespace zdfront {
 
 namespace {
@@ -33,28 +35,6 @@ std::string writtenPid(int fd)
     while (!pid.empty() && (pid.back() == '\n' || pid.back() == ' ')) pid.pop_back();
     return pid.empty() ? "?" : pid;
 }
-
-// Owns an open descriptor until released.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor()
-    {
-        if (m_fd >= 0) close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return m_fd; }
-    int release()
-    {
-        int fd = m_fd;
-        m_fd = -1;
-        return fd;
-    }
-
-private:
-    int m_fd;
-};
 
 bool regularFile(int fd)
 {
