@@ -264,7 +264,6 @@ int runEvents(Context& context, Args& args)
             throw CliError(ExitUsage, "--severity takes info, warning or critical, not '" + *severity + "'");
     }
     args.finish({"follow", "direct", "since", "severity"});
-    if (direct && context.options().history) throw CliError(ExitUsage, "--direct and --history exclude each other");
 
     const std::string path = MonitorPresence::history(context);
     if (!direct && (context.options().history || access(path.c_str(), F_OK) == 0)) {
