@@ -2,9 +2,10 @@
 //
 // A list read fills a buffer that starts with a _Request_Header (the request:
 // type, start id, count; the answer: returned count, next start id) followed
-// by the records. The buffer is sized once per adapter from the adapter's
-// max_buffer_kb (at most 32 records per request; 2048 bytes and 2 records when
-// the adapter record cannot be read; no buffer at all for a limit of 0).
+// by the records. The number of records a request asks for is set once per
+// adapter from the adapter's max_buffer_kb (at most 32 records per request; 2
+// records when the adapter record cannot be read, as in 2048 bytes; no buffer
+// at all for a limit of 0), and the buffer holds just that many records.
 //
 // The wrapper keeps the last batch indexed by key. readRange starts a walk
 // that fetches batch after batch (ascending keys, each record once, one final
@@ -16,9 +17,10 @@
 #pragma once
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
-#include <map>
-#include <vector>
+#include <memory>
+#include <utility>
 
 #include "api/APIAdapterInfoData.h"
 #include "api/APIData.h"
@@ -29,49 +31,49 @@ class APIRequestData : public APIData<T> {
 public:
     T* getData(uint16_t key, bool& found) override {
         found = false;
-        if (m_buffer.empty()) return &m_record;
-        auto hit = m_index.find(key);
-        if (hit != m_index.end()) {
-            copyRecord(hit->second);
+        if (!m_buffer) return &m_record;
+        size_t hit = 0;
+        if (findKey(key, hit)) {
+            copyRecord(m_index[hit].second);
             found = true;
             return &m_record;
         }
         clear();
         resetHeader(key);
         const bool answered = rebuildMap();
-        m_cursor = m_index.begin();
-        hit = m_index.find(key);
-        if (answered && hit != m_index.end()) {
-            copyRecord(hit->second);
+        m_cursor = 0;
+        if (answered && findKey(key, hit)) {
+            copyRecord(m_index[hit].second);
             found = true;
         }
         return &m_record;
     }
 
     void clear() override {
-        m_index.clear();
-        m_cursor = m_index.end();
-        std::fill(m_buffer.begin(), m_buffer.end(), 0);
+        m_indexed = 0;
+        m_cursor = 0;
+        // The request goes in the header; records are read only as far as
+        // the answer's count says, so they need no clearing.
+        if (m_buffer) std::memset(m_buffer.get(), 0, kHeaderSize);
     }
 
-    uint16_t getID() override { return m_cursor == m_index.end() ? 0 : m_cursor->first; }
+    uint16_t getID() override { return atEnd() ? 0 : m_index[m_cursor].first; }
 
     void moveToNext() override {
-        if (m_buffer.empty()) return;
-        if (m_cursor != m_index.end()) ++m_cursor;
-        if (m_cursor == m_index.end()) fetchBatch(m_nextStart);
+        if (!m_buffer) return;
+        if (!atEnd()) ++m_cursor;
+        if (atEnd()) fetchBatch(m_nextStart);
     }
 
     bool isEnd() override {
-        return m_buffer.empty() || (m_cursor == m_index.end() && header().next_start_id == ZD_NO_MORE_RECORDS);
+        return !m_buffer || (atEnd() && header().next_start_id == ZD_NO_MORE_RECORDS);
     }
 
     void readRange(uint8_t adapter) override {
         checkAdapter(adapter);
-        clear();
         m_requestType = ZD_REQUEST_RANGE;
         m_requestCount = m_maxCount;
-        if (!m_buffer.empty()) fetchBatch(0);
+        fetchBatch(0);  // clears the batch first
     }
 
     void readSingle(uint8_t adapter) override {
@@ -88,12 +90,14 @@ public:
         h.next_start_id = ZD_NO_MORE_RECORDS;
         h.start_id = start;
         h.returned_count = 0;
-        std::memcpy(m_buffer.data(), &h, sizeof(h));
+        std::memcpy(m_buffer.get(), &h, sizeof(h));
     }
 
-    // Sizes the buffer anew when the adapter changes.
+    // Sizes the buffer on the first read and anew when the adapter changes.
+    // Every adapter id, 255 included, is passed through to the library.
     void checkAdapter(uint8_t adapter) {
-        if (adapter == m_adapterId) return;
+        if (m_sized && adapter == m_adapterId) return;
+        m_sized = true;
         m_adapterId = adapter;
         freeMemory();
         allocMemory();
@@ -104,30 +108,40 @@ public:
         bool found = false;
         const _Adapter_Info* info = adapterInfo.getData(m_adapterId, found);
         if (found) {
-            m_bufferSize = static_cast<uint64_t>(info->max_buffer_kb) * 1024;
-            const uint64_t fits = m_bufferSize > kHeaderSize ? (m_bufferSize - kHeaderSize) / sizeof(T) : 0;
+            const uint64_t limit = static_cast<uint64_t>(info->max_buffer_kb) * 1024;
+            const uint64_t fits = limit > kHeaderSize ? (limit - kHeaderSize) / sizeof(T) : 0;
             m_maxCount = static_cast<uint16_t>(fits < kMaxRecordsPerRequest ? fits : kMaxRecordsPerRequest);
         } else {
-            m_bufferSize = kFallbackBufferSize;
             m_maxCount = kFallbackRecordsPerRequest;
         }
-        if (m_bufferSize >= kHeaderSize + sizeof(T)) m_buffer.assign(m_bufferSize, 0);
+        // Room for the records one request can return, never more than the
+        // adapter allows: an adapter allowing 64 MiB costs a few KiB here.
+        m_bufferSize = m_maxCount == 0 ? 0 : kHeaderSize + static_cast<uint64_t>(m_maxCount) * sizeof(T);
+        if (m_bufferSize != 0) {
+            m_buffer.reset(new uint8_t[m_bufferSize]);
+            std::memset(m_buffer.get(), 0, kHeaderSize);
+        }
     }
 
+    // Bytes held for one request (header and records), 0 without a buffer.
+    size_t bufferBytes() const { return m_buffer ? static_cast<size_t>(m_bufferSize) : 0; }
+
     void freeMemory() {
-        if (m_buffer.empty()) return;
-        m_index.clear();
-        m_cursor = m_index.end();
-        std::vector<uint8_t>().swap(m_buffer);
+        if (!m_buffer) return;
+        m_indexed = 0;
+        m_cursor = 0;
+        m_buffer.reset();
+        m_bufferSize = 0;
     }
 
 protected:
     static constexpr uint64_t kHeaderSize = sizeof(_Request_Header);
     static constexpr uint64_t kMaxRecordsPerRequest = 32;
-    static constexpr uint64_t kFallbackBufferSize = 2048;
+    // Without the adapter's limit: 2 records, what 2048 bytes hold of any record.
     static constexpr uint16_t kFallbackRecordsPerRequest = 2;
+    static_assert(kHeaderSize + kFallbackRecordsPerRequest * sizeof(T) <= 2048, "two records fit 2048 bytes");
 
-    APIRequestData() : m_cursor(m_index.end()) { std::memset(&m_record, 0, sizeof(m_record)); }
+    APIRequestData() { std::memset(&m_record, 0, sizeof(m_record)); }
     ~APIRequestData() = default;
 
     // Calls the class's list read with (m_adapterId, buffer()) and indexes the
@@ -136,11 +150,11 @@ protected:
     virtual bool rebuildMap() = 0;
 
     // The buffer handed to the library (header first).
-    void* buffer() { return m_buffer.data(); }
+    void* buffer() { return m_buffer.get(); }
 
     _Request_Header header() const {
         _Request_Header h;
-        std::memcpy(&h, m_buffer.data(), sizeof(h));
+        std::memcpy(&h, m_buffer.get(), sizeof(h));
         return h;
     }
 
@@ -151,24 +165,55 @@ protected:
         if (status == 0) {
             const uint16_t count = h.returned_count < capacity() ? h.returned_count : capacity();
             for (uint16_t i = 0; i < count; ++i) {
-                T record;
-                std::memcpy(&record, recordAt(i), sizeof(T));
-                m_index.emplace(record.*key, i);
+                uint16_t id;
+                std::memcpy(&id, recordAt(i) + keyOffset(key), sizeof(id));
+                addKey(id, i);
             }
         }
         return h.returned_count != 0;
     }
 
     T m_record;
-    uint8_t m_adapterId = 255;
+    uint8_t m_adapterId = 255;  // meaningful once m_sized
 
 private:
+    // The byte offset of the key field in the record.
+    static size_t keyOffset(uint16_t T::*key) {
+        static const T probe{};
+        return static_cast<size_t>(reinterpret_cast<const uint8_t*>(&(probe.*key)) -
+                                   reinterpret_cast<const uint8_t*>(&probe));
+    }
+
+    bool atEnd() const { return m_cursor >= m_indexed; }
+
+    // Whether the batch holds key; position is where it is (or would go).
+    bool findKey(uint16_t key, size_t& position) const {
+        const IndexEntry* end = m_index + m_indexed;
+        const IndexEntry* found =
+            std::lower_bound(m_index, end, key, [](const IndexEntry& entry, uint16_t k) { return entry.first < k; });
+        position = static_cast<size_t>(found - m_index);
+        return found != end && found->first == key;
+    }
+
+    // Indexes a record of the batch; a key already present keeps its first position.
+    void addKey(uint16_t key, uint16_t position) {
+        size_t at = m_indexed;
+        if (m_indexed == kMaxRecordsPerRequest) return;
+        // Records come in ascending order: most keys go to the end.
+        if (m_indexed != 0 && m_index[m_indexed - 1].first >= key) {
+            if (findKey(key, at)) return;
+            std::move_backward(m_index + at, m_index + m_indexed, m_index + m_indexed + 1);
+        }
+        m_index[at] = IndexEntry(key, position);
+        ++m_indexed;
+    }
+
     uint16_t capacity() const {
         const uint64_t fits = (m_bufferSize - kHeaderSize) / sizeof(T);
         return static_cast<uint16_t>(fits < 0xFFFF ? fits : 0xFFFF);
     }
     const uint8_t* recordAt(uint16_t position) const {
-        return m_buffer.data() + kHeaderSize + static_cast<size_t>(position) * sizeof(T);
+        return m_buffer.get() + kHeaderSize + static_cast<size_t>(position) * sizeof(T);
     }
     void copyRecord(uint16_t position) { std::memcpy(&m_record, recordAt(position), sizeof(T)); }
 
@@ -178,24 +223,33 @@ private:
     // back, ends the walk, so a walk always terminates.
     void fetchBatch(uint16_t start) {
         clear();
+        if (!m_buffer) return;
         resetHeader(start);
         rebuildMap();
-        m_index.erase(m_index.begin(), m_index.lower_bound(start));
+        size_t firstKept = 0;
+        findKey(start, firstKept);
+        std::move(m_index + firstKept, m_index + m_indexed, m_index);
+        m_indexed -= firstKept;
         _Request_Header h = header();
-        const bool movesOn = !m_index.empty() && h.next_start_id > start && h.next_start_id > m_index.rbegin()->first;
+        const bool movesOn = m_indexed != 0 && h.next_start_id > start && h.next_start_id > m_index[m_indexed - 1].first;
         if (!movesOn && h.next_start_id != ZD_NO_MORE_RECORDS) {
             h.next_start_id = ZD_NO_MORE_RECORDS;
-            std::memcpy(m_buffer.data(), &h, sizeof(h));
+            std::memcpy(m_buffer.get(), &h, sizeof(h));
         }
         m_nextStart = h.next_start_id;
-        m_cursor = m_index.begin();
+        m_cursor = 0;
     }
 
-    std::vector<uint8_t> m_buffer;
+    bool m_sized = false;
+    std::unique_ptr<uint8_t[]> m_buffer;
     uint64_t m_bufferSize = 0;
     uint16_t m_maxCount = 0;
-    std::map<uint16_t, uint16_t> m_index;
-    std::map<uint16_t, uint16_t>::iterator m_cursor;
+    // The batch's keys in ascending order with their positions in the
+    // buffer; a batch holds at most kMaxRecordsPerRequest records.
+    using IndexEntry = std::pair<uint16_t, uint16_t>;
+    IndexEntry m_index[kMaxRecordsPerRequest] = {};
+    size_t m_indexed = 0;
+    size_t m_cursor = 0;  // position in m_index; m_indexed at the end
     uint16_t m_nextStart = 0;
     uint8_t m_requestType = ZD_REQUEST_SINGLE;
     uint16_t m_requestCount = 1;

@@ -15,6 +15,7 @@
 #include <mutex>
 #include <thread>
 
+#include "base/Files.h"
 #include "base/LeadingNumber.h"
 
 namespace {
@@ -29,6 +30,9 @@ constexpr size_t kConfigLineChars = 29;
 constexpr size_t kKeyChars = 19;
 constexpr size_t kValueChars = 9;
 constexpr size_t kPieceBytes = 1024;
+// Only the start of bridge.ini is read: four settings need a few dozen bytes,
+// and a huge (or sparse) file must not delay loading the library.
+constexpr size_t kConfigBytes = 4096;
 
 // How long a thread waits for another thread's line to end before it drops
 // its own line; only a line that is never ended makes anyone wait this long.
@@ -36,47 +40,10 @@ constexpr std::chrono::seconds kLineWait(3);
 
 std::mutex g_instanceMutex;
 
-// An open file descriptor, closed with its owner.
-class UniqueFd {
-public:
-    explicit UniqueFd(int fd = -1) : m_fd(fd) {}
-    ~UniqueFd() {
-        if (m_fd >= 0) close(m_fd);
-    }
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-    void reset(int fd) {
-        if (m_fd >= 0) close(m_fd);
-        m_fd = fd;
-    }
-    int get() const { return m_fd; }
-    bool valid() const { return m_fd >= 0; }
-
-private:
-    int m_fd;
-};
-
-// Opens path without following a link planted there and without blocking on
-// a FIFO; anything but a regular file is refused.
-int openRegular(const std::string& path, int flags, mode_t mode = 0) {
-    const int fd = open(path.c_str(), flags | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, mode);
-    if (fd < 0) return -1;
-    struct stat status;
-    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-void writeAll(int fd, const char* data, size_t length) {
-    while (length > 0) {
-        const ssize_t written = write(fd, data, length);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return;
-        data += written;
-        length -= static_cast<size_t>(written);
-    }
+// Opens a file of the log directory: a regular file only, never through a
+// link planted at its name, never waiting on a FIFO.
+int openLogFile(const std::string& path, int flags, mode_t mode = 0) {
+    return openRegularFile(path, flags | O_NOFOLLOW, mode);
 }
 
 std::string logDirectoryFromEnvironment() {
@@ -123,45 +90,64 @@ struct Log::State {
     std::mutex lineMutex;
     std::condition_variable lineEnded;
 
-    bool ownsLine() const { return owner.load(std::memory_order_acquire) == std::this_thread::get_id(); }
+    // Whether this thread has a line open; a log with nothing enabled never
+    // has one, and answers without looking further.
+    bool ownsLine() const {
+        return anyEnabled && owner.load(std::memory_order_acquire) == std::this_thread::get_id();
+    }
 };
 
-Log* Log::m_this = nullptr;
-uint32_t Log::m_ref = 0;
+std::atomic<Log*> Log::m_this{nullptr};
+std::atomic<uint32_t> Log::m_ref{0};
 
+// Every short-lived object takes and gives back a reference, so both are
+// cheap while the instance lives: one atomic step. Only creating the
+// instance (0 -> 1) and destroying it (1 -> 0) take the lock. The count is
+// never raised from 0 without the lock, and the instance is set before the
+// count leaves 0, so a reference gained without the lock is always to the
+// live instance.
 Log* Log::getLog() {
+    uint32_t refs = m_ref.load();
+    while (refs != 0) {
+        if (m_ref.compare_exchange_weak(refs, refs + 1)) return m_this.load();
+    }
     std::lock_guard<std::mutex> lock(g_instanceMutex);
-    if (m_this == nullptr) m_this = new Log();
-    ++m_ref;
-    return m_this;
+    if (m_this.load() == nullptr) m_this.store(new Log());
+    m_ref.fetch_add(1);
+    return m_this.load();
 }
 
 void Log::clear() {
-    std::lock_guard<std::mutex> lock(g_instanceMutex);
-    if (m_ref == 0) return;
-    if (--m_ref == 0) {
-        delete m_this;
-        m_this = nullptr;
+    uint32_t refs = m_ref.load();
+    while (refs > 1) {
+        if (m_ref.compare_exchange_weak(refs, refs - 1)) return;
     }
+    std::lock_guard<std::mutex> lock(g_instanceMutex);
+    refs = m_ref.load();
+    while (refs != 0 && !m_ref.compare_exchange_weak(refs, refs - 1)) {
+    }
+    if (refs == 1) delete m_this.exchange(nullptr);
 }
 
 std::string Log::directory() {
     std::lock_guard<std::mutex> lock(g_instanceMutex);
-    return m_this != nullptr ? m_this->m_state->directory : logDirectoryFromEnvironment();
+    Log* log = m_this.load();
+    return log != nullptr ? log->m_state->directory : logDirectoryFromEnvironment();
 }
 
 Log::Log() : m_state(std::make_unique<State>()) {
     m_state->directory = logDirectoryFromEnvironment();
     readConfig(m_state->directory + "bridge.ini");
     if (m_state->anyEnabled) {
-        m_state->file.reset(openRegular(m_state->directory + "bridge.log", O_WRONLY | O_APPEND | O_CREAT, 0644));
+        m_state->file.reset(openLogFile(m_state->directory + "bridge.log", O_WRONLY | O_APPEND | O_CREAT, 0644));
     }
+    m_anyEnabled = m_state->anyEnabled;
 }
 
 Log::~Log() = default;
 
 void Log::readConfig(const std::string& path) {
-    UniqueFd config(openRegular(path, O_RDONLY));
+    UniqueFd config(openLogFile(path, O_RDONLY));
     if (!config.valid()) return;
     std::string line;
     bool lineHasText = false;
@@ -171,11 +157,12 @@ void Log::readConfig(const std::string& path) {
         line.clear();
         lineHasText = false;
     };
-    char buffer[4096];
-    for (;;) {
-        const ssize_t got = read(config.get(), buffer, sizeof buffer);
+    char buffer[kConfigBytes];
+    for (size_t total = 0; total < kConfigBytes;) {
+        const ssize_t got = read(config.get(), buffer, kConfigBytes - total);
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) break;
+        total += static_cast<size_t>(got);
         for (ssize_t i = 0; i < got; ++i) {
             if (buffer[i] == '\n') {
                 lineEnded();
@@ -202,7 +189,7 @@ bool Log::enabled(log_type kind) const {
     return index < kKinds && m_state->kinds[index] && m_state->file.valid();
 }
 
-void Log::startLine(log_type kind, const char* title) {
+void Log::startOpenLine(log_type kind, const char* title) {
     if (!enabled(kind)) return;
     State& state = *m_state;
     const std::thread::id self = std::this_thread::get_id();
@@ -238,14 +225,22 @@ void Log::writeFormatInfo(const char* format, ...) {
 void Log::writeBin(const void* data, size_t length) {
     if (!m_state->ownsLine()) return;
     State& state = *m_state;
-    const std::string name = state.directory + std::to_string(state.dumpCounter++) + "_bin.bridge";
-    UniqueFd dump(openRegular(name, O_WRONLY | O_CREAT | O_TRUNC, 0644));
+    const std::string counter = std::to_string(state.dumpCounter++);
+    const std::string name = state.directory + counter + "_bin.bridge";
+    // A new file, renamed over the name: whatever was there (a link to
+    // another file, a hard link shared with one) is replaced, never written.
+    std::string temporary = state.directory + "." + counter + "_bin.bridge.XXXXXX";
+    UniqueFd dump(::mkostemp(&temporary[0], O_CLOEXEC));
     if (!dump.valid()) return;
-    if (data != nullptr) writeAll(dump.get(), static_cast<const char*>(data), length);
+    const bool written = ::fchmod(dump.get(), 0644) == 0 && (data == nullptr || writeAll(dump.get(), data, length));
+    if (!dump.close() || !written || ::rename(temporary.c_str(), name.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return;
+    }
     state.line += "(file " + name + ")";
 }
 
-void Log::endLine() {
+void Log::endOpenLine() {
     if (!m_state->ownsLine()) return;
     State& state = *m_state;
     state.line += '\n';

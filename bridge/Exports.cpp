@@ -5,9 +5,15 @@
 // thrown inside the library (an allocation failure in a provider, say) may
 // reach the C caller: each function catches everything and then answers as
 // for a request it could not serve (false, code 6, or nothing stored).
+//
+// The header asks front ends to call from one thread; one that calls from
+// several anyway gets its calls served one at a time (one library-wide lock)
+// and its answers in a buffer of each thread's own. The firmware upload
+// worker runs outside the lock, so a progress poll never waits for it.
 #define ZDBRIDGE_BUILD 1
 #include "zdbridge.h"
 
+#include <mutex>
 #include <string>
 
 #include "bridge/Management.h"
@@ -24,6 +30,7 @@ ZDBRIDGE_EXPORT_DATA Management management;
 
 namespace {
 constexpr unsigned char kInvalidRequest = 6;
+std::mutex g_calls;
 }
 
 extern "C" {
@@ -33,6 +40,7 @@ const char* getBridgeVersion(void) { return management.getVersion(); }
 void selectAdapter(const char* adapterId) {
     if (adapterId == nullptr) return;
     try {
+        std::lock_guard<std::mutex> serial(g_calls);
         management.select(adapterId);
     } catch (...) {
     }
@@ -41,6 +49,7 @@ void selectAdapter(const char* adapterId) {
 bool getSingleInfo(const char* className, const char* key, char** out) {
     if (className == nullptr || key == nullptr || out == nullptr) return false;
     try {
+        std::lock_guard<std::mutex> serial(g_calls);
         return management.getSingle(className, key, out);
     } catch (...) {
         return false;
@@ -50,6 +59,7 @@ bool getSingleInfo(const char* className, const char* key, char** out) {
 void getArrayInfo(const char* className, char** out) {
     if (className == nullptr || out == nullptr) return;
     try {
+        std::lock_guard<std::mutex> serial(g_calls);
         management.getArray(className, out);
     } catch (...) {
     }
@@ -58,6 +68,7 @@ void getArrayInfo(const char* className, char** out) {
 void getRange(const char* rangeName, char** out) {
     if (rangeName == nullptr || out == nullptr) return;
     try {
+        std::lock_guard<std::mutex> serial(g_calls);
         *out = const_cast<char*>(management.range(rangeName));
     } catch (...) {
     }
@@ -66,6 +77,7 @@ void getRange(const char* rangeName, char** out) {
 void getCondition(const char* request, char** out) {
     if (request == nullptr || out == nullptr) return;
     try {
+        std::lock_guard<std::mutex> serial(g_calls);
         management.condition(request, out);
     } catch (...) {
     }
@@ -74,6 +86,7 @@ void getCondition(const char* request, char** out) {
 unsigned char sendCommand(const char* request) {
     if (request == nullptr) return kInvalidRequest;
     try {
+        std::lock_guard<std::mutex> serial(g_calls);
         return management.command(request);
     } catch (...) {
         return kInvalidRequest;
@@ -83,6 +96,7 @@ unsigned char sendCommand(const char* request) {
 void getEvent(char** out) {
     if (out == nullptr) return;
     try {
+        std::lock_guard<std::mutex> serial(g_calls);
         management.getEvent(out);
     } catch (...) {
     }

@@ -1,5 +1,9 @@
 #include "bridge/Management.h"
 
+#include <cstring>
+
+#include "zdbridge.h"
+
 #include "api/zd_api.h"
 #include "base/Log.h"
 #include "command/CommandInterface.h"
@@ -15,6 +19,18 @@ constexpr unsigned char kInvalidRequest = 6;
 constexpr unsigned char kDeviceBusy = 181;
 // Adapter ids above this one get no event answer.
 constexpr uint8_t kLastEventAdapter = 8;
+// Longer requests are refused as empty documents: no request the bridge
+// knows comes near it, and parsing an arbitrarily long one would cost
+// arbitrary time and memory.
+constexpr size_t kMaxRequestBytes = ZDBRIDGE_MAX_REQUEST;
+
+bool tooLong(const char* request) { return strnlen(request, kMaxRequestBytes + 1) > kMaxRequestBytes; }
+
+void logRefused(Log* log, const char* title) {
+    log->startLine(Log::interface_log, title);
+    log->writeFormatInfo("request of more than %zu bytes refused", kMaxRequestBytes);
+    log->endLine();
+}
 
 // Hands the request's key field to the handler when the handler has a key
 // field and the request carries it; a missing key keeps the previous
@@ -23,9 +39,9 @@ template <typename Handler>
 void applyKey(Handler& handler, const StructMiddle& para, Log* log) {
     const std::string& keyName = handler.getKey();
     if (keyName.empty()) return;
-    log->writeFormatInfo(" key %s", keyName.c_str());
+    if (log->anyEnabled()) log->writeFormatInfo(" key %s", keyName.c_str());
     if (const std::string* value = para.findSingle(keyName)) {
-        log->writeFormatInfo(" is %s", value->c_str());
+        if (log->anyEnabled()) log->writeFormatInfo(" is %s", value->c_str());
         handler.setKey(*value);
     }
 }
@@ -49,7 +65,7 @@ template <typename Handler>
 Handler* findHandler(const std::map<std::string, Handler*>& handlers, const char* requestText, XMLMiddle& request,
                      const char* title, Log* log) {
     LogLine line(log, Log::interface_log, title);
-    log->writeFormatInfo("in %s", requestText);
+    if (log->anyEnabled()) log->writeFormatInfo("in %s", requestText);
     request.fromStructString(requestText);
     if (request.getStructs().empty()) return nullptr;
     auto found = handlers.find(request.getFunction());
@@ -98,10 +114,11 @@ bool Management::getSingle(const char* className, const char* key, char** out) {
     auto found = m_infos.find(className);
     if (found == m_infos.end()) return false;
     Info* info = found->second;
-    m_result.clear();
+    std::string& result = m_results.forThisThread();
+    result.clear();
     if (!info->noCheck() && m_fwOperation->getPercentage() != 0) return false;
-    const bool answered = info->getSingle(m_adapterId, key, m_result);
-    *out = m_result.data();
+    const bool answered = info->getSingle(m_adapterId, key, result);
+    *out = result.data();
     return answered;
 }
 
@@ -117,9 +134,10 @@ void Management::getArray(const char* className, char** out) {
     m_log->writeFormatInfo("class_name %s", className);
     m_log->endLine();
     if (found == m_infos.end()) return;
-    m_result.clear();
-    found->second->getArray(m_adapterId, m_result);
-    *out = m_result.data();
+    std::string& result = m_results.forThisThread();
+    result.clear();
+    found->second->getArray(m_adapterId, result);
+    *out = result.data();
 }
 
 const char* Management::range(const char* rangeName) { return m_ranges.getData(rangeName); }
@@ -131,6 +149,10 @@ unsigned char Management::command(const char* requestText) {
         m_log->endLine();
         return kDeviceBusy;
     }
+    if (tooLong(requestText)) {
+        logRefused(m_log, "Management::command");
+        return kInvalidRequest;
+    }
     XMLMiddle request;
     CommandInterface* handler = findHandler(m_commands, requestText, request, "Management::command", m_log);
     if (handler == nullptr) return kInvalidRequest;
@@ -140,7 +162,7 @@ unsigned char Management::command(const char* requestText) {
     handler->run();
     const unsigned char code = handler->getRet();
     m_log->startLine(Log::interface_log, "Management::command");
-    m_log->writeFormatInfo(" ret %d", code);
+    if (m_log->anyEnabled()) m_log->writeFormatInfo(" ret %d", code);
     m_log->endLine();
     return code;
 }
@@ -152,6 +174,10 @@ void Management::condition(const char* requestText, char** out) {
         m_log->endLine();
         return;
     }
+    if (tooLong(requestText)) {
+        logRefused(m_log, "Management::condition");
+        return;
+    }
     XMLMiddle request;
     ConditionInterface* handler = findHandler(m_conditions, requestText, request, "Management::condition", m_log);
     if (handler == nullptr) return;
@@ -159,17 +185,19 @@ void Management::condition(const char* requestText, char** out) {
     handler->prepare(m_adapterId);
     handler->replacePara(para);
     handler->run();
-    m_result.clear();
-    handler->setRet(m_result);
+    std::string& result = m_results.forThisThread();
+    result.clear();
+    handler->setRet(result);
     m_log->startLine(Log::interface_log, "Management::condition");
-    m_log->writeFormatInfo(" ret %s", m_result.c_str());
+    m_log->writeFormatInfo(" ret %s", result.c_str());
     m_log->endLine();
-    *out = m_result.data();
+    *out = result.data();
 }
 
 void Management::getEvent(char** out) {
     if (m_adapterId > kLastEventAdapter || m_fwOperation->getPercentage() != 0) return;
     EventRetrieval retrieval(m_events, m_log);
-    m_result = retrieval.drain(m_adapterId);
-    *out = m_result.data();
+    std::string& result = m_results.forThisThread();
+    retrieval.drain(m_adapterId, result);
+    *out = result.data();
 }

@@ -5,9 +5,9 @@
 // provider, command and condition (registered under their names by
 // registerInfos / registerCommands / registerConditions), the selected
 // adapter, the enumeration tables, the NXP version cache, the event
-// bookkeeping and the one result buffer through which getSingle, getArray,
-// condition and getEvent answer. While a firmware upload runs it refuses
-// other work (the upload guard).
+// bookkeeping and the result buffer through which getSingle, getArray,
+// condition and getEvent answer (one per calling thread). While a firmware
+// upload runs it refuses other work (the upload guard).
 #pragma once
 
 #include <cstdint>
@@ -15,6 +15,7 @@
 #include <string>
 
 #include "api/NxpVersionCache.h"
+#include "bridge/ResultBuffers.h"
 #include "event/EventRetrieval.h"
 #include "middle/Ranges.h"
 #include "middle/SingleTypeParser.h"
@@ -61,5 +62,5 @@ private:
     std::map<std::string, CommandInterface*> m_commands;
     std::map<std::string, ConditionInterface*> m_conditions;
     Ranges m_ranges;
-    std::string m_result;
+    ResultBuffers m_results;
 };

@@ -18,9 +18,6 @@ namespace zdctl {
 
 namespace {
 
-// "OEMValue" of the user request that makes the adapter identify itself.
-constexpr uint64_t kIdentify = 2;
-
 std::string hex4(uint64_t value)
 {
     char text[16];
@@ -135,21 +132,6 @@ int set(Context& context, Args& args)
     return context.report(outcome, false);
 }
 
-int simple(Context& context, Args& args, const zdfront::Request& request, const std::string& what, const std::string& done)
-{
-    args.finish();
-    context.session().command(request, what);
-    if (context.json()) {
-        Json document;
-        document["command"] = "adapter " + what;
-        document["adapter"] = context.adapter();
-        document["result"] = 0;
-        context.emit(document);
-    }
-    if (context.table()) context.out() << done << "\n";
-    return ExitOk;
-}
-
 }  // namespace
 
 int runAdapter(Context& context, Args& args)
@@ -171,15 +153,18 @@ int runAdapter(Context& context, Args& args)
         if (context.table()) context.out() << "Rescan done: " << count << " adapter(s).\n";
         return ExitOk;
     }
-    const std::string adapter = "adapter " + std::to_string(context.adapter());
-    if (action == "identify")
-        return simple(context, args, zdfront::userRequest(kIdentify), "identify", adapter + ": identify sent.");
+    if (action == "identify") {
+        args.finish();
+        zdfront::identifyAdapter(context.session());
+        context.emit({{"command", "adapter identify"}, {"adapter", context.adapter()}});
+        if (context.table()) context.out() << "Adapter " << context.adapter() << ": identify sent.\n";
+        return ExitOk;
+    }
     if (action == "buzzer-off") {
         args.finish();
-        zdfront::silenceBuzzer(context.session());
-        if (context.json()) context.emit({{"command", "adapter buzzer-off"}, {"adapter", context.adapter()}, {"result", 0}});
-        if (context.table()) context.out() << adapter << ": buzzer silenced.\n";
-        return ExitOk;
+        zdfront::Outcome outcome = zdfront::silenceBuzzer(context.session());
+        context.emit({{"command", "adapter buzzer-off"}, {"adapter", context.adapter()}});
+        return context.report(outcome);
     }
     throw CliError(ExitUsage, "unknown adapter action '" + action + "'");
 }

@@ -11,7 +11,6 @@
 #include "cli/Commands.h"
 #include "cli/Context.h"
 #include "cli/FieldList.h"
-#include "front/Health.h"
 #include "cli/TablePrinter.h"
 #include "cli/Views.h"
 #include "front/ActivityActions.h"
@@ -86,7 +85,7 @@ int done(Context& context, const std::string& command, uint64_t id, const std::s
 
 void waitFor(Context& context, uint64_t id, bool wait)
 {
-    if (wait) ActivityWatch::followArray(context, static_cast<uint16_t>(id), true);
+    if (wait) ActivityWatch::followArray(context, id, true);
 }
 
 int list(Context& context, Args& args)
@@ -350,19 +349,17 @@ int wait(Context& context, Args& args)
 {
     uint64_t id = args.nextNumber("array id");
     args.finish();
-    uint64_t status = ActivityWatch::followArray(context, static_cast<uint16_t>(id), false);
-    if (context.json()) {
-        Json document;
-        document["command"] = "array wait";
-        document["adapter"] = context.adapter();
-        document["array"] = id;
-        document["status"] = status;
-        document["status_text"] = context.ranges().text("VDStatus", status);
-        context.emit(document);
-    }
+    requireArray(context, id);
+    ActivityWatch::followArray(context, id, false);
+    Array array = Enclosure::readArray(context.session(), id, false);
+    Json document;
+    document["command"] = "array wait";
+    document["adapter"] = context.adapter();
+    document["array"] = id;
+    putEnumerated(document, "status", array.status);
+    context.emit(document);
     if (context.table())
-        context.out() << "Array " << id << " is " << context.terminal().paint(context.ranges().text("VDStatus", status),
-                                                                            Views::color(zdfront::Health::arrayTone(status)))
+        context.out() << "Array " << id << " is " << context.terminal().paint(array.status.text, Views::color(array.tone()))
                       << ".\n";
     return ExitOk;
 }

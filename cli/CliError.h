@@ -20,7 +20,7 @@ enum ExitCode : int {
     ExitDegraded = 5,   // status: an array lost redundancy, or a disk failed
     ExitOffline = 6,    // status: an array is offline (its data is out of reach)
     ExitPartial = 7,    // only part of the change was made (the messages say which)
-    ExitInterrupted = 130,  // Ctrl-C while following an activity or an upload
+    ExitInterrupted = 130,  // Ctrl-C while following an activity, which goes on
 };
 
 class CliError : public std::runtime_error {

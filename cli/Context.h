@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -34,6 +35,7 @@ struct GlobalOptions {
     bool rawSizes = false;
     bool colorAllowed = true;
     bool yes = false;
+    std::optional<std::string> history;  // --history: zdmond's event history
 };
 
 class Context {

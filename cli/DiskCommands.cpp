@@ -188,7 +188,7 @@ int patrol(Context& context, Args& args)
     requireDisk(context, id);
     context.session().command(Request("MediaPatrolPD").field("ID", id), "media patrol");
     int code = done(context, "disk patrol", id, "Disk " + std::to_string(id) + ": media patrol started.");
-    if (wait) ActivityWatch::followDisk(context, static_cast<uint16_t>(id), true);
+    if (wait) ActivityWatch::followDisk(context, id, true);
     return code;
 }
 

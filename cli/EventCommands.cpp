@@ -1,7 +1,8 @@
 // `zdctl events [--since WHEN] [--severity LEVEL] [--follow]`: zdmond's event
 // history when there is one (all adapters unless -a names one), otherwise
 // the controller's new events drained directly (--direct forces that, on
-// systems without the daemon). --follow keeps polling until interrupted.
+// systems without the daemon; refused while zdmond runs, see
+// cli/MonitorPresence.h). --follow keeps polling until interrupted.
 #include <unistd.h>
 
 #include <chrono>
@@ -15,10 +16,13 @@
 #include "cli/Commands.h"
 #include "cli/Context.h"
 #include "cli/Interruption.h"
+#include "cli/MonitorPresence.h"
 #include "cli/TablePrinter.h"
 #include "cli/Views.h"
 #include "front/Enclosure.h"
 #include "front/EventHistory.h"
+#include "front/MonitorLock.h"
+#include "front/StoredEvent.h"
 
 namespace zdctl {
 
@@ -41,16 +45,11 @@ std::string timeText(uint64_t stamp)
     return text;
 }
 
+// What happened, and the sense data of a disk's event.
 std::string details(const zdfront::Event& event)
 {
-    std::vector<std::string> parts;
-    if (event.raidBefore && event.raidAfter)
-        parts.push_back(event.raidBefore->text + " -> " + event.raidAfter->text);
-    else if (event.raidBefore)
-        parts.push_back("before " + event.raidBefore->text);
-    if (!event.params.empty()) parts.push_back("params " + Views::joined(event.params, " "));
-    if (!event.senseData.empty()) parts.push_back("sense " + Views::joined(event.senseData, " "));
-    return parts.empty() ? "-" : Views::joined(parts, ", ");
+    if (event.senseData.empty()) return event.text;
+    return event.text + ", sense " + Views::joined(event.senseData, " ");
 }
 
 std::vector<TablePrinter::Cell> eventCells(const zdfront::Event& event)
@@ -68,7 +67,7 @@ TablePrinter eventTable(Context& context)
 {
     TablePrinter table(context.terminal());
     table.column("Index", TablePrinter::Right).column("Time").column("Class").column("Severity")
-        .column("Code", TablePrinter::Right).column("Device").column("Details");
+        .column("Code", TablePrinter::Right).column("Device").column("Event");
     return table;
 }
 
@@ -102,7 +101,7 @@ int follow(Context& context, const zdfront::HistoryQuery& query)
     context.streamLines();
     if (context.table()) {
         context.out() << "Following events of adapter " << context.adapter() << " (Ctrl-C ends).\n";
-        context.out() << fixedRow(context, {"Index", "Time", "Class", "Severity", "Code", "Device", "Details"}, true)
+        context.out() << fixedRow(context, {"Index", "Time", "Class", "Severity", "Code", "Device", "Event"}, true)
                       << std::endl;
     }
     while (!interruption.interrupted()) {
@@ -151,31 +150,43 @@ int showDirect(Context& context, const zdfront::HistoryQuery& query, bool follow
     return ExitOk;
 }
 
-// What a stored event is: zdmond's name for its own, the class and code of the controller's.
-std::string historyWhat(const zdfront::HistoryEvent& event)
+// A stored event in the columns of the direct listing: a controller event's
+// Device and Event as they read there, zdmond's own by its place and name.
+std::vector<TablePrinter::Cell> historyCells(Context& context, const zdfront::HistoryEvent& stored)
 {
-    if (event.source != zdfront::kSourceController) return event.name;
-    Json data = Json::parse(event.data, nullptr, false);
-    std::string name = data.is_object() && data.contains("class_text") && data["class_text"].is_string()
-                           ? data["class_text"].get<std::string>()
-                           : std::to_string(event.eventClass);
-    return name + " " + std::to_string(event.code);
-}
-
-std::vector<TablePrinter::Cell> historyCells(Context& context, const zdfront::HistoryEvent& event)
-{
-    return {std::to_string(event.id),
-            timeText(static_cast<uint64_t>(event.time)),
-            event.source,
-            std::to_string(event.adapter),
-            {context.session().ranges().text("EvtSeverity", event.severity), severityColor(event.severity)},
-            historyWhat(event),
-            event.message};
+    std::string device = "-", what = stored.message;
+    if (std::optional<zdfront::Event> event = zdfront::controllerEvent(stored)) {
+        device = event->deviceText;
+        what = details(*event);
+    } else if (stored.source != zdfront::kSourceController) {
+        Json data = Json::parse(stored.data, nullptr, false);
+        if (data.is_object() && data.contains("device") && data["device"].is_string()) device = data["device"];
+        what = stored.name + ": " + stored.message;
+    }
+    return {std::to_string(stored.id),
+            timeText(static_cast<uint64_t>(stored.time)),
+            stored.source,
+            std::to_string(stored.adapter),
+            {context.session().ranges().text("EvtSeverity", stored.severity), severityColor(stored.severity)},
+            device,
+            what};
 }
 
 Json historyJson(Context& context, const zdfront::HistoryEvent& event)
 {
     return zdfront::toJson(event, context.session().ranges());
+}
+
+// A history that no zdmond keeps lacks the controller's events since zdmond stopped.
+void warnIfStale(Context& context, const std::string& path)
+{
+    try {
+        if (zdfront::MonitorLock::holder(path)) return;
+    } catch (const zdfront::LockError&) {
+        return;  // it may well run
+    }
+    context.warn("zdmond is not running with " + path + ": the controller's events since it stopped are not in it "
+                 "(zdctl events --direct reads them)");
 }
 
 int showHistory(Context& context, const zdfront::EventHistory& history, zdfront::HistoryQuery query, bool following)
@@ -194,7 +205,7 @@ int showHistory(Context& context, const zdfront::EventHistory& history, zdfront:
         } else if (context.table()) {
             TablePrinter table(context.terminal());
             table.column("Id", TablePrinter::Right).column("Time").column("Source").column("Adapter", TablePrinter::Right)
-                .column("Severity").column("Event").column("Message");
+                .column("Severity").column("Device").column("Event");
             for (const zdfront::HistoryEvent& event : events) table.row(historyCells(context, event));
             table.print(context.out());
         }
@@ -232,7 +243,6 @@ int runEvents(Context& context, Args& args)
 {
     const bool following = args.flag("follow");
     const bool direct = args.flag("direct");
-    const std::optional<std::string> historyPath = args.option("history");
     zdfront::HistoryQuery query;
     if (std::optional<std::string> since = args.option("since")) {
         query.since = zdfront::parseSince(*since, static_cast<int64_t>(std::time(nullptr)));
@@ -245,19 +255,20 @@ int runEvents(Context& context, Args& args)
         if (!query.minSeverity)
             throw CliError(ExitUsage, "--severity takes info, warning or critical, not '" + *severity + "'");
     }
-    args.finish({"follow", "direct", "history", "since", "severity"});
-    if (direct && historyPath) throw CliError(ExitUsage, "--direct and --history exclude each other");
+    args.finish({"follow", "direct", "since", "severity"});
 
-    const std::string path = historyPath.value_or(zdfront::EventHistory::defaultPath());
-    if (!direct && (historyPath || access(path.c_str(), F_OK) == 0)) {
+    const std::string path = MonitorPresence::history(context);
+    if (!direct && (context.options().history || access(path.c_str(), F_OK) == 0)) {
         if (context.options().adapterGiven) query.adapter = context.options().adapter;
         try {
             zdfront::EventHistory history(path, zdfront::EventHistory::Mode::ReadOnly);
+            warnIfStale(context, path);
             return showHistory(context, history, query, following);
         } catch (const zdfront::HistoryError& error) {
             throw CliError(access(path.c_str(), F_OK) != 0 ? ExitNotFound : ExitFailure, error.what());
         }
     }
+    MonitorPresence::refuseDraining(context, direct ? "events --direct" : "events");
     context.session().requireAdapter();
     return showDirect(context, query, following);
 }

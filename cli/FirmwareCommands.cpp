@@ -83,11 +83,15 @@ int upload(Context& context, Args& args)
             last = FirmwareUpload::progress(context.session());
             bar.update("Firmware upload", std::min(last.percent, last.finished() ? 100u : 99u));
             if (last.finished()) break;
-            if (interruption.wait(kPollInterval))
-                throw CliError(ExitInterrupted,
-                               "interrupted: the firmware upload goes on in the controller (" +
-                                   std::to_string(last.percent) + "% done); do not power the adapter off. Its " +
-                                   "progress: zdctl raw single UpdateProcess 0");
+            // zdctl itself sends the image page by page: stopping now would leave
+            // the adapter with part of it.
+            if (interruption.wait(kPollInterval)) {
+                interruption.clear();
+                bar.finish();
+                context.err() << "zdctl: the firmware upload cannot be interrupted: zdctl sends the image itself ("
+                              << last.percent << "% sent) and exits when the adapter has all of it. Do not power "
+                              << "the adapter off." << std::endl;
+            }
         }
     }
     context.emit({{"upload_result", last.lastResult}, {"upload_result_text", context.session().errorText(last.lastResult)}});

@@ -26,12 +26,14 @@ const Page kPages[] = {
     {"adapter set", "adapter set KEY=VALUE...",
      "Changes adapter settings; each is read back, and one the controller ignores makes the\n"
      "command fail with exit code 7. Only the settings given are written.\n"
-     "Keys: @SETTINGS@. Values: text (alias, serial: at most 19 bytes),\n"
-     "on/off, or a number 0-255 (speeds).",
+     "Keys:   @SETTINGS@\n"
+     "Values: text (alias, serial: at most 19 bytes), on/off, or a number 0-255 (speeds).",
      "zdctl adapter set alias=Lab rebuild-speed=90"},
     {"adapter rescan", "adapter rescan", "Asks the controller library to look for adapters again.", "zdctl adapter rescan"},
     {"adapter identify", "adapter identify", "Makes the adapter show itself (LED).", "zdctl -a 1 adapter identify"},
-    {"adapter buzzer-off", "adapter buzzer-off", "Silences a ringing buzzer.", "zdctl adapter buzzer-off"},
+    {"adapter buzzer-off", "adapter buzzer-off",
+     "Silences a ringing buzzer and reads back that it stopped (exit code 7 when it rings on).",
+     "zdctl adapter buzzer-off"},
     {"disk list", "disk list", "Every slot of the adapter: its disk, state, array and activity; empty slots too.",
      "zdctl disk list"},
     {"disk show", "disk show ID [--smart]",
@@ -48,7 +50,7 @@ const Page kPages[] = {
      "or the dedicated spare of an array is refused, with what freeing it would do to the array\n"
      "(degraded or offline); only --force-member goes ahead.",
      "zdctl --yes disk free 7"},
-    {"disk patrol", "disk patrol ID [--wait]", "Starts a media patrol of the disk; --wait follows it.",
+    {"disk patrol", "disk patrol ID [--wait]", "Starts a media patrol of the disk; --wait follows it (see array wait).",
      "zdctl disk patrol 7 --wait"},
     {"disk pause", "disk pause|resume|abort ID", "Controls the disk's running activity.", "zdctl disk abort 7"},
     {"array list", "array list", "The arrays of the adapter.", "zdctl array list"},
@@ -76,32 +78,47 @@ const Page kPages[] = {
      "                       made but the spare is not, the exit code is 7 and the array's id is said\n"
      "  --pd-cache on|off    the member disks' write cache\n"
      "  --dry-run            only the capacity preview\n"
-     "  --wait               follow the initialisation to its end",
+     "  --wait               follow the initialisation to its end (see array wait)",
      "zdctl array create --name Data2 --raid 5 --disks 5-7 --init background --wait"},
     {"array delete", "array delete ID",
      "Deletes the array and all data on it (asks, or needs --yes), and removes the schedules that\n"
      "name it, so that they never start on a later array with the same number.",
      "zdctl --yes array delete 1"},
     {"array init", "array init ID [--type quick|foreground|background] [--wait]",
-     "Initialises the array, erasing its data (asks, or needs --yes).", "zdctl --yes array init 1 --type background"},
-    {"array check", "array check ID [--fix] [--wait]", "Checks the array's consistency; --fix repairs it.",
+     "Initialises the array, erasing its data (asks, or needs --yes); --wait follows it (see array wait).",
+     "zdctl --yes array init 1 --type background"},
+    {"array check", "array check ID [--fix] [--wait]",
+     "Checks that the redundancy of the array's stripes matches their data; --fix repairs the\n"
+     "stripes that do not. --wait follows the check to its end and says what it found: the\n"
+     "inconsistent stripes found and repaired (a warning when some are left), as the controller's\n"
+     "event reports them (see array wait).",
      "zdctl array check 0 --fix --wait"},
-    {"array rebuild", "array rebuild ID --disks IDS [--wait]", "Rebuilds a degraded array onto free disks.",
+    {"array rebuild", "array rebuild ID --disks IDS [--wait]",
+     "Rebuilds a degraded array onto free disks; --wait follows it (see array wait).",
      "zdctl array rebuild 0 --disks 6 --wait"},
     {"array migrate", "array migrate ID --raid LEVEL --disks IDS [--dry-run] [--wait]",
      "Changes the array's RAID level or disks in place (asks, or needs --yes); --dry-run shows the\n"
-     "controller's capacity preview (GetMigrateTarget).",
+     "controller's capacity preview (GetMigrateTarget); --wait follows it (see array wait).",
      "zdctl array migrate 0 --raid 6 --disks 0-3,5 --dry-run"},
     {"array pause", "array pause|resume|abort ID", "Controls the array's running activity.", "zdctl array pause 1"},
     {"array rename", "array rename ID NAME", "Renames the array (1 to 15 bytes).", "zdctl array rename 0 Bulk"},
     {"array cache", "array cache ID [--vd-cache performance|protection] [--pd-cache on|off]",
      "Sets the array's cache policies.", "zdctl array cache 0 --vd-cache protection"},
-    {"array wait", "array wait ID", "Follows the array's running activity to its end.", "zdctl array wait 0"},
-    {"events", "events [--since WHEN] [--severity LEVEL] [--follow] [--history FILE | --direct]",
-     "zdmond's event history (default /var/lib/zdmond/events.db) when there is one: the\n"
-     "controller's events and zdmond's own state changes, of every adapter unless -a names one.\n"
-     "Without a history, or with --direct, the controller's new events, drained by zdctl itself\n"
-     "(each shown once; while zdmond runs they would then be missing from its history).\n"
+    {"array wait", "array wait ID",
+     "Follows the array's running activity to its end, then says how it ended, as the controller's\n"
+     "event reports it: completed (a check with what it found) or aborted (exit code 7). The\n"
+     "controller hands each event out once. While zdmond runs, zdctl reads that event from zdmond's\n"
+     "history (see --history) once zdmond has stored it, and takes nothing from the controller.\n"
+     "Otherwise zdctl reads the controller's new events itself; the others read meanwhile are\n"
+     "shown, as zdctl events will not show them again. Ctrl-C stops following (exit code 130); the\n"
+     "activity goes on in the controller.",
+     "zdctl array wait 0"},
+    {"events", "events [--since WHEN] [--severity LEVEL] [--follow] [--direct]",
+     "zdmond's event history (see --history) when there is one: the controller's events and\n"
+     "zdmond's own state changes, of every adapter unless -a names one.\n"
+     "Without a history, or with --direct, the controller's new events, read by zdctl itself: the\n"
+     "controller hands each event out once, so while zdmond runs this is refused (exit code 2),\n"
+     "as those events would be missing from its history.\n"
      "  --since WHEN         30m, 2h, 7d, YYYY-MM-DD, \"YYYY-MM-DD HH:MM\" or @SECONDS\n"
      "  --severity LEVEL     info, warning or critical and above\n"
      "  --follow             keeps showing new events until Ctrl-C (with --json: one document per line)",
@@ -132,11 +149,17 @@ const Page kPages[] = {
      "Starts every schedule that is due now (zdmond does this once a minute).", "zdctl schedule check"},
     {"range", "range NAME", "One of the bridge's enumeration tables.", "zdctl range VDStatus"},
     {"raw", "raw single CLASS KEY | array CLASS | command XML | condition XML | events | version",
-     "The bridge's own answers, for integrators.", "zdctl raw single PD 3"},
-    {"sim", "sim fail-disk ID | pull-disk ID | insert-disk ID | reset | make-image FILE [options]",
-     "Controls the simulator (only when the controller library is the simulator).\n"
-     "make-image options: --type T --device D --version a.b.c.d --size BYTES",
-     "zdctl sim fail-disk 1"},
+     "The bridge's own answers, for integrators (raw events is refused while zdmond runs).", "zdctl raw single PD 3"},
+    {"sim", "sim ACTION ...",
+     "Controls the simulator (only when the controller library is the simulator), shared by every\n"
+     "zdctl run that names the same ZD_SIM_STATE file.\n"
+     "  fail-disk ID | pull-disk ID | insert-disk ID   a disk fails, is pulled, comes back free\n"
+     "  corrupt ARRAY STRIPES   stripes whose redundancy does not match their data (array check)\n"
+     "  clock manual|wall       stop the activities' clock, or let it follow the wall clock\n"
+     "  advance DURATION        move the stopped clock on: 90s, 5m, 2h\n"
+     "  reset                   back to the built-in enclosure\n"
+     "  make-image FILE [--type T --device D --version a.b.c.d --size BYTES]   a firmware image",
+     "zdctl sim corrupt 0 3; zdctl sim clock manual; zdctl array check 0; zdctl sim advance 40s"},
 };
 
 const char* const kGlobal = R"(zdctl - manage external RAID enclosures through the zdbridge library
@@ -153,6 +176,8 @@ Global options:
       --no-color       no colour (colour is used only on a terminal)
       --simulator      run against the installed simulator, not the enclosure's controller library
   -y, --yes, --force   confirm destructive commands (required without a terminal)
+      --history FILE   zdmond's event history (default: ZDCTL_HISTORY, else /var/lib/zdmond/events.db);
+                       while zdmond runs with it, zdctl leaves the controller's events to zdmond
   -h, --help           this help;  --version  versions and paths of zdctl, the bridge and the controller
 
 Commands:
@@ -168,7 +193,8 @@ Commands:
   schedule list | add ... | remove INDEX | check   (zdmond starts due schedules once a minute)
   range NAME                               an enumeration table of the bridge
   raw single CLASS KEY | array CLASS | command XML | condition XML | events | version
-  sim fail-disk ID | pull-disk ID | insert-disk ID | reset | make-image FILE
+  sim fail-disk ID | pull-disk ID | insert-disk ID | corrupt ARRAY N | clock manual|wall
+  sim advance DURATION | reset | make-image FILE
 
 Destructive commands (array delete/init/migrate, disk free, firmware upload, init schedules)
 say what will be lost and ask on a terminal; without one they are refused without --yes.
@@ -183,6 +209,7 @@ Exit codes:
   6  status: offline (an array's data is out of reach)
   7  partial success: only part of the change was made (the messages say which)
   130  interrupted (Ctrl-C) while following an activity; it goes on in the controller
+       (a firmware upload is not interrupted: zdctl exits when the adapter has the whole image)
 
 @SIZES@
 
@@ -190,6 +217,7 @@ Environment:
   ZDBRIDGE_CONTROLLER  controller library without --simulator: system (default: the vendor's
                      libzd_api.so on the loader's path), simulator, or the full path of a libzd_api.so
   ZDCTL_BRIDGE       path of libzdbridge.so.1 (default: this installation's library directory)
+  ZDCTL_HISTORY      zdmond's event history, when zdmond keeps it elsewhere (see --history)
   ZD_SIM_STATE       simulator state file shared by zdctl runs;  ZD_SIM_TIME_SCALE speeds it up
   ZD_SIM_PAGE_DELAY_MS  simulator only: delay of each firmware page, to watch an upload
   ZDBRIDGE_DB_PATH   schedule file (default /etc/db.xml);  ZDBRIDGE_LOG_DIR  log directory (default /tmp/)

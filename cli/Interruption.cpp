@@ -19,6 +19,8 @@ Interruption::Interruption()
     g_interrupted = false;
     struct sigaction action {};
     action.sa_handler = onSignal;
+    // The bridge's upload worker must not see its reads and writes fail.
+    action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, &m_previousInt);
     sigaction(SIGTERM, &action, &m_previousTerm);
@@ -31,6 +33,8 @@ Interruption::~Interruption()
 }
 
 bool Interruption::interrupted() const { return g_interrupted; }
+
+void Interruption::clear() { g_interrupted = false; }
 
 bool Interruption::wait(std::chrono::milliseconds duration) const
 {

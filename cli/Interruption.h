@@ -22,6 +22,8 @@ public:
     Interruption& operator=(const Interruption&) = delete;
 
     bool interrupted() const;
+    // Forgets a signal that came, so that the next one is seen again.
+    void clear();
     // Sleeps for `duration` unless interrupted; true when interrupted.
     bool wait(std::chrono::milliseconds duration) const;
 

@@ -6,6 +6,7 @@
 #include "cli/CliError.h"
 #include "cli/Commands.h"
 #include "cli/Context.h"
+#include "cli/MonitorPresence.h"
 #include "cli/TablePrinter.h"
 
 namespace zdctl {
@@ -86,6 +87,7 @@ int runRaw(Context& context, Args& args)
     }
     if (kind == "events") {
         args.finish();
+        MonitorPresence::refuseDraining(context, "raw events");
         return printRaw(context, "raw events", bridge.events(), true);
     }
     if (kind == "version") {

@@ -30,7 +30,7 @@ int list(Context& context, Args& args)
     for (const zdfront::Schedule& s : schedules) {
         document["schedules"].push_back(zdfront::toJson(s));
         table.row({std::to_string(s.index), std::to_string(s.adapter), std::to_string(s.target), s.activity.text,
-                   s.whenText(), s.lastStart, s.status.text, s.result.value == 0 ? "-" : s.result.text});
+                   s.whenText(), s.lastStartText(), s.status.text, s.resultText()});
     }
     if (context.json()) context.emit(document);
     if (context.table()) {

@@ -1,4 +1,5 @@
-// `zdctl sim fail-disk|pull-disk|insert-disk ID`, `sim reset` and
+// `zdctl sim fail-disk|pull-disk|insert-disk ID`, `sim corrupt ARRAY STRIPES`,
+// `sim clock manual|wall`, `sim advance DURATION`, `sim reset` and
 // `sim make-image FILE [--type T --device D --version a.b.c.d --size N]`:
 // the simulator's control interface, for trying zdctl without hardware.
 #include <string>
@@ -41,6 +42,19 @@ int report(Context& context, const std::string& command, const std::string& mess
     return ExitOk;
 }
 
+// "90s", "5m", "2h" or plain seconds, as milliseconds.
+uint64_t duration(const std::string& text)
+{
+    const std::string units = "smh";
+    std::string digits = text;
+    uint64_t scale = 1000;
+    if (!text.empty() && units.find(text.back()) != std::string::npos) {
+        digits.pop_back();
+        scale = text.back() == 's' ? 1000 : text.back() == 'm' ? 60000 : 3600000;
+    }
+    return Args::number(digits, "duration (90s, 5m, 2h)", 1000000) * scale;
+}
+
 int makeImage(Context& context, Args& args, const zdfront::SimControl& sim)
 {
     std::string path = args.next("image file");
@@ -73,7 +87,8 @@ int makeImage(Context& context, Args& args, const zdfront::SimControl& sim)
 
 int runSim(Context& context, Args& args, const zdfront::SimControl& sim)
 {
-    std::string action = args.next("sim action (fail-disk, pull-disk, insert-disk, reset, make-image)");
+    std::string action =
+        args.next("sim action (fail-disk, pull-disk, insert-disk, corrupt, clock, advance, reset, make-image)");
     if (!sim.available()) throw CliError(ExitFailure, "not available: the controller library is not the simulator");
     const auto adapter = static_cast<uint8_t>(context.adapter());
     const std::string where = " on adapter " + std::to_string(context.adapter());
@@ -91,6 +106,33 @@ int runSim(Context& context, Args& args, const zdfront::SimControl& sim)
         }
         sim.insertDisk(adapter, disk);
         return report(context, "sim insert-disk", "Simulator: disk " + id + where + " inserted.");
+    }
+    if (action == "corrupt") {
+        uint64_t array = args.nextNumber("array id");
+        auto stripes = static_cast<uint32_t>(args.nextNumber("number of stripes", UINT32_MAX));
+        args.finish();
+        sim.setInconsistentStripes(adapter, static_cast<uint16_t>(array), stripes);
+        return report(context, "sim corrupt",
+                      "Simulator: array " + std::to_string(array) + where + " has " + std::to_string(stripes) +
+                          " inconsistent stripes; array check finds them, array check --fix repairs them.");
+    }
+    if (action == "clock") {
+        std::string mode = args.next("clock mode (manual, wall)");
+        args.finish();
+        if (mode != "manual" && mode != "wall") throw CliError(ExitUsage, "sim clock takes manual or wall");
+        sim.useManualClock(mode == "manual");
+        return report(context, "sim clock",
+                      mode == "manual" ? "Simulator: the clock stands still; sim advance moves it."
+                                       : "Simulator: the clock follows the wall clock (ZD_SIM_TIME_SCALE speeds it up).");
+    }
+    if (action == "advance") {
+        uint64_t milliseconds = duration(args.next("duration (90s, 5m, 2h)"));
+        args.finish();
+        sim.useManualClock(true);
+        sim.advance(milliseconds);
+        return report(context, "sim advance",
+                      "Simulator: the clock moved " + std::to_string(milliseconds / 1000) +
+                          " s on and stands still (sim clock wall lets it run).");
     }
     if (action == "reset") {
         args.finish();

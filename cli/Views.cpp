@@ -59,7 +59,8 @@ void printArrays(Context& context, const std::vector<zdfront::Array>& arrays, co
         .column("Size", TablePrinter::Right).column("Disks", TablePrinter::Right).column("Spares").column("Activity");
     for (const zdfront::Array& array : arrays)
         table.row({std::to_string(array.id), array.name, array.raid.text, arrayStatusCell(array),
-                   context.size(array.sizeSectors), std::to_string(array.disks.size()), joined(array.spares),
+                   context.size(array.sizeSectors), std::to_string(array.disks.size()),
+                   array.spares.empty() ? "-" : joined(array.spares),
                    activityText(array.activity)});
     table.print(context.out(), prefix);
 }

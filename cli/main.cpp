@@ -28,7 +28,7 @@ namespace {
 const std::set<std::string> kValueOptions = {"name",     "raid",  "disks",    "stripe", "init", "spare",
                                              "pd-cache", "vd-cache", "array", "type",  "device",
                                              "size",     "disk",  "activity", "repeat", "time", "date",
-                                             "every",    "day",   "since",    "severity", "history"};
+                                             "every",    "day",   "since",    "severity"};
 
 struct CommandLine {
     GlobalOptions options;
@@ -69,6 +69,10 @@ CommandLine parse(int argc, char** argv)
         } else if (word.rfind("--adapter=", 0) == 0) {
             line.options.adapter = static_cast<unsigned>(Args::number(word.substr(10), "adapter id", 256));
             line.options.adapterGiven = true;
+        } else if (word == "--history") {
+            line.options.history = value(word);
+        } else if (word.rfind("--history=", 0) == 0) {
+            line.options.history = word.substr(10);
         } else if (word == "--json") {
             setFormat(OutputFormat::Json);
         } else if (word == "--xml") {

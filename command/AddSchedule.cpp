@@ -5,11 +5,10 @@
 #include "api/APIAdapterInfoData.h"
 #include "api/records/RecordText.h"
 #include "middle/StructMiddle.h"
+#include "request/ResultCodes.h"
 #include "schedule/ScheduleDataAccess.h"
 
 namespace {
-
-constexpr uint8_t kStoreFull = 4;
 
 void copyField(const StructMiddle* para, const char* name, std::string& target) {
     if (const std::string* value = para->findSingle(name)) target = *value;
@@ -23,18 +22,18 @@ AddSchedule::AddSchedule() : Command<_Schedule_Info>("AddSchedule", "AdapterID")
 void AddSchedule::prepare(unsigned char) {}
 
 void AddSchedule::replacePara(StructMiddle* para) {
-    if (m_key <= 0xFF) {
-        APIAdapterInfoData adapters;
-        adapters.readSingle(static_cast<uint8_t>(m_key));
-        bool found = false;
-        const _Adapter_Info* info = adapters.getData(m_key, found);
-        std::string serial = recordText(info->serial_number, sizeof info->serial_number);
-        if (found && !serial.empty()) {
-            for (char& c : serial) {
-                if (!std::isprint(static_cast<unsigned char>(c))) c = '?';
-            }
-            m_para.AdapterSN = serial;
+    // The key as the controller's one-byte adapter argument takes it.
+    const uint8_t adapter = static_cast<uint8_t>(m_key);
+    APIAdapterInfoData adapters;
+    adapters.readSingle(adapter);
+    bool found = false;
+    const _Adapter_Info* info = adapters.getData(adapter, found);
+    std::string serial = recordText(info->serial_number, sizeof info->serial_number);
+    if (found && !serial.empty()) {
+        for (char& c : serial) {
+            if (!std::isprint(static_cast<unsigned char>(c))) c = '?';
         }
+        m_para.AdapterSN = serial;
     }
     if (para == nullptr) return;
     copyField(para, "AdapterID", m_para.AdapterID);
@@ -47,7 +46,16 @@ void AddSchedule::replacePara(StructMiddle* para) {
 }
 
 void AddSchedule::run() {
-    m_ret = 0;
     ScheduleDataAccess store;
-    if (!store.AddSchedule(m_para)) m_ret = kStoreFull;
+    switch (store.AddSchedule(m_para)) {
+    case ScheduleDataAccess::kAdded:
+        m_ret = 0;
+        break;
+    case ScheduleDataAccess::kStoreFull:
+        m_ret = result::kResourceNotAvailable;
+        break;
+    case ScheduleDataAccess::kNotSaved:
+        m_ret = result::kFailed;
+        break;
+    }
 }

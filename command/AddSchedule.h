@@ -7,7 +7,8 @@
 // into the record, which keeps them between requests, so a field a request
 // omits keeps the previous request's value. The store chooses the index,
 // start time, status and result. Result 4 ("Resource not available") when
-// 32 schedules are stored, otherwise 0.
+// 32 schedules are stored, 1 ("Failed") when the schedule file could not be
+// written, otherwise 0.
 #pragma once
 
 #include "command/Command.h"

@@ -9,6 +9,7 @@
 #include "command/MPPD.h"
 #include "middle/StructMiddle.h"
 #include "middle/XMLMiddle.h"
+#include "request/ResultCodes.h"
 #include "schedule/Schedule.h"
 #include "schedule/ScheduleDataAccess.h"
 
@@ -58,5 +59,5 @@ void CheckSchedule::run() {
     ScheduleDataAccess store;
     m_log->startLine(Log::api_data, "CheckSchedule::run");
     m_log->endLine();
-    store.RunSchedule(startActivity);
+    m_ret = store.RunSchedule(startActivity) ? 0 : result::kFailed;
 }

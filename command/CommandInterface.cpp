@@ -9,7 +9,5 @@ CommandInterface::CommandInterface(const std::string& name, const std::string& k
 CommandInterface::~CommandInterface() { Log::clear(); }
 
 void CommandInterface::setKey(const std::string& text) {
-    U16Parser parser;
-    parser.parse(text);
-    parser.setValue(m_key);
+    m_key = U16Parser::read(text);
 }

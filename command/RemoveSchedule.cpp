@@ -1,5 +1,6 @@
 #include "command/RemoveSchedule.h"
 
+#include "request/ResultCodes.h"
 #include "schedule/ScheduleDataAccess.h"
 
 RemoveSchedule::RemoveSchedule() : Command<unsigned char>("RemoveSchedule", "Index") {}
@@ -10,5 +11,5 @@ void RemoveSchedule::replacePara(StructMiddle*) {}
 
 void RemoveSchedule::run() {
     ScheduleDataAccess store;
-    store.RemoveSchedule(m_key);
+    m_ret = store.RemoveSchedule(m_key) ? 0 : result::kFailed;
 }

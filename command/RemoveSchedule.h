@@ -1,5 +1,6 @@
 // "RemoveSchedule": removes the stored schedule whose index is the key
-// ("Index"). An index that is not stored changes nothing; the result is 0.
+// ("Index"). An index that is not stored changes nothing; the result is 0,
+// or 1 ("Failed") when the schedule file could not be written.
 #pragma once
 
 #include "command/Command.h"

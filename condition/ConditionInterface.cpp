@@ -9,7 +9,5 @@ ConditionInterface::ConditionInterface(const std::string& name, const std::strin
 ConditionInterface::~ConditionInterface() { Log::clear(); }
 
 void ConditionInterface::setKey(const std::string& text) {
-    U16Parser parser;
-    parser.parse(text);
-    parser.setValue(m_key);
+    m_key = U16Parser::read(text);
 }

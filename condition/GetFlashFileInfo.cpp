@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "api/zd_api.h"
+#include "base/Files.h"
 #include "base/Log.h"
 #include "middle/SingleTypeParser.h"
 #include "middle/StructMiddle.h"
@@ -16,6 +17,7 @@ constexpr uint8_t kFirmwareImage = 3;
 constexpr uint8_t kNoImageType = 255;
 constexpr uint16_t kNoDeviceId = 65535;
 constexpr uint8_t kInvalidFlashType = 155;
+constexpr uint8_t kInvalidFlashDescriptor = 185;
 
 }  // namespace
 
@@ -48,6 +50,14 @@ void GetFlashFileInfo::run() {
         m_log->endLine();
         return;
     }
+    // The controller would wait forever on a FIFO or device named as the file.
+    if (isSpecialFile(m_para.path)) {
+        m_ret = kInvalidFlashDescriptor;
+        m_log->startLine(Log::api_data, "ZD_Flash_GetHeaderInfo");
+        m_log->writeFormatInfo("not a regular file: %s ", m_para.path);
+        m_log->endLine();
+        return;
+    }
     m_ret = ZD_Flash_GetHeaderInfo(m_para.path, &m_para.type, &m_para.version, &m_para.deviceId);
     if (m_para.type != kFirmwareImage) m_ret = kInvalidFlashType;
     m_log->startLine(Log::api_data, "ZD_Flash_GetHeaderInfo");
@@ -70,5 +80,5 @@ void GetFlashFileInfo::setRet(std::string& answer) {
     VersionParser version;
     version.parse(m_para.version);
     info->addSingle("Version", version.toString());
-    answer = doc.toString();
+    doc.printTo(answer);
 }

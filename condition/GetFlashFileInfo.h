@@ -3,9 +3,10 @@
 //
 // "Address" names the file and is kept for later requests that omit it. The
 // answer holds "Ret" (0, the controller's status, 155 when the image is not
-// firmware of type 3, or 7 for an address longer than the 511 characters the
-// path field holds — then the file is not read and the previous path is
-// kept), "Type", "DeviceID" and "Version" from the header.
+// firmware of type 3, 185 when the address names a FIFO, device or
+// directory, or 7 for an address longer than the 511 characters the path
+// field holds — then the file is not read and the previous path is kept),
+// "Type", "DeviceID" and "Version" from the header.
 #pragma once
 
 #include <cstddef>

@@ -36,5 +36,5 @@ void OEMStatus::setRet(std::string& answer) {
         parser.parse(field.value);
         status->addSingle(field.name, parser.toString());
     }
-    answer = doc.toString();
+    doc.printTo(answer);
 }

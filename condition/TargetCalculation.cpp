@@ -25,5 +25,5 @@ void TargetCalculation::replacePara(StructMiddle* para) {
 void TargetCalculation::setRet(std::string& answer) {
     XMLMiddle document;
     m_distribution.distribution(document.addStruct(m_name));
-    answer = document.toString();
+    document.printTo(answer);
 }

@@ -10,32 +10,18 @@
 #include <cerrno>
 #include <cstring>
 
+#include "front/Descriptor.h"
+
 extern char** environ;
 
 namespace zdmond {
 
 namespace {
 
+using zdfront::Descriptor;
+
 constexpr size_t kKeptOutput = 4096;
 constexpr int kPollMs = 50;
-
-// A file descriptor closed at scope end.
-class Descriptor {
-public:
-    explicit Descriptor(int fd = -1) : m_fd(fd) {}
-    ~Descriptor() { reset(); }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return m_fd; }
-    void reset(int fd = -1)
-    {
-        if (m_fd >= 0) close(m_fd);
-        m_fd = fd;
-    }
-
-private:
-    int m_fd;
-};
 
 bool makePipe(Descriptor& read, Descriptor& write)
 {

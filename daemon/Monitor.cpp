@@ -9,8 +9,8 @@
 #include "daemon/Version.h"
 #include "front/Enclosure.h"
 #include "front/Error.h"
-#include "front/ModelJson.h"
 #include "front/Request.h"
+#include "front/StoredEvent.h"
 
 namespace zdmond {
 
@@ -24,22 +24,6 @@ const char* const kReadFault = "enclosure read";
 int64_t now()
 {
     return static_cast<int64_t>(std::time(nullptr));
-}
-
-HistoryEvent fromController(const zdfront::Event& event)
-{
-    HistoryEvent stored;
-    stored.time = static_cast<int64_t>(event.time);
-    stored.adapter = static_cast<unsigned>(event.adapter);
-    stored.adapterSerial = event.serial;
-    stored.sequence = static_cast<int64_t>(event.index);
-    stored.eventClass = static_cast<int>(event.eventClass.value);
-    stored.code = static_cast<int>(event.code);
-    stored.device = static_cast<int>(event.device);
-    stored.severity = static_cast<unsigned>(event.severity.value);
-    stored.message = event.eventClass.text + " event " + std::to_string(event.code) + " on " + event.deviceText;
-    stored.data = zdfront::toJson(event).dump();
-    return stored;
 }
 
 HistoryEvent fromChange(const Change& change, int64_t time)
@@ -150,6 +134,7 @@ bool Monitor::cycle(const std::function<bool()>& stopRequested)
         // What the last run remembered (nothing when the history cannot be read:
         // then only bad states are reported, as on a first run).
         m_state = m_writer.rememberedState();
+        m_state.erase(zdfront::kDrainedKey);  // not the enclosure's
         m_stateLoaded = true;
     }
     bool ok = loadBridge();
@@ -173,6 +158,7 @@ bool Monitor::cycle(const std::function<bool()>& stopRequested)
         }
         zdfront::Snapshot snapshot;
         bool complete = true;
+        const int64_t drainStarted = now();
         try {
             std::vector<uint64_t> ids;
             {
@@ -186,7 +172,7 @@ bool Monitor::cycle(const std::function<bool()>& stopRequested)
                 }
                 zdfront::Session session = bridge->session(static_cast<unsigned>(id));
                 for (const zdfront::Event& event : zdfront::Enclosure::readEvents(session))
-                    events.push_back(fromController(event));
+                    events.push_back(zdfront::storedEvent(event));
                 snapshot.adapters.push_back(zdfront::Enclosure::readAdapterState(session));
             }
             m_faults.succeeded(kReadFault);
@@ -202,6 +188,8 @@ bool Monitor::cycle(const std::function<bool()>& stopRequested)
             changes = std::move(comparison.changes);
             changedKeys = std::move(comparison.changedKeys);
             m_state = std::move(comparison.state);
+            // Readers waiting for an event (zdctl --wait) learn that every adapter was read from then on.
+            changedKeys[zdfront::kDrainedKey] = std::to_string(drainStarted);
         }
         if (complete) {
             std::lock_guard<std::mutex> lock(m_mutex);

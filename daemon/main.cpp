@@ -13,12 +13,12 @@
 #include "daemon/Config.h"
 #include "daemon/Daemon.h"
 #include "daemon/DaemonLog.h"
-#include "daemon/InstanceLock.h"
 #include "daemon/Notifier.h"
 #include "daemon/Severity.h"
 #include "daemon/Signals.h"
 #include "daemon/Version.h"
 #include "daemon/http/AccessToken.h"
+#include "front/MonitorLock.h"
 
 namespace zdmond {
 
@@ -94,7 +94,7 @@ int run(int argc, char** argv)
     DaemonLog::setup(detached ? DaemonLog::Target::Syslog : DaemonLog::Target::Stderr);
     try {
         Daemon::prepareDirectory(config.database);
-        InstanceLock lock(config.database);
+        zdfront::MonitorLock lock(config.database);
         Daemon daemon(line, config, signals, background);
         return line.oneshot ? daemon.runOnce() : daemon.run();
     } catch (const std::exception& error) {

@@ -19,6 +19,8 @@ constexpr uint16_t kClassMisc = 12;
 constexpr uint16_t kClassDiskArray = 13;
 constexpr uint16_t kCodeVirtualDiskDeleted = 3;
 constexpr size_t kNameBytes = 16;
+// The most fields an event has.
+constexpr size_t kEventFields = 16;
 
 static_assert(sizeof(EventRecord::params) == kNameBytes, "a deleted disk's name fills the parameters");
 static_assert(sizeof(_LD_Info::name) == kNameBytes, "virtual disk names are 16 bytes");
@@ -47,15 +49,14 @@ std::string printableName(const void* bytes, Report report) {
 
 template <typename Parser, typename T>
 std::string text(const T& value) {
-    Parser parser;
-    parser.parse(value);
-    return parser.toString();
+    return Parser::format(value);
 }
 }  // namespace
 
-EventRetrieval::EventRetrieval(EventBookkeeping& bookkeeping, Log* log) : m_book(bookkeeping), m_log(log) {}
+EventRetrieval::EventRetrieval(EventBookkeeping& bookkeeping, Log* log, EventRead read)
+    : m_book(bookkeeping), m_log(log), m_read(read != nullptr ? read : ZD_EVT_GetEvent) {}
 
-std::string EventRetrieval::drain(uint8_t adapterId) {
+void EventRetrieval::drain(uint8_t adapterId, std::string& out) {
     m_adapterId = adapterId;
     XMLMiddle doc("Events");
     if (ZD_Adapter_GetCount() == 0) {
@@ -63,7 +64,10 @@ std::string EventRetrieval::drain(uint8_t adapterId) {
         m_log->endLine();
         ZD_API_RescanAdapter();
     }
-    if (ZD_Adapter_GetCount() == 0) return doc.toString();
+    if (ZD_Adapter_GetCount() == 0) {
+        doc.printTo(out);
+        return;
+    }
 
     uint8_t count = 0;
     _Adapter_Info info;
@@ -71,24 +75,27 @@ std::string EventRetrieval::drain(uint8_t adapterId) {
     ZD_Adapter_GetInfo(m_adapterId, &count, &info);
     std::memcpy(m_serial, info.serial_number, sizeof m_serial);
 
+    // The status of a read is not examined: records it returned are taken
+    // from the controller and must be delivered. The count is cleared before
+    // each read, so a read that fails without writing it ends the drain.
     std::vector<EventRecord> batch(ZD_EVT_BATCH);
-    for (;;) {
+    for (int reads = 0; reads < kMaxReads; ++reads) {
         std::memset(batch.data(), 0, batch.size() * sizeof(EventRecord));
         uint8_t returned = 0;
-        const uint8_t status = ZD_EVT_GetEvent(m_adapterId, ZD_EVT_BATCH, &returned, batch.data());
+        m_read(m_adapterId, ZD_EVT_BATCH, &returned, batch.data());
         m_log->startLine(Log::api_data, "ZD_EVT_GetEvent");
         m_log->writeFormatInfo("count returned %d ", returned);
         m_log->endLine();
-        // A failed call is the end of the queue; so is a count beyond the
-        // batch, which only a misbehaving library reports.
-        if (status != 0 || returned == 0) break;
+        if (returned == 0) break;
+        // A count beyond the batch only a misbehaving library reports: the
+        // batch is all there is, and the drain ends with it.
         const size_t usable = std::min<size_t>(returned, ZD_EVT_BATCH);
         for (size_t i = 0; i < usable; ++i) {
             if (admit(batch[i])) addEvent(doc, batch[i]);
         }
         if (returned > ZD_EVT_BATCH) break;
     }
-    return doc.toString();
+    doc.printTo(out);
 }
 
 bool EventRetrieval::admit(const EventRecord& record) {
@@ -121,7 +128,7 @@ bool EventRetrieval::admit(const EventRecord& record) {
 }
 
 void EventRetrieval::addEvent(XMLMiddle& doc, const EventRecord& record) {
-    StructMiddle* event = doc.addStruct("Event");
+    StructMiddle* event = doc.addStruct("Event", kEventFields);
     event->addSingle("Index", text<U32Parser>(record.sequence));
     event->addSingle("AdapterID", text<U8Parser>(m_adapterId));
     event->addSingle("Class", text<U16Parser>(record.evt_class));

@@ -10,7 +10,7 @@
 // the RAID levels before and after.
 //
 //     EventRetrieval retrieval(m_events, m_log);
-//     m_result = retrieval.drain(m_adapterId);
+//     retrieval.drain(m_adapterId, result);
 #pragma once
 
 #include <cstddef>
@@ -36,13 +36,20 @@ struct EventBookkeeping {
 
 class EventRetrieval {
 public:
-    EventRetrieval(EventBookkeeping& bookkeeping, Log* log);
+    // The controller's event read (ZD_EVT_GetEvent, or a stand-in in tests).
+    using EventRead = uint8_t (*)(uint8_t adapter, uint8_t max, uint8_t* count, void* events);
+    // Most event reads of one drain: a controller that never runs dry keeps
+    // what is left for the next poll.
+    static constexpr int kMaxReads = 10000;
+
+    EventRetrieval(EventBookkeeping& bookkeeping, Log* log, EventRead read = nullptr);
     EventRetrieval(const EventRetrieval&) = delete;
     EventRetrieval& operator=(const EventRetrieval&) = delete;
 
-    // Every new event of the adapter, as "<Events>...</Events>" text
-    // ("<Events />" when there is none).
-    std::string drain(uint8_t adapterId);
+    // Every new event of the adapter, as "<Events>...</Events>" text into out
+    // ("<Events />" when there is none). Reads until a read returns no
+    // record; the records of a read that also reports a failure are used.
+    void drain(uint8_t adapterId, std::string& out);
 
 private:
     // Whether the record is new for this adapter; updates the bookkeeping.
@@ -52,6 +59,7 @@ private:
 
     EventBookkeeping& m_book;
     Log* m_log;
+    EventRead m_read;
     uint8_t m_adapterId = 0;
     uint8_t m_serial[EventBookkeeping::kSerialBytes] = {};
 };

@@ -24,10 +24,15 @@ using Setting = AdapterSetting;
 
 constexpr size_t kMaxAdapterText = 19;  // 20-byte fields: 19 bytes and a NUL
 
-// OEM request "User Request" (type 8) as the "OEMType" table names it, and
-// its value that silences the buzzer.
+// "OEMType" of a user request and its "OEMValue"s.
 constexpr uint64_t kUserRequest = 8;
 constexpr uint64_t kBuzzOff = 1;
+constexpr uint64_t kIdentify = 2;
+
+Request userRequest(uint64_t value)
+{
+    return Request("OEMCommand").field("OEMType", kUserRequest).field("OEMValue", value).field("OEMID", 0).field("Force", 0);
+}
 
 std::string number(uint64_t value) { return std::to_string(value); }
 std::string flag(bool value) { return value ? "1" : "0"; }
@@ -115,21 +120,21 @@ Outcome AdapterSettings::execute(Session& session)
     return outcome;
 }
 
-Request userRequest(uint64_t value)
-{
-    return Request("OEMCommand").field("OEMType", kUserRequest).field("OEMValue", value).field("OEMID", 0).field("Force", 0);
-}
+void identifyAdapter(Session& session) { session.command(userRequest(kIdentify), "identify"); }
 
 Outcome silenceBuzzer(Session& session)
 {
-    const std::string adapter = "adapter " + std::to_string(session.adapter());
     session.command(userRequest(kBuzzOff), "buzzer-off");
-    Adapter after = Enclosure::readAdapter(session);
-    if (after.buzzerRinging.value_or(false))
-        throw Error(ErrorKind::Refused, "the controller answered success but the buzzer of " + adapter + " still rings");
     Outcome outcome;
-    outcome.done.push_back(after.buzzerRinging ? "the buzzer of " + adapter + " is silent"
-                                               : adapter + " has no buzzer; the request was sent");
+    std::optional<Record> buzzer = session.trySingle("Buzzer", std::to_string(session.adapter()));
+    if (!buzzer) {
+        outcome.done.push_back("buzzer-off sent (this adapter reports no buzzer state)");
+    } else if (buzzer->number("RingStatus") != 0) {
+        outcome.partial = true;
+        outcome.warnings.push_back("the adapter accepted buzzer-off, but its buzzer still rings");
+    } else {
+        outcome.done.push_back("buzzer of adapter " + std::to_string(session.adapter()) + " silent");
+    }
     return outcome;
 }
 

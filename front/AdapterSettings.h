@@ -10,7 +10,7 @@
 //   settings.set("rebuild-speed", "90");       // Error Usage for unknown keys, bad values
 //   Outcome outcome = settings.execute(session);
 //
-//   Outcome silenced = silenceBuzzer(session);   // the OEM "buzz off" request, read back
+//   Outcome silenced = silenceBuzzer(session);
 #pragma once
 
 #include <string>
@@ -27,6 +27,12 @@ struct AdapterSetting;
 // The settings' words, for help texts: "alias, serial, sync-speed, ...".
 std::string adapterSettingWords();
 
+// User requests to the adapter's enclosure ("OEMCommand"). Identify makes it
+// show itself (its state cannot be read back); silencing the buzzer is read
+// back, and a buzzer that rings on makes the outcome partial.
+void identifyAdapter(Session& session);
+Outcome silenceBuzzer(Session& session);
+
 class AdapterSettings {
 public:
     // key: a setting's word ("rebuild-speed") or its request field
@@ -42,13 +48,5 @@ private:
     };
     std::vector<Change> m_changes;
 };
-
-// Silences the selected adapter's buzzer and reads it back: Error Refused
-// when the controller still reports it ringing.
-Outcome silenceBuzzer(Session& session);
-
-// The OEM request "User Request" with one of its values ("OEMValue"):
-// 1 silences the buzzer, 2 makes the adapter identify itself.
-Request userRequest(uint64_t value);
 
 }  // namespace zdfront

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "front/Error.h"
+#include "front/EventDescription.h"
 
 namespace zdfront::Enclosure {
 
@@ -11,10 +12,13 @@ namespace {
 
 constexpr uint64_t kScheduleDue = 1;          // "Status" of a schedule whose time has come
 
-// "EvtClass" values whose DeviceID names an adapter, an array or a disk.
+// "EvtClass" values: events of an adapter, a virtual disk, a disk, the
+// adapter's flash and its enclosure.
 constexpr uint64_t kClassAdapter = 0;
 constexpr uint64_t kClassArray = 1;
 constexpr uint64_t kClassDisk = 2;
+constexpr uint64_t kClassFlash = 10;
+constexpr uint64_t kClassEnclosure = 15;
 
 Enumerated enumerated(Session& session, const char* table, uint64_t value)
 {
@@ -133,6 +137,115 @@ Disk diskFrom(Session& session, const Record& record)
 
 std::string adapterKey(Session& session) { return std::to_string(session.adapter()); }
 
+// The array a virtual-disk event is about. The event carries the virtual
+// disk's id, which the listings do not show, and its name, which is the
+// array's: the array of that name, or among several of that name the one
+// whose id is the virtual disk's.
+std::optional<uint64_t> arrayNamed(const std::vector<Array>& arrays, const Event& event)
+{
+    if (!event.name) return std::nullopt;
+    std::optional<uint64_t> found;
+    size_t named = 0;
+    for (const Array& array : arrays) {
+        if (array.name != *event.name) continue;
+        ++named;
+        if (!found || array.id == event.device) found = array.id;
+    }
+    if (named > 1 && found != event.device) return std::nullopt;
+    return found;
+}
+
+std::string arrayText(const Event& event)
+{
+    const std::string name = event.name ? " \"" + *event.name + "\"" : "";
+    if (event.array) return "array " + std::to_string(*event.array) + name;
+    if (event.name) return "array" + name;
+    return "virtual disk " + std::to_string(event.device);
+}
+
+std::optional<Disk> presentDisk(Session& session, uint64_t id)
+{
+    std::optional<Record> record = session.trySingle("PD", std::to_string(id));
+    if (!record) return std::nullopt;
+    return diskFrom(session, *record);
+}
+
+// "disk 3 (ZDS DT4000-7K2, serial ZS1001280003)": the slot, and what tells
+// the drive in it apart while it is there.
+std::string diskText(const Event& event)
+{
+    std::string text = "disk " + std::to_string(event.device);
+    std::vector<std::string> identity;
+    if (!event.diskModel.empty()) identity.push_back(event.diskModel);
+    if (!event.diskSerial.empty()) identity.push_back("serial " + event.diskSerial);
+    if (identity.empty()) return text;
+    text += " (" + identity[0];
+    if (identity.size() > 1) text += ", " + identity[1];
+    return text + ")";
+}
+
+Event eventFrom(Session& session, const Record& record)
+{
+    Event event;
+    event.index = record.number("Index");
+    event.adapter = record.number("AdapterID");
+    event.time = record.number("TimeStamp");
+    event.code = record.number("Code");
+    event.device = record.number("DeviceID");
+    event.eventClass = field(session, record, "Class", "EvtClass");
+    event.severity = field(session, record, "Severity", "EvtSeverity");
+    if (record.has("Name")) event.name = record.get("Name");
+    if (record.has("Before") && record.has("After")) {
+        event.raidBefore = field(session, record, "Before", "RAID");
+        event.raidAfter = field(session, record, "After", "RAID");
+    } else if (record.has("Before")) {
+        event.raidBefore = Enumerated{record.number("Before"), record.get("Before")};
+    }
+    event.params = numbers(record.list("Params"));
+    event.senseData = numbers(record.list("SenseDatas"));
+    event.serial = record.get("Serial");
+    return event;
+}
+
+// Names the device of each event of one read, reading the arrays and each
+// disk at most once.
+class DeviceNames {
+public:
+    explicit DeviceNames(Session& session) : m_session(session) {}
+
+    void name(Event& event)
+    {
+        const std::string adapter = std::to_string(event.adapter);
+        switch (event.eventClass.value) {
+        case kClassAdapter:
+        case kClassFlash: event.deviceText = "adapter " + adapter; break;
+        case kClassEnclosure: event.deviceText = "enclosure of adapter " + adapter; break;
+        case kClassArray:
+            if (!m_arrays) m_arrays = readArrays(m_session);
+            event.array = arrayNamed(*m_arrays, event);
+            event.deviceText = arrayText(event);
+            break;
+        case kClassDisk: {
+            auto known = m_disks.find(event.device);
+            if (known == m_disks.end())
+                known = m_disks.emplace(event.device, presentDisk(m_session, event.device)).first;
+            if (known->second) {
+                event.diskModel = known->second->model;
+                event.diskSerial = known->second->serial;
+            }
+            event.deviceText = diskText(event);
+            break;
+        }
+        default: event.deviceText = "device " + std::to_string(event.device);
+        }
+    }
+
+private:
+    Session& m_session;
+    std::optional<std::vector<Array>> m_arrays;
+    std::map<uint64_t, std::optional<Disk>> m_disks;
+};
+
 }  // namespace
 
 std::vector<uint64_t> adapterIds(Session& session)
@@ -230,10 +343,11 @@ std::vector<Disk> readDisks(Session& session, const std::vector<Array>& arrays, 
     return disks;
 }
 
-Disk readDisk(Session& session, uint64_t id)
+Disk readDisk(Session& session, uint64_t id, bool withArray)
 {
     const std::string key = std::to_string(id);
     Disk disk = diskFrom(session, session.single("PD", key, "disk " + key + " of adapter " + adapterKey(session)));
+    if (!withArray) return disk;
     for (const Array& array : readArrays(session))
         for (uint64_t member : array.disks)
             if (member == id && Health::diskAssigned(disk.status.value)) disk.array = array.id;
@@ -279,32 +393,11 @@ Snapshot readSnapshot(Session& session)
 std::vector<Event> readEvents(Session& session)
 {
     std::vector<Event> events;
+    DeviceNames names(session);
     for (const Record& record : session.events()) {
-        Event event;
-        event.index = record.number("Index");
-        event.adapter = record.number("AdapterID");
-        event.time = record.number("TimeStamp");
-        event.code = record.number("Code");
-        event.device = record.number("DeviceID");
-        event.eventClass = field(session, record, "Class", "EvtClass");
-        event.severity = field(session, record, "Severity", "EvtSeverity");
-        if (record.has("Name")) event.name = record.get("Name");
-        if (record.has("Before") && record.has("After")) {
-            event.raidBefore = field(session, record, "Before", "RAID");
-            event.raidAfter = field(session, record, "After", "RAID");
-        } else if (record.has("Before")) {
-            event.raidBefore = Enumerated{record.number("Before"), record.get("Before")};
-        }
-        event.params = numbers(record.list("Params"));
-        event.senseData = numbers(record.list("SenseDatas"));
-        event.serial = record.get("Serial");
-        const std::string device = std::to_string(event.device);
-        switch (event.eventClass.value) {
-        case kClassAdapter: event.deviceText = "adapter " + std::to_string(event.adapter); break;
-        case kClassArray: event.deviceText = "array " + device + (event.name ? " \"" + *event.name + "\"" : ""); break;
-        case kClassDisk: event.deviceText = "disk " + device; break;
-        default: event.deviceText = "device " + device;
-        }
+        Event event = eventFrom(session, record);
+        names.name(event);
+        describeEvent(event, session.ranges());
         events.push_back(std::move(event));
     }
     return events;
@@ -331,6 +424,8 @@ std::vector<Schedule> readSchedules(Session& session)
         schedule.status = status == kScheduleDue ? Enumerated{status, "due"}
                                                  : enumerated(session, "ScheduleStatus", status);
         schedule.result = field(session, record, "Result", "Error");
+        if (record.has("RAID")) schedule.raidAtRun = field(session, record, "RAID", "RAID");
+        if (record.has("VDStatus")) schedule.arrayStatusAtRun = field(session, record, "VDStatus", "VDStatus");
         schedules.push_back(std::move(schedule));
     }
     return schedules;

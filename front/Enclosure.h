@@ -36,7 +36,8 @@ Array readArray(Session& session, uint64_t id, bool detailed = true);  // Error 
 // array, and an empty-slot entry for each slot below the adapter's disk
 // count that holds no disk.
 std::vector<Disk> readDisks(Session& session, const std::vector<Array>& arrays, uint64_t slots);
-Disk readDisk(Session& session, uint64_t id);  // Error NotFound
+// withArray: also find the array it is a member of (reads every array).
+Disk readDisk(Session& session, uint64_t id, bool withArray = true);  // Error NotFound
 
 AdapterState readAdapterState(Session& session);
 // Every adapter, one short session each (threaded programs).
@@ -44,7 +45,8 @@ Snapshot readSnapshot(Bridge& bridge);
 // Every adapter within one session, which ends with its adapter selected again.
 Snapshot readSnapshot(Session& session);
 
-// The selected adapter's new events (each is delivered once).
+// The selected adapter's new events (each is delivered once), described
+// (front/EventDescription.h), with the array or the disk each is about.
 std::vector<Event> readEvents(Session& session);
 std::vector<Schedule> readSchedules(Session& session);
 // The schedules of the selected adapter that start an activity on the array.

@@ -340,6 +340,18 @@ MonitorState EventHistory::state() const
     return state;
 }
 
+std::optional<int64_t> EventHistory::lastDrain() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    Statement select(m_db, "SELECT value FROM monitor_state WHERE key = ?", m_path);
+    select.bind(1, std::string(kDrainedKey));
+    if (!select.step()) return std::nullopt;
+    const std::string value = select.text(0);
+    if (value.empty() || value.size() > 18 || value.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    return std::stoll(value);
+}
+
 nlohmann::ordered_json toJson(const HistoryEvent& event)
 {
     using Json = nlohmann::ordered_json;

@@ -35,6 +35,12 @@ class RangeTexts;
 inline constexpr const char* kSourceController = "controller";
 inline constexpr const char* kSourceMonitor = "zdmond";
 
+// The key of the remembered state under which zdmond notes when it last
+// began a cycle that read every adapter's events (seconds since 1970),
+// committed with those events: a reader waiting for an event to be stored
+// can tell from it that zdmond has read the controller since.
+inline constexpr const char* kDrainedKey = "zdmond/drained";
+
 struct HistoryEvent {
     int64_t id = 0;           // row id, set when stored; rises with every event stored
     int64_t time = 0;         // seconds since 1970
@@ -102,6 +108,8 @@ public:
     std::vector<HistoryEvent> query(const HistoryQuery& query) const;
     int64_t lastId() const;
     MonitorState state() const;
+    // The time under kDrainedKey; nothing before zdmond's first such cycle.
+    std::optional<int64_t> lastDrain() const;
 
 private:
     std::string m_path;

@@ -28,6 +28,7 @@ struct Activity {
     Enumerated status;  // "BGAStatus": running, aborted, paused
     unsigned percent = 0;
     bool running() const;
+    bool aborted() const;
 };
 
 struct AdapterSpeeds {
@@ -117,14 +118,34 @@ enum class SmartVerdict { Unknown, Passed, Failing };
 SmartVerdict smartVerdict(const Disk& disk);
 const char* smartVerdictText(SmartVerdict verdict);
 
+// How a background activity ended, as the controller's event reports it.
+struct ActivityEnd {
+    std::string activity;   // "Check & Fix", "Initialisation", "Rebuild", "Migrate", "Media Patrol"
+    bool completed = false;  // false: aborted or stopped before its end
+    // Of a consistency check: the inconsistent stripes it found and repaired.
+    std::optional<uint64_t> inconsistenciesFound, inconsistenciesRepaired;
+};
+
 struct Event {
     uint64_t index = 0, adapter = 0, time = 0, code = 0, device = 0;
     Enumerated eventClass, severity;  // "EvtClass", "EvtSeverity"
-    std::string deviceText;           // "disk 3", "array 0 "Data"", "adapter 0"
-    std::optional<std::string> name;
+    // The device it is about: "adapter 0", "array 0 "Data"", "disk 3 (ZDS DT4000-7K2, serial ZS1001280003)".
+    std::string deviceText;
+    // What happened: "failed", "Check & Fix completed: 3 inconsistent stripes found, 3 repaired".
+    std::string text;
+    std::optional<std::string> name;   // the virtual disk's name, as the bridge adds it
+    std::optional<uint64_t> array;     // the array it is about, by its id in the listings
+    std::string diskModel, diskSerial;  // the disk it is about, while the disk is present
     std::optional<Enumerated> raidBefore, raidAfter;
     std::vector<uint64_t> params, senseData;
-    std::string serial;
+    std::string serial;                 // the adapter's
+    std::optional<ActivityEnd> activityEnd;  // set when the event ends a background activity
+
+    // "array 0 "Data": Check & Fix completed: ..."
+    std::string summary() const { return deviceText + ": " + text; }
+    // Whether it reports the end of an activity of that array or disk.
+    bool endsActivityOfArray(uint64_t id) const;
+    bool endsActivityOfDisk(uint64_t id) const;
 };
 
 struct Schedule {
@@ -139,8 +160,15 @@ struct Schedule {
     uint64_t day = 0;     // weekday (0 = Sunday) or day of the month
     std::string lastStart;
     Enumerated status, result;  // "ScheduleStatus", "Error"
+    // After a run that failed to start: the array's RAID level and state then.
+    std::optional<Enumerated> raidAtRun, arrayStatusAtRun;
     bool targetsDisk() const;
-    std::string whenText() const;  // "Weekly at 23:00, weekday 2"
+    bool ran() const;
+    // "2026-12-06 14:30" of the last run; "-" before the first.
+    std::string lastStartText() const;
+    // "-" (not run yet), "started", or "refused: <Error text> (array was Offline)".
+    std::string resultText() const;
+    std::string whenText() const;  // "Weekly on Tuesday at 23:00", "every 2 days at 03:00"
 };
 
 struct Problem {

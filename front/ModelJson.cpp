@@ -18,6 +18,24 @@ Json listOf(const std::vector<T>& items)
     return list;
 }
 
+template <typename T>
+std::optional<T> optionalOf(const Json& json, const char* key)
+{
+    const Json& value = json.at(key);
+    return value.is_null() ? std::nullopt : std::optional<T>(value.get<T>());
+}
+
+Enumerated enumeratedOf(const Json& json, const std::string& key)
+{
+    return {json.at(key).get<uint64_t>(), json.at(key + "_text").get<std::string>()};
+}
+
+// The text of a key that is null when empty.
+std::string textOf(const Json& json, const char* key)
+{
+    return optionalOf<std::string>(json, key).value_or("");
+}
+
 Json enumeratedList(const std::vector<Enumerated>& values)
 {
     Json list = Json::array();
@@ -183,13 +201,64 @@ Json toJson(const Event& event)
     json["code"] = event.code;
     json["device"] = event.device;
     json["device_text"] = event.deviceText;
+    json["text"] = event.text;
     json["name"] = orNull(event.name);
+    json["array"] = orNull(event.array);
+    json["disk_model"] = event.diskModel.empty() ? Json(nullptr) : Json(event.diskModel);
+    json["disk_serial"] = event.diskSerial.empty() ? Json(nullptr) : Json(event.diskSerial);
     if (event.raidBefore) putEnumerated(json, "raid_before", *event.raidBefore);
     if (event.raidAfter) putEnumerated(json, "raid_after", *event.raidAfter);
     json["params"] = event.params;
     json["sense_data"] = event.senseData;
     json["serial"] = event.serial;
+    json["activity_end"] = event.activityEnd ? toJson(*event.activityEnd) : Json(nullptr);
     return json;
+}
+
+std::optional<Event> eventFromJson(const Json& json)
+{
+    if (!json.is_object()) return std::nullopt;
+    try {
+        Event event;
+        event.index = json.at("index").get<uint64_t>();
+        event.adapter = json.at("adapter").get<uint64_t>();
+        event.time = json.at("time").get<uint64_t>();
+        event.eventClass = enumeratedOf(json, "class");
+        event.severity = enumeratedOf(json, "severity");
+        event.code = json.at("code").get<uint64_t>();
+        event.device = json.at("device").get<uint64_t>();
+        event.deviceText = json.at("device_text").get<std::string>();
+        event.text = json.at("text").get<std::string>();
+        event.name = optionalOf<std::string>(json, "name");
+        event.array = optionalOf<uint64_t>(json, "array");
+        event.diskModel = textOf(json, "disk_model");
+        event.diskSerial = textOf(json, "disk_serial");
+        if (json.contains("raid_before")) event.raidBefore = enumeratedOf(json, "raid_before");
+        if (json.contains("raid_after")) event.raidAfter = enumeratedOf(json, "raid_after");
+        event.params = json.at("params").get<std::vector<uint64_t>>();
+        event.senseData = json.at("sense_data").get<std::vector<uint64_t>>();
+        event.serial = json.at("serial").get<std::string>();
+        const Json& end = json.at("activity_end");
+        if (!end.is_null()) {
+            ActivityEnd ending;
+            ending.activity = end.at("activity").get<std::string>();
+            ending.completed = end.at("completed").get<bool>();
+            ending.inconsistenciesFound = optionalOf<uint64_t>(end, "inconsistencies_found");
+            ending.inconsistenciesRepaired = optionalOf<uint64_t>(end, "inconsistencies_repaired");
+            event.activityEnd = ending;
+        }
+        return event;
+    } catch (const Json::exception&) {
+        return std::nullopt;
+    }
+}
+
+Json toJson(const ActivityEnd& end)
+{
+    return {{"activity", end.activity},
+            {"completed", end.completed},
+            {"inconsistencies_found", orNull(end.inconsistenciesFound)},
+            {"inconsistencies_repaired", orNull(end.inconsistenciesRepaired)}};
 }
 
 Json toJson(const Schedule& schedule)
@@ -208,6 +277,15 @@ Json toJson(const Schedule& schedule)
     json["last_start"] = schedule.lastStart;
     putEnumerated(json, "status", schedule.status);
     putEnumerated(json, "result", schedule.result);
+    json["outcome_text"] = schedule.resultText();
+    auto putAtRun = [&](const char* key, const std::optional<Enumerated>& value) {
+        if (value)
+            putEnumerated(json, key, *value);
+        else
+            json[key] = nullptr;
+    };
+    putAtRun("raid_at_run", schedule.raidAtRun);
+    putAtRun("array_status_at_run", schedule.arrayStatusAtRun);
     return json;
 }
 

@@ -9,6 +9,7 @@
 // no front end judges a state number itself.
 //
 //   Json json = toJson(snapshot);
+//   std::optional<Event> event = eventFromJson(stored);   // an event's JSON form read back
 #pragma once
 
 #include <nlohmann/json.hpp>
@@ -31,6 +32,7 @@ Json toJson(const Capacity& capacity);
 Json toJson(const Array& array);
 Json toJson(const SmartAttribute& attribute);
 Json toJson(const Disk& disk);
+Json toJson(const ActivityEnd& end);
 Json toJson(const Event& event);
 Json toJson(const Schedule& schedule);
 Json toJson(const Problem& problem);
@@ -42,5 +44,9 @@ Json toJson(const Plan& plan);
 // created, done, warnings, partial.
 Json toJson(const Outcome& outcome);
 const char* toneName(Tone tone);
+
+// An event back from its JSON form (as zdmond's history keeps it); nothing
+// when `json` is not an event's JSON form.
+std::optional<Event> eventFromJson(const Json& json);
 
 }  // namespace zdfront

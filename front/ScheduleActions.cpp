@@ -23,6 +23,17 @@ constexpr uint64_t kInit = 16;
 const char* const kRepeats[] = {"once", "daily", "weekly", "monthly"};
 constexpr uint64_t kOnce = 0, kWeekly = 2, kMonthly = 3;
 
+const std::string kFileHint =
+    "check that the bridge's schedule file, ZDBRIDGE_DB_PATH, is writable and holds a schedule table";
+
+// The bridge keeps the schedules itself: a refusal other than a full store
+// means that it could not save its schedule file.
+std::string unsaved(const std::string& what, Session& session, uint8_t code)
+{
+    return what + ": the bridge answered code " + std::to_string(code) + " (" + session.errorText(code) + "); " +
+           kFileHint;
+}
+
 constexpr uint8_t kStoreFull = 4;
 
 uint64_t hhmm(const std::string& text)
@@ -115,13 +126,12 @@ Outcome ScheduleAddition::execute(Session& session, const Consent& consent)
     uint8_t code = session.commandCode(m_request);
     if (code == kStoreFull)
         throw Error(ErrorKind::Refused, "the schedule store is full (" + session.errorText(code) + ")", code);
-    if (code != 0) throw Error(ErrorKind::Refused, session.refusal("schedule", code), code);
+    if (code != 0) throw Error(ErrorKind::Refused, unsaved("the schedule was not stored", session, code), code);
     Outcome outcome;
     for (uint64_t index : indexes(session))
         if (!before.count(index)) outcome.created["schedule"] = index;
     if (!outcome.created.count("schedule"))
-        throw Error(ErrorKind::Refused, "the bridge answered success but stored no schedule (check that its schedule "
-                                        "file, ZDBRIDGE_DB_PATH, is writable and holds a schedule table)");
+        throw Error(ErrorKind::Refused, "the bridge answered success but stored no schedule (" + kFileHint + ")");
     outcome.done.push_back("schedule " + std::to_string(outcome.created["schedule"]) + " stored: " + m_description);
     return outcome;
 }
@@ -130,10 +140,13 @@ Outcome removeSchedule(Session& session, uint64_t index)
 {
     if (!indexes(session).count(index))
         throw Error(ErrorKind::NotFound, "schedule " + std::to_string(index) + " not found");
-    session.command(Request("RemoveSchedule").field("Index", index), "schedule removal");
+    const uint8_t code = session.commandCode(Request("RemoveSchedule").field("Index", index));
+    if (code != 0)
+        throw Error(ErrorKind::Refused, unsaved("schedule " + std::to_string(index) + " was not removed", session, code),
+                    code);
     if (indexes(session).count(index))
         throw Error(ErrorKind::Refused, "the bridge answered success but schedule " + std::to_string(index) +
-                                            " is still stored (is the schedule file writable?)");
+                                            " is still stored (" + kFileHint + ")");
     Outcome outcome;
     outcome.done.push_back("schedule " + std::to_string(index) + " removed");
     return outcome;

@@ -39,7 +39,10 @@ SimControl::SimControl()
     bind(m_handle, "zdsim_reset", m_reset);
     bind(m_handle, "zdsim_use_manual_clock", m_useManualClock);
     bind(m_handle, "zdsim_set_page_delay_ms", m_setPageDelay);
-    if (!m_failDisk || !m_pullDisk || !m_insertDisk || !m_writeImage || !m_setPageDelay || !m_useManualClock) {
+    bind(m_handle, "zdsim_advance_ms", m_advance);
+    bind(m_handle, "zdsim_set_inconsistent_stripes", m_setInconsistentStripes);
+    if (!m_failDisk || !m_pullDisk || !m_insertDisk || !m_writeImage || !m_setPageDelay || !m_useManualClock ||
+        !m_advance || !m_setInconsistentStripes) {
         m_reset = nullptr;
         return;
     }
@@ -83,6 +86,25 @@ void SimControl::reset() const
     require();
     check(m_reset(), "the enclosure");
     check(m_useManualClock(0), "the clock");  // the reset stops the clock for tests; activities run on wall time here
+}
+
+void SimControl::useManualClock(bool manual) const
+{
+    require();
+    check(m_useManualClock(manual ? 1 : 0), "the clock");
+}
+
+void SimControl::advance(uint64_t milliseconds) const
+{
+    require();
+    check(m_advance(milliseconds), "the clock");
+}
+
+void SimControl::setInconsistentStripes(uint8_t adapter, uint16_t array, uint32_t stripes) const
+{
+    require();
+    check(m_setInconsistentStripes(adapter, array, stripes),
+          "array " + std::to_string(array) + " of adapter " + std::to_string(adapter));
 }
 
 void SimControl::writeImage(const std::string& path, uint8_t type, uint16_t deviceId, const uint16_t version[4],

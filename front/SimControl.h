@@ -26,6 +26,12 @@ public:
     void pullDisk(uint8_t adapter, uint16_t disk) const;
     void insertDisk(uint8_t adapter, uint16_t disk) const;
     void reset() const;
+    // Manual clock: activities move only when advanced (every process
+    // sharing the state file sees the same clock); otherwise wall time.
+    void useManualClock(bool manual) const;
+    void advance(uint64_t milliseconds) const;
+    // Stripes of the array's virtual disk whose redundancy does not match its data.
+    void setInconsistentStripes(uint8_t adapter, uint16_t array, uint32_t stripes) const;
     void writeImage(const std::string& path, uint8_t type, uint16_t deviceId, const uint16_t version[4],
                     uint32_t payloadBytes) const;
 
@@ -38,6 +44,8 @@ private:
     int (*m_insertDisk)(uint8_t, uint16_t) = nullptr;
     int (*m_reset)() = nullptr;
     int (*m_useManualClock)(int) = nullptr;
+    int (*m_advance)(uint64_t) = nullptr;
+    int (*m_setInconsistentStripes)(uint8_t, uint16_t, uint32_t) = nullptr;
     void (*m_setPageDelay)(uint32_t) = nullptr;
     int (*m_writeImage)(const char*, uint8_t, uint16_t, uint16_t, uint16_t, uint16_t, uint16_t, uint32_t) = nullptr;
 };

@@ -6,6 +6,8 @@
  * getCondition or getEvent stays valid until the next call of any of those
  * four functions; a getRange text lives as long as the library. Never free
  * them. The functions must not be called from two threads at once.
+ * Request documents longer than ZDBRIDGE_MAX_REQUEST bytes are refused as
+ * empty ones: sendCommand answers 6, getCondition stores nothing.
  */
 #ifndef ZDBRIDGE_H
 #define ZDBRIDGE_H
@@ -21,6 +23,8 @@ extern "C" {
 #else
 #define ZDBRIDGE_EXPORT
 #endif
+
+#define ZDBRIDGE_MAX_REQUEST 65536
 
 /* "1.0.0.38" */
 ZDBRIDGE_EXPORT const char* getBridgeVersion(void);

@@ -20,6 +20,8 @@ constexpr uint8_t kMaxRaidModes = 8;
 constexpr uint16_t kTwelveBaySubDevice = 3;
 constexpr uint16_t kTwelveBaySubDeviceShown = 4;
 constexpr uint16_t kTwelveBays = 12;
+// The fields of one adapter's description.
+constexpr size_t kAdapterFields = 32;
 // Adapters of this device id cannot identify their enclosure.
 constexpr uint16_t kNoIdentifyDevice = 2;
 
@@ -65,7 +67,7 @@ bool AdapterInfo::getSingle(uint32_t, const std::string& key, std::string& resul
     oemInfo.readData();
 
     XMLMiddle doc;
-    StructMiddle* s = doc.addStruct(m_name);
+    StructMiddle* s = doc.addStruct(m_name, kAdapterFields);
     s->addSingle("ID", u8Text(id));
     s->addSingle("Firmware", versionText(info->firmware_version));
     s->addSingle("Bootloader", versionText(info->bootloader_version));
@@ -107,7 +109,7 @@ bool AdapterInfo::getSingle(uint32_t, const std::string& key, std::string& resul
     s->addSingle("SupportIdentify", u8Text(identify ? 1 : 0));
     s->addSingle("AdapterLinkType", u8Text(oemInfo.returnLinkType()));
 
-    result = doc.toString();
+    doc.printTo(result);
     return found;
 }
 
@@ -132,5 +134,5 @@ void AdapterInfo::getArray(uint32_t adapterId, std::string& result) {
         s->addSingle("Alias", fieldText(config->alias, sizeof(config->alias)));
         infoData.moveToNext();
     }
-    result = doc.toString();
+    doc.printTo(result);
 }

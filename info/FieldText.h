@@ -13,29 +13,10 @@
 #include "middle/SingleTypeParser.h"
 #include "middle/StringParser.h"
 
-inline std::string u8Text(uint8_t value) {
-    U8Parser parser;
-    parser.parse(value);
-    return parser.toString();
-}
-
-inline std::string u16Text(uint16_t value) {
-    U16Parser parser;
-    parser.parse(value);
-    return parser.toString();
-}
-
-inline std::string u32Text(uint32_t value) {
-    U32Parser parser;
-    parser.parse(value);
-    return parser.toString();
-}
-
-inline std::string u64Text(const ZD_U64& value) {
-    U64Parser parser;
-    parser.parse(zdU64Value(value));
-    return parser.toString();
-}
+inline std::string u8Text(uint8_t value) { return U8Parser::format(value); }
+inline std::string u16Text(uint16_t value) { return U16Parser::format(value); }
+inline std::string u32Text(uint32_t value) { return U32Parser::format(value); }
+inline std::string u64Text(const ZD_U64& value) { return U64Parser::format(zdU64Value(value)); }
 
 // The text of a field of `width` bytes (ending at its first NUL or at its
 // end) without its leading blanks.
@@ -47,17 +28,9 @@ inline std::string fieldText(const char* field, size_t width) {
 
 // The id a request key names; 0 when the key is not a number of that width.
 inline uint8_t u8Key(const std::string& key) {
-    U8Parser parser;
-    parser.parse(key);
-    uint8_t id = 0;
-    parser.setValue(id);
-    return id;
+    return U8Parser::read(key);
 }
 
 inline uint16_t u16Key(const std::string& key) {
-    U16Parser parser;
-    parser.parse(key);
-    uint16_t id = 0;
-    parser.setValue(id);
-    return id;
+    return U16Parser::read(key);
 }

@@ -19,7 +19,7 @@ bool GetDistribution::getSingle(uint32_t adapterId, const std::string& key, std:
 
     XMLMiddle doc;
     addDistribution(adapter, array.dg, array.vd, doc.addStruct(m_name));
-    result = doc.toString();
+    doc.printTo(result);
     return true;
 }
 
@@ -29,7 +29,7 @@ void GetDistribution::getArray(uint32_t adapterId, std::string& result) {
     forEachPackageVD(adapter, [&](const _DG_Info& dg, const _LD_Info& vd) {
         addDistribution(adapter, dg, vd, doc.addStruct(m_name));
     });
-    result = doc.toString();
+    doc.printTo(result);
 }
 
 void GetDistribution::addDistribution(uint8_t adapter, const _DG_Info& dg, const _LD_Info& vd, StructMiddle* s) {

@@ -11,6 +11,10 @@
 
 namespace {
 
+// The fields of one array's description, and of one array in the list.
+constexpr size_t kArrayFields = 24;
+constexpr size_t kListedArrayFields = 10;
+
 // The first `count` ids of a disk group's member or spare list, bounded by the list.
 template <size_t N>
 std::vector<std::string> listTexts(const uint16_t (&ids)[N], uint8_t count) {
@@ -38,7 +42,7 @@ bool PackageVDInfo::getSingle(uint32_t adapterId, const std::string& key, std::s
     const _DG_CONFIG* config = configData.getData(dgId, found);
 
     XMLMiddle doc;
-    StructMiddle* s = doc.addStruct(m_name);
+    StructMiddle* s = doc.addStruct(m_name, kArrayFields);
     s->addSingle("ID", u16Text(dg->id));
     s->addSingle("Name", fieldText(dg->name, sizeof(dg->name)));
     s->addSingle("RAID", u8Text(dg->raid_level));
@@ -55,7 +59,7 @@ bool PackageVDInfo::getSingle(uint32_t adapterId, const std::string& key, std::s
     s->addSingle("PDCount", u8Text(vd->pd_count));
     if (addBackgroundActivity(adapter, *vd, s, found) == ZD_BGA_MIGRATE) addMigrationTarget(adapter, dg->ld_ids[0], s);
 
-    result = doc.toString();
+    doc.printTo(result);
     return found;
 }
 
@@ -63,7 +67,7 @@ void PackageVDInfo::getArray(uint32_t adapterId, std::string& result) {
     const uint8_t adapter = static_cast<uint8_t>(adapterId);
     XMLMiddle doc(m_name + "s");
     forEachPackageVD(adapter, [&](const _DG_Info& dg, const _LD_Info& vd) {
-        StructMiddle* s = doc.addStruct(m_name);
+        StructMiddle* s = doc.addStruct(m_name, kListedArrayFields);
         s->addSingle("ID", u16Text(dg.id));
         s->addSingle("Name", fieldText(dg.name, sizeof(dg.name)));
         s->addSingle("RAID", u8Text(dg.raid_level));
@@ -74,7 +78,7 @@ void PackageVDInfo::getArray(uint32_t adapterId, std::string& result) {
         bool found = false;
         addBackgroundActivity(adapter, vd, s, found);
     });
-    result = doc.toString();
+    doc.printTo(result);
 }
 
 uint8_t PackageVDInfo::addBackgroundActivity(uint8_t adapter, const _LD_Info& vd, StructMiddle* s, bool& found) {

@@ -15,6 +15,8 @@ namespace {
 
 // "PDStatus" shown for a disk whose RAID state cannot be read: "Offline (Assigned)".
 constexpr uint8_t kStatusUnknown = 10;
+// The fields of one disk's description, SMART attributes included.
+constexpr size_t kDiskFields = 32;
 
 template <typename Field>
 std::vector<std::string> smartColumn(const _SMART_ARRAY& smart, uint16_t count, Field field) {
@@ -48,7 +50,7 @@ bool PdInfo::getSingle(uint32_t adapterId, const std::string& key, std::string& 
     const _HD_RAID_STATUS* status = statusData.getData(id, found);
 
     XMLMiddle doc;
-    StructMiddle* s = doc.addStruct(m_name);
+    StructMiddle* s = doc.addStruct(m_name, kDiskFields);
     s->addSingle("ID", u16Text(id));
     s->addSingle("Size", u64Text(info->size));
     s->addSingle("PDStatus", u8Text(status->status));
@@ -68,7 +70,7 @@ bool PdInfo::getSingle(uint32_t adapterId, const std::string& key, std::string& 
     s->addSingle("BGAPercentage", u16Text(bga->percentage));
     addSmart(adapter, id, s);
 
-    result = doc.toString();
+    doc.printTo(result);
     return found;
 }
 
@@ -129,5 +131,5 @@ void PdInfo::getArray(uint32_t adapterId, std::string& result) {
         }
         infoData.moveToNext();
     }
-    result = doc.toString();
+    doc.printTo(result);
 }

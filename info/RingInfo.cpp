@@ -29,7 +29,7 @@ bool RingInfo::getSingle(uint32_t adapterId, const std::string&, std::string& re
 
     XMLMiddle doc;
     doc.addStruct(kStructName)->addSingle("RingStatus", u8Text(reply->oem_value));
-    result = doc.toString();
+    doc.printTo(result);
     return found;
 }
 
@@ -46,5 +46,5 @@ void RingInfo::getArray(uint32_t adapterId, std::string& result) {
         entry->addSingle("RingStatus", u8Text(reply->oem_value));
         buzzer.moveToNext();
     }
-    result = doc.toString();
+    doc.printTo(result);
 }

@@ -37,5 +37,5 @@ void ScheduleInfo::getArray(uint32_t, std::string& result) {
         if (!record.RAID.empty()) schedule->addSingle("RAID", record.RAID);
         if (!record.VDStatus.empty()) schedule->addSingle("VDStatus", record.VDStatus);
     }
-    result = doc.toString();
+    doc.printTo(result);
 }

@@ -2,7 +2,7 @@
 
 #include <tinyxml.h>
 
-SingleField::SingleField(const std::string& value) : m_value(value) {}
+SingleField::SingleField(std::string value) : m_value(std::move(value)) {}
 
 void SingleField::addInNode(TiXmlElement* parent) {
     if (parent == nullptr) return;

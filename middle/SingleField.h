@@ -7,7 +7,7 @@
 
 class SingleField : public FieldMiddle {
 public:
-    explicit SingleField(const std::string& value);
+    explicit SingleField(std::string value);
     void addInNode(TiXmlElement* parent) override;
     std::string& getValue() { return m_value; }
     const std::string& getValue() const { return m_value; }

@@ -1,12 +1,15 @@
 // Conversion of one record number to and from its text form.
 //
 // Every number crosses the text boundary as plain unsigned decimal. To
-// answer, a provider hands the record value to a parser and takes its text:
+// answer, a provider hands the record value to a parser and takes its text,
+// or takes the text at once without keeping a parser:
 //     U16Parser p; p.parse(rec->id); s->addSingle("ID", p.toString());
+//     s->addSingle("ID", U16Parser::format(rec->id));
 // To read a request, a command hands the field's text to a parser and lets
 // it store the number (only a parser given a text, or built with a value,
 // stores anything):
 //     U8Parser p; p.parse(text); p.setValue(m_para.pd_cache);
+//     m_para.pd_cache = U8Parser::read(text);
 // Reading never fails: a text without digits reads as 0 and a number too
 // large for the type keeps its low bits.
 #pragma once
@@ -63,6 +66,8 @@ public:
     using SingleTypeParser::SingleTypeParser;
     void parse(const std::string& text) override;
     void parse(const uint8_t& value) override;
+    static std::string format(uint8_t value);
+    static uint8_t read(const std::string& text);
 };
 
 class U16Parser : public SingleTypeParser<uint16_t> {
@@ -70,6 +75,8 @@ public:
     using SingleTypeParser::SingleTypeParser;
     void parse(const std::string& text) override;
     void parse(const uint16_t& value) override;
+    static std::string format(uint16_t value);
+    static uint16_t read(const std::string& text);
 };
 
 class U32Parser : public SingleTypeParser<uint32_t> {
@@ -77,6 +84,8 @@ public:
     using SingleTypeParser::SingleTypeParser;
     void parse(const std::string& text) override;
     void parse(const uint32_t& value) override;
+    static std::string format(uint32_t value);
+    static uint32_t read(const std::string& text);
 };
 
 // A 64-bit value (a controller size, for one) as one decimal number.
@@ -85,4 +94,6 @@ public:
     using SingleTypeParser::SingleTypeParser;
     void parse(const std::string& text) override;
     void parse(const uint64_t& value) override;
+    static std::string format(uint64_t value);
+    static uint64_t read(const std::string& text);
 };

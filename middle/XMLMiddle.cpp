@@ -3,9 +3,9 @@
 #include <tinyxml.h>
 
 #include <cctype>
+#include <cstring>
 
 #include "middle/ArrayField.h"
-#include "middle/SingleField.h"
 #include "middle/StructMiddle.h"
 
 namespace {
@@ -15,11 +15,10 @@ namespace {
 // that could open more elements than this is refused unread.
 constexpr size_t kMaxElements = 2000;
 
-bool withinElementLimit(const std::string& text) {
+bool withinElementLimit(const char* text) {
     size_t starts = 0;
-    for (size_t i = 0; i + 1 < text.size(); ++i) {
-        if (text[i] != '<') continue;
-        const auto next = static_cast<unsigned char>(text[i + 1]);
+    for (const char* at = std::strchr(text, '<'); at != nullptr; at = std::strchr(at + 1, '<')) {
+        const auto next = static_cast<unsigned char>(at[1]);
         if (std::isalpha(next) || next == '_' || next >= 0x7F) {
             if (++starts > kMaxElements) return false;
         }
@@ -27,17 +26,13 @@ bool withinElementLimit(const std::string& text) {
     return true;
 }
 
-std::string printed(const TiXmlNode& node) {
-    TiXmlPrinter printer;
-    printer.SetStreamPrinting();
-    node.Accept(&printer);
-    return printer.Str();
-}
-
 // A list parameter: one item per inner element that holds text, named after
 // the first inner element and indexed if that one carries "index".
 ArrayField* readList(const TiXmlElement& first) {
     auto* list = new ArrayField(first.ValueStr(), first.Attribute("index") != nullptr);
+    size_t items = 0;
+    for (const TiXmlElement* item = &first; item != nullptr; item = item->NextSiblingElement()) ++items;
+    list->prepareLength(items);
     for (const TiXmlElement* item = &first; item != nullptr; item = item->NextSiblingElement()) {
         if (const char* text = item->GetText()) list->addValue(text);
     }
@@ -48,20 +43,27 @@ ArrayField* readList(const TiXmlElement& first) {
 
 XMLMiddle::XMLMiddle(const std::string& function) : m_function(function) {}
 
-XMLMiddle::~XMLMiddle() {
-    for (StructMiddle* structure : m_structs) delete structure;
-}
+XMLMiddle::~XMLMiddle() = default;
 
-StructMiddle* XMLMiddle::addStruct(const std::string& name) {
-    auto* structure = new StructMiddle(name);
+StructMiddle* XMLMiddle::addStruct(const std::string& name, size_t expectedFields) {
+    StructMiddle* structure = nullptr;
+    if (!m_first) {
+        structure = &m_first.emplace(name, expectedFields, &m_arena);
+    } else {
+        if (!m_more) m_more = std::make_unique<std::pmr::deque<StructMiddle>>(&m_arena);
+        structure = &m_more->emplace_back(name, expectedFields, &m_arena);
+    }
     m_structs.push_back(structure);
     return structure;
 }
 
-void XMLMiddle::fromStructString(const std::string& text) {
-    if (!withinElementLimit(text)) return;
+void XMLMiddle::fromStructString(const char* text) {
+    if (text == nullptr) return;
+    // Every element takes at least two characters ("<a"): a shorter text
+    // cannot open too many.
+    if (std::strlen(text) >= 2 * kMaxElements && !withinElementLimit(text)) return;
     TiXmlDocument document;
-    document.Parse(text.c_str());
+    document.Parse(text);
     const TiXmlElement* root = document.RootElement();
     if (root == nullptr) return;
 
@@ -72,21 +74,25 @@ void XMLMiddle::fromStructString(const std::string& text) {
         const TiXmlNode* content = parameter->FirstChild();
         if (content == nullptr) continue;
         if (const TiXmlText* value = content->ToText()) {
-            structure->addField(parameter->ValueStr(), new SingleField(value->ValueStr()));
+            structure->addSingle(parameter->ValueStr(), value->ValueStr());
         } else if (const TiXmlElement* first = content->ToElement()) {
             structure->addField(parameter->ValueStr(), readList(*first));
         }
     }
 }
 
-std::string XMLMiddle::toString() {
+void XMLMiddle::printTo(std::string& out) {
     if (m_function.empty()) {
-        if (m_structs.size() != 1 || m_structs.front() == nullptr) return std::string();
-        return m_structs.front()->toString();
+        if (m_structs.size() != 1 || m_structs.front() == nullptr) {
+            out.clear();
+            return;
+        }
+        m_structs.front()->printTo(out);
+        return;
     }
     TiXmlElement root(m_function);
     for (StructMiddle* structure : m_structs) {
         if (structure != nullptr) structure->addInNode(&root);
     }
-    return printed(root);
+    printCompact(root, out);
 }

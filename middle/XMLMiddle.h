@@ -8,10 +8,15 @@
 // (or an empty text when there are zero or several).
 #pragma once
 
-#include <list>
+#include <cstddef>
+#include <deque>
+#include <memory>
+#include <memory_resource>
+#include <optional>
 #include <string>
+#include <vector>
 
-class StructMiddle;
+#include "middle/StructMiddle.h"
 
 class XMLMiddle {
 public:
@@ -21,15 +26,35 @@ public:
     XMLMiddle(const XMLMiddle&) = delete;
     XMLMiddle& operator=(const XMLMiddle&) = delete;
 
-    // A new empty structure, appended and still owned by the document.
-    StructMiddle* addStruct(const std::string& name);
-    std::list<StructMiddle*>& getStructs() { return m_structs; }
+    // A new empty structure, appended and still owned by the document, with
+    // room for expectedFields fields.
+    StructMiddle* addStruct(const std::string& name, size_t expectedFields = StructMiddle::kUsualFields);
+    std::vector<StructMiddle*>& getStructs() { return m_structs; }
     const std::string& getFunction() const { return m_function; }
 
-    void fromStructString(const std::string& text);
-    std::string toString();
+    void fromStructString(const char* text);
+    void fromStructString(const std::string& text) { fromStructString(text.c_str()); }
+    // Prints the answer into out (replacing what it held, keeping its room).
+    void printTo(std::string& out);
+    std::string toString() {
+        std::string text;
+        printTo(text);
+        return text;
+    }
 
 private:
+    // The arena's first block, inside the document (which lives on the
+    // stack): room for a request's fields, or one object's description,
+    // without asking the heap.
+    static constexpr size_t kInlineArena = 4096;
+
     std::string m_function;
-    std::list<StructMiddle*> m_structs;
+    // The structures: a request's one in place, an answer's many allocated a
+    // block at a time; m_structs lists them in order.
+    // Their fields live in m_arena, given back all at once with the document.
+    alignas(std::max_align_t) std::byte m_inlineArena[kInlineArena];
+    std::pmr::monotonic_buffer_resource m_arena{m_inlineArena, sizeof m_inlineArena};
+    std::optional<StructMiddle> m_first;
+    std::unique_ptr<std::pmr::deque<StructMiddle>> m_more;
+    std::vector<StructMiddle*> m_structs;
 };

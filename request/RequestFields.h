@@ -33,9 +33,7 @@ template <typename Parser, typename T>
 void readNumber(const StructMiddle* para, const char* name, T& target) {
     if (para == nullptr) return;
     if (const std::string* text = para->findSingle(name)) {
-        Parser parser;
-        parser.parse(*text);
-        parser.setValue(target);
+        target = Parser::read(*text);
     }
 }
 
@@ -64,9 +62,7 @@ bool readDiskList(const StructMiddle* para, uint16_t (&ids)[N], uint8_t& count) 
     for (size_t i = 0; i < N; ++i) {
         ids[i] = 0;
         if (i < values->size()) {
-            U16Parser parser;
-            parser.parse((*values)[i]);
-            parser.setValue(ids[i]);
+            ids[i] = U16Parser::read((*values)[i]);
         }
     }
     count = static_cast<uint8_t>(values->size());

@@ -9,6 +9,9 @@
 #include <cerrno>
 #include <memory>
 
+#include "base/Files.h"
+#include "schedule/XmlErrors.h"
+
 namespace {
 
 std::atomic<int> g_failingWrites{0};
@@ -21,26 +24,6 @@ bool takeInjectedFailure() {
     }
     return false;
 }
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return m_fd; }
-    // Closes now, reporting whether the last buffered data made it out.
-    bool close() {
-        int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int m_fd;
-};
 
 // The temporary file's name; the file is removed unless kept.
 class TemporaryPath {
@@ -63,18 +46,15 @@ struct XmlFree {
     void operator()(xmlChar* text) const { xmlFree(text); }
 };
 
-bool writeAll(int fd, const xmlChar* data, size_t size) {
-    bool failing = takeInjectedFailure();
-    size_t limit = failing ? size / 2 : size;
-    size_t done = 0;
-    while (done < limit) {
-        ssize_t written = ::write(fd, data + done, limit - done);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        done += static_cast<size_t>(written);
+// Writes the document's text; an injected failure writes half of it and
+// fails as a full disk would.
+bool writeText(int fd, const xmlChar* data, size_t size) {
+    if (takeInjectedFailure()) {
+        writeAll(fd, data, size / 2);
+        errno = ENOSPC;
+        return false;
     }
-    if (failing) errno = ENOSPC;
-    return !failing;
+    return writeAll(fd, data, size);
 }
 
 std::string directoryOf(const std::string& path) {
@@ -85,8 +65,23 @@ std::string directoryOf(const std::string& path) {
 
 // Makes the new directory entry itself durable (best effort).
 void syncDirectory(const std::string& path) {
-    FileDescriptor dir(::open(directoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() >= 0) ::fsync(dir.get());
+    UniqueFd dir(::open(directoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.valid()) ::fsync(dir.get());
+}
+
+// Rewrites the existing regular file at path in place, for a file that may
+// be written in a directory that may not (no temporary file can be made
+// beside it). The room is reserved first, so that a full disk fails before
+// the old text is touched; the new text then overwrites it from the start
+// and the file is cut to its length.
+bool rewriteInPlace(const std::string& path, const xmlChar* text, size_t size) {
+    UniqueFd file(openRegularFile(path, O_WRONLY | O_NOFOLLOW));
+    if (!file.valid()) return false;
+    if (size > 0 && ::posix_fallocate(file.get(), 0, static_cast<off_t>(size)) != 0) return false;
+    if (!writeText(file.get(), text, size)) return false;
+    if (::ftruncate(file.get(), static_cast<off_t>(size)) != 0) return false;
+    if (::fsync(file.get()) != 0) return false;
+    return file.close();
 }
 
 }  // namespace
@@ -104,24 +99,34 @@ bool AtomicXmlFile::write(const std::string& path, xmlDocPtr doc, bool replace) 
     struct stat existing;
     if (::lstat(path.c_str(), &existing) == 0) {
         if (!replace || !S_ISREG(existing.st_mode)) return false;
+        // A read-only file stays as it is, even where its directory would let
+        // a new file take its place.
+        if ((existing.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0) return false;
         mode = existing.st_mode & 07777;
     } else if (errno != ENOENT) {
         return false;
     }
 
+    // A text libxml2 could not write as it is (a character XML cannot hold)
+    // is not the document: nothing is saved.
     xmlChar* dumped = nullptr;
     int size = 0;
+    XmlErrors errors;
     xmlDocDumpFormatMemory(doc, &dumped, &size, 0);
     std::unique_ptr<xmlChar, XmlFree> text(dumped);
-    if (!text || size < 0) return false;
+    if (!text || size < 0 || errors.count() != 0) return false;
 
     std::string pattern = path + ".XXXXXX";
-    FileDescriptor file(::mkostemp(&pattern[0], O_CLOEXEC));
-    if (file.get() < 0) return false;
+    UniqueFd file(::mkostemp(&pattern[0], O_CLOEXEC));
+    if (!file.valid()) {
+        // The directory takes no new file: rewrite an existing file in place.
+        const bool directoryClosed = errno == EACCES || errno == EPERM;
+        return replace && directoryClosed && rewriteInPlace(path, text.get(), static_cast<size_t>(size));
+    }
     TemporaryPath temporary(pattern);
 
     if (::fchmod(file.get(), mode) != 0) return false;
-    if (!writeAll(file.get(), text.get(), static_cast<size_t>(size))) return false;
+    if (!writeText(file.get(), text.get(), static_cast<size_t>(size))) return false;
     if (::fsync(file.get()) != 0) return false;
     if (!file.close()) return false;
 

@@ -1,10 +1,16 @@
 #include "schedule/DataReader.h"
 
+#include <fcntl.h>
 #include <unistd.h>
+
+#include <map>
+#include <utility>
+#include <vector>
 
 #include <libxml/parser.h>
 #include <libxml/xpath.h>
 
+#include "base/Files.h"
 #include "base/Log.h"
 #include "schedule/AtomicXmlFile.h"
 #include "schedule/DataKey.h"
@@ -37,12 +43,10 @@ void setText(xmlNodePtr element, const std::string& value) {
 }
 
 // One XPath evaluation over a document, freed at the end of its scope.
-// Errors are not printed: the library runs inside the front end's process.
 class XPathQuery {
 public:
     XPathQuery(xmlDocPtr doc, const std::string& expression) : m_context(xmlXPathNewContext(doc)) {
         if (m_context == nullptr) return;
-        m_context->error = [](void*, auto) {};  // callers see the failed result
         m_result = xmlXPathEvalExpression(xml(expression), m_context);
     }
     ~XPathQuery() {
@@ -67,7 +71,12 @@ private:
 }  // namespace
 
 DataReader::DataReader(const std::string& path, int /*type*/)
-    : m_storageType(STORAGE_TYPE_XML), m_path(path), m_log(Log::getLog()) {
+    : m_storageType(STORAGE_TYPE_XML), m_path(path), m_lock(path), m_log(Log::getLog()) {
+    if (!m_lock.lock()) {
+        m_log->startLine(Log::util, "DataReader::DataReader");
+        m_log->writeFormatInfo("%s is locked by another process: nothing will be written", m_path.c_str());
+        m_log->endLine();
+    }
     initFile();
 }
 
@@ -75,6 +84,7 @@ DataReader::~DataReader() { Log::clear(); }
 
 void DataReader::initFile() {
     if (::access(m_path.c_str(), F_OK) == 0) return;
+    XmlErrors errors;
     xmlDocPtr doc = xmlNewDoc(xml("1.0"));
     xmlNodePtr root = xmlNewNode(nullptr, xml("root"));
     xmlDocSetRootElement(doc, root);
@@ -85,19 +95,22 @@ void DataReader::initFile() {
 
 void DataReader::openLink() {
     if (m_storageType != STORAGE_TYPE_XML) return;
-    m_lock.lock();
     if (::access(m_path.c_str(), F_OK) == 0) {
+        // Only a regular file is read, without waiting on a FIFO or device.
+        UniqueFd file(openRegularFile(m_path, O_RDONLY));
+        if (!file.valid()) return;
         xmlInitParser();
-        // No network, no external entities, no DTD loading; errors are not printed.
-        m_doc = xmlReadFile(m_path.c_str(), nullptr, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+        // No network, no external entities, no DTD loading.
+        m_doc = xmlReadFd(file.get(), m_path.c_str(), nullptr, XML_PARSE_NONET);
     } else {
         m_doc = xmlNewDoc(xml("1.0"));
     }
 }
 
-void DataReader::saveLink() {
-    if (m_storageType != STORAGE_TYPE_XML || m_doc == nullptr) return;
-    AtomicXmlFile::save(m_path, m_doc);
+bool DataReader::saveLink() {
+    if (m_storageType != STORAGE_TYPE_XML || m_doc == nullptr || xmlDocGetRootElement(m_doc) == nullptr) return false;
+    if (!m_lock.held()) return false;  // another process may be changing the file
+    return AtomicXmlFile::save(m_path, m_doc);
 }
 
 // xmlCleanupParser is deliberately not called: it tears down libxml2 for the
@@ -108,7 +121,6 @@ void DataReader::closeLink() {
         xmlFreeDoc(m_doc);
         m_doc = nullptr;
     }
-    m_lock.unlock();
 }
 
 std::unique_ptr<DataTable> DataReader::getTable(const std::string& tableName,
@@ -152,31 +164,57 @@ std::unique_ptr<DataTable> DataReader::getTable(const std::string& tableName,
     return table;
 }
 
-void DataReader::updateData(DataTable* table, const DataKey* key, DataRow* row) {
-    if (table == nullptr || key == nullptr || row == nullptr || !row->isChanged()) return;
-    Link link(*this);
-    const std::set<std::string>& keyNames = key->getItemNameList();
-    if (m_doc != nullptr && !keyNames.empty()) {
-        const std::string& keyName = *keyNames.begin();
-        const std::string keyValue = key->getValueByName(keyName);
-        const std::set<std::string>& changed = row->getUpdateItemNameList();
-        XPathQuery query(m_doc, "//" + keyName);
-        for (int i = 0; i < query.size(); ++i) {
-            xmlNodePtr keyNode = query.node(i);
-            if (!isElement(keyNode) || textOf(m_doc, keyNode) != keyValue) continue;
-            for (xmlNodePtr column = keyNode->parent->children; column; column = column->next) {
-                if (isElement(column) && changed.count(nameOf(column)) != 0)
-                    setText(column, row->getValueByName(nameOf(column)));
-            }
-            break;
-        }
-    }
-    saveLink();
+bool DataReader::updateData(DataTable* table, const DataKey* key, DataRow* row) {
+    if (table == nullptr || key == nullptr || row == nullptr) return false;
+    return updateRows({{key, row}});
 }
 
-void DataReader::addNode(const std::string& tableName, const std::string& rowName, const DataRow& row) {
+bool DataReader::updateRows(const std::vector<std::pair<const DataKey*, const DataRow*>>& rows) {
+    std::vector<std::pair<const DataKey*, const DataRow*>> changed;
+    for (const auto& entry : rows) {
+        if (entry.second->isChanged()) changed.push_back(entry);
+    }
+    if (changed.empty()) return true;
+    Link link(*this);
+    if (m_doc == nullptr) return false;
+
+    // The row element of every key value, found by one walk over the
+    // elements of each key column: the first in document order wins.
+    std::map<std::string, std::map<std::string, xmlNodePtr>> rowsByKey;  // key column -> value -> row
+    bool allFound = true;
+    for (const auto& [key, row] : changed) {
+        const std::set<std::string>& keyNames = key->getItemNameList();
+        if (keyNames.empty()) {
+            allFound = false;
+            continue;
+        }
+        const std::string& keyName = *keyNames.begin();
+        auto column = rowsByKey.find(keyName);
+        if (column == rowsByKey.end()) {
+            column = rowsByKey.emplace(keyName, std::map<std::string, xmlNodePtr>()).first;
+            XPathQuery query(m_doc, "//" + keyName);
+            for (int i = 0; i < query.size(); ++i) {
+                xmlNodePtr keyNode = query.node(i);
+                if (isElement(keyNode)) column->second.emplace(textOf(m_doc, keyNode), keyNode->parent);
+            }
+        }
+        auto found = column->second.find(key->getValueByName(keyName));
+        if (found == column->second.end()) {
+            allFound = false;
+            continue;
+        }
+        const std::set<std::string>& names = row->getUpdateItemNameList();
+        for (xmlNodePtr cell = found->second->children; cell; cell = cell->next) {
+            if (isElement(cell) && names.count(nameOf(cell)) != 0) setText(cell, row->getValueByName(nameOf(cell)));
+        }
+    }
+    return saveLink() && allFound;
+}
+
+bool DataReader::addNode(const std::string& tableName, const std::string& rowName, const DataRow& row) {
     Link link(*this);
     xmlNodePtr root = m_doc != nullptr ? xmlDocGetRootElement(m_doc) : nullptr;
+    bool added = false;
     if (root != nullptr) {
         for (xmlNodePtr tableNode = root->children; tableNode; tableNode = tableNode->next) {
             if (!isElement(tableNode) || xmlStrcmp(tableNode->name, xml(tableName)) != 0) continue;
@@ -187,32 +225,31 @@ void DataReader::addNode(const std::string& tableName, const std::string& rowNam
                 setText(column, row.getValueByName(name));
                 xmlAddChild(rowNode, column);
             }
+            added = true;
             break;
         }
     }
-    saveLink();
+    return added && saveLink();
 }
 
-void DataReader::deleteNode(const std::string& rowName, const std::string& keyName, const DataKey& key) {
+bool DataReader::deleteNode(const std::string& rowName, const std::string& keyName, const DataKey& key) {
     Link link(*this);
-    if (m_doc != nullptr) {
-        const std::string keyValue = key.getValueByName(keyName);
-        XPathQuery query(m_doc, "//" + rowName);
-        xmlNodePtr found = nullptr;
-        for (int i = 0; i < query.size() && found == nullptr; ++i) {
-            xmlNodePtr rowNode = query.node(i);
-            if (!isElement(rowNode)) continue;
-            for (xmlNodePtr column = rowNode->children; column; column = column->next) {
-                if (isElement(column) && nameOf(column) == keyName && textOf(m_doc, column) == keyValue) {
-                    found = rowNode;
-                    break;
-                }
+    if (m_doc == nullptr) return true;  // nothing stored, nothing to remove
+    const std::string keyValue = key.getValueByName(keyName);
+    XPathQuery query(m_doc, "//" + rowName);
+    xmlNodePtr found = nullptr;
+    for (int i = 0; i < query.size() && found == nullptr; ++i) {
+        xmlNodePtr rowNode = query.node(i);
+        if (!isElement(rowNode)) continue;
+        for (xmlNodePtr column = rowNode->children; column; column = column->next) {
+            if (isElement(column) && nameOf(column) == keyName && textOf(m_doc, column) == keyValue) {
+                found = rowNode;
+                break;
             }
         }
-        if (found != nullptr) {
-            xmlUnlinkNode(found);
-            xmlFreeNode(found);
-        }
     }
-    saveLink();
+    if (found == nullptr) return true;
+    xmlUnlinkNode(found);
+    xmlFreeNode(found);
+    return saveLink();
 }

@@ -1,6 +1,8 @@
 #include "schedule/DataTable.h"
 
 #include <iterator>
+#include <utility>
+#include <vector>
 
 #include "schedule/DataReader.h"
 
@@ -26,6 +28,9 @@ DataRow* DataTable::getRow(const DataKey& key) const {
     return found == m_rows.end() ? nullptr : found->second.get();
 }
 
-void DataTable::flashData() {
-    for (auto& entry : m_rows) m_reader->updateData(this, &entry.first, entry.second.get());
+bool DataTable::flashData() {
+    std::vector<std::pair<const DataKey*, const DataRow*>> rows;
+    rows.reserve(m_rows.size());
+    for (const auto& entry : m_rows) rows.emplace_back(&entry.first, entry.second.get());
+    return m_reader->updateRows(rows);
 }

@@ -2,7 +2,7 @@
 //
 // DataReader::getTable builds it from the file. Changes made with
 // DataRow::changeValue reach the file only through flashData (or the
-// reader's updateData); rows added or deleted in the file afterwards are not
+// reader's updateData / updateRows); rows added or deleted in the file afterwards are not
 // seen by a table already loaded. The table owns its rows.
 #pragma once
 
@@ -18,6 +18,8 @@ class DataReader;
 
 class DataTable {
 public:
+    using Rows = std::map<DataKey, std::unique_ptr<DataRow>>;
+
     DataTable(DataReader* reader, const std::string& name) : m_reader(reader), m_name(name) {}
     virtual ~DataTable() = default;
     DataTable(const DataTable&) = delete;
@@ -33,12 +35,16 @@ public:
     const DataKey* getKey(size_t position) const;
     // The row with that key, or nullptr.
     DataRow* getRow(const DataKey& key) const;
-    // Writes every changed row to the file, in key order.
-    void flashData();
+    // Every row in key order, for walking the table once (getRow(position)
+    // walks from the start each time).
+    const Rows& rows() const { return m_rows; }
+    // Writes every changed row to the file in one save; false when one of
+    // them did not reach it.
+    bool flashData();
     const std::string& getName() const { return m_name; }
 
 private:
     DataReader* m_reader;
     std::string m_name;
-    std::map<DataKey, std::unique_ptr<DataRow>> m_rows;
+    Rows m_rows;
 };

@@ -10,6 +10,7 @@
 namespace {
 
 std::atomic<time_t> g_fixedNow{0};
+std::atomic<int> g_fixedMillisecond{0};
 
 // The characters of text from position on (at most length), "" past its end.
 std::string part(const std::string& text, size_t position, size_t length) {
@@ -35,7 +36,17 @@ int64_t secondsSinceDate(const std::string& text, time_t now) {
 
 }  // namespace
 
-void Schedule::setNowForTesting(time_t now) { g_fixedNow.store(now); }
+void Schedule::setNowForTesting(time_t now, int millisecond) {
+    g_fixedMillisecond.store(millisecond);
+    g_fixedNow.store(now);
+}
+
+int Schedule::nowMillisecond() {
+    if (g_fixedNow.load() != 0) return g_fixedMillisecond.load();
+    struct timespec now = {};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return static_cast<int>(now.tv_nsec / 1000000);
+}
 
 time_t Schedule::nowSeconds() {
     time_t fixed = g_fixedNow.load();

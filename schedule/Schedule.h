@@ -47,11 +47,15 @@ public:
     // The leading decimal digits of text as a number (saturating), 0 when none.
     static uint64_t toNumber(const std::string& text);
 
-    // Fixes "now" at a moment (seconds since the epoch); 0 returns to the clock.
-    static void setNowForTesting(time_t now);
+    // Now in seconds since the epoch, and the millisecond within that second.
+    static time_t nowSeconds();
+    static int nowMillisecond();
+
+    // Fixes "now" at a moment (seconds since the epoch and a millisecond); 0
+    // returns to the clock.
+    static void setNowForTesting(time_t now, int millisecond = 0);
 
 private:
-    static time_t nowSeconds();
     static struct tm localNow();
     static uint64_t today();  // YYYYMMDD
 };

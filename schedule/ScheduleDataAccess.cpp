@@ -4,6 +4,7 @@
 #include <time.h>
 
 #include <limits>
+#include <set>
 #include <vector>
 
 #include "api/ListWrappers.h"
@@ -49,15 +50,22 @@ bool isMultiple(int64_t count, uint64_t interval) {
     return count % static_cast<int64_t>(interval) == 0;
 }
 
-// A fresh 16-bit index: the generator, seeded with the current second,
-// shifted above the current millisecond (0 to 999) in the low 10 bits.
-std::string newIndex() {
-    srand(static_cast<unsigned>(time(nullptr)));
-    uint32_t high = (static_cast<uint32_t>(rand()) << 10) & 0xFFFF;
-    struct timespec now = {};
-    clock_gettime(CLOCK_REALTIME, &now);
-    uint32_t millisecond = static_cast<uint32_t>(now.tv_nsec / 1000000) & 0x3FF;
-    return std::to_string(high | millisecond);
+// A 16-bit index not among the stored ones: the generator, seeded with the
+// current second, shifted above the current millisecond (0 to 999) in the
+// low 10 bits, drawn again while it gives a stored index. Far fewer indexes
+// are stored than can be drawn; should the draws still not find a free one,
+// the lowest free index is taken.
+uint32_t newIndex(const std::set<uint64_t>& stored) {
+    constexpr int kDraws = 1000;
+    srand(static_cast<unsigned>(Schedule::nowSeconds()));
+    for (int draw = 0; draw < kDraws; ++draw) {
+        const uint32_t high = (static_cast<uint32_t>(rand()) << 10) & 0xFFFF;
+        const uint32_t index = high | (static_cast<uint32_t>(Schedule::nowMillisecond()) & 0x3FF);
+        if (stored.count(index) == 0) return index;
+    }
+    uint32_t index = 0;
+    while (stored.count(index) != 0) ++index;
+    return index;
 }
 
 // The virtual disk a schedule works on, read as its command reads its key.
@@ -92,10 +100,9 @@ void ScheduleDataAccess::GetAllScheduleInfo(_Schedule_Info* infos, int& count) {
     m_log->startLine(Log::util, "ScheduleDataAccess::GetAllScheduleInfo");
     m_log->writeFormatInfo("total: %d", static_cast<int>(m_pScheduleTable->getRowCount()));
     count = 0;
-    for (size_t position = 0; count < kMaxSchedules; ++position) {
-        const DataRow* row = m_pScheduleTable->getRow(position);
-        if (row == nullptr) break;
-        fillRecord(*row, infos[count]);
+    for (const auto& entry : m_pScheduleTable->rows()) {
+        if (count >= kMaxSchedules) break;
+        fillRecord(*entry.second, infos[count]);
         m_log->writeFormatInfo("index: %d", count);
         ++count;
     }
@@ -105,27 +112,31 @@ void ScheduleDataAccess::GetAllScheduleInfo(_Schedule_Info* infos, int& count) {
 void ScheduleDataAccess::GetScheduleInfoByID(_Schedule_Info& info, uint64_t index) {
     m_log->startLine(Log::util, "ScheduleDataAccess::GetScheduleInfoByID");
     m_log->writeFormatInfo("index: %llu", static_cast<unsigned long long>(index));
-    for (size_t position = 0; position < m_pScheduleTable->getRowCount(); ++position) {
-        const DataRow* row = m_pScheduleTable->getRow(position);
-        const std::string keyIndex = row->getValueByName(kKeyColumn);
+    for (const auto& entry : m_pScheduleTable->rows()) {
+        const std::string keyIndex = entry.second->getValueByName(kKeyColumn);
         m_log->writeFormatInfo("keyIndex: %s", keyIndex.c_str());
         if (Schedule::toNumber(keyIndex) == index) {
-            fillRecord(*row, info);
+            fillRecord(*entry.second, info);
             break;
         }
     }
     m_log->endLine();
 }
 
-bool ScheduleDataAccess::AddSchedule(const _Schedule_Info& info) {
+ScheduleDataAccess::AddResult ScheduleDataAccess::AddSchedule(const _Schedule_Info& info) {
     const int stored = static_cast<int>(m_pScheduleTable->getRowCount());
     if (stored >= kMaxSchedules) {
         m_log->startLine(Log::util, "ScheduleDataAccess::AddSchedule");
         m_log->writeFormatInfo("count: %d", stored);
         m_log->endLine();
-        return false;
+        return kStoreFull;
     }
-    const std::string index = newIndex();
+    // Stored indexes as numbers, the way a schedule is looked up by index.
+    std::set<uint64_t> storedIndexes;
+    for (const auto& entry : m_pScheduleTable->rows()) {
+        storedIndexes.insert(Schedule::toNumber(entry.second->getValueByName(kKeyColumn)));
+    }
+    const std::string index = std::to_string(newIndex(storedIndexes));
     m_log->startLine(Log::util, "ScheduleDataAccess::AddSchedule");
     m_log->writeFormatInfo("index: %s", index.c_str());
     m_log->writeFormatInfo("sn: %s", info.AdapterSN.c_str());
@@ -149,14 +160,13 @@ bool ScheduleDataAccess::AddSchedule(const _Schedule_Info& info) {
 
     m_log->startLine(Log::util, "ScheduleDataAccess::addNode");
     m_log->endLine();
-    m_reader.addNode(kTableElement, kRowElement, row);
-    return true;
+    return m_reader.addNode(kTableElement, kRowElement, row) ? kAdded : kNotSaved;
 }
 
-void ScheduleDataAccess::RemoveSchedule(uint16_t index) {
+bool ScheduleDataAccess::RemoveSchedule(uint16_t index) {
     DataKey key;
     key.setValue(kKeyColumn, std::to_string(index));
-    if (m_pScheduleTable->getRow(key) != nullptr) m_reader.deleteNode(kRowElement, kKeyColumn, key);
+    return m_pScheduleTable->getRow(key) == nullptr || m_reader.deleteNode(kRowElement, kKeyColumn, key);
 }
 
 bool ScheduleDataAccess::isDue(const DataRow& row) {
@@ -197,38 +207,40 @@ bool ScheduleDataAccess::isDue(const DataRow& row) {
     return due && Schedule::inTimeArea(row.getValueByName("Time"));
 }
 
-void ScheduleDataAccess::checkBgaSchedules(uint64_t* indexes, int& count) {
+bool ScheduleDataAccess::checkBgaSchedules(uint64_t* indexes, int& count) {
     m_log->startLine(Log::api_data, "checkBgaSchedules");
     m_log->writeFormatInfo(" m_pScheduleTable->getRowCount() %d", static_cast<int>(m_pScheduleTable->getRowCount()));
     m_log->endLine();
 
     count = 0;
-    for (size_t position = 0; count < kMaxSchedules; ++position) {
-        DataRow* row = m_pScheduleTable->getRow(position);
-        if (row == nullptr) break;
-        if (!isDue(*row)) continue;
-        row->changeValue("S", "1");
-        indexes[count++] = Schedule::toNumber(row->getValueByName(kKeyColumn));
+    for (const auto& entry : m_pScheduleTable->rows()) {
+        if (count >= kMaxSchedules) break;
+        DataRow& row = *entry.second;
+        if (!isDue(row)) continue;
+        row.changeValue("S", "1");
+        indexes[count++] = Schedule::toNumber(row.getValueByName(kKeyColumn));
     }
 
     m_log->startLine(Log::api_data, "checkBgaSchedules");
     m_log->writeFormatInfo(" runCount %d", count);
     m_log->endLine();
-    m_pScheduleTable->flashData();
+    return m_pScheduleTable->flashData();
 }
 
-void ScheduleDataAccess::RunSchedule(const ActivityStarter& start) {
+bool ScheduleDataAccess::RunSchedule(const ActivityStarter& start) {
     uint64_t indexes[kMaxSchedules];
     int dueCount = 0;
-    checkBgaSchedules(indexes, dueCount);
+    if (!checkBgaSchedules(indexes, dueCount)) return false;
+    if (dueCount == 0) return true;
 
     // The library fills one record per adapter; room for every u8 count.
     std::vector<_Adapter_Info> adapters(256);
     uint8_t adapterCount = 0;
-    if (ZD_Adapter_GetInfo(255, &adapterCount, adapters.data()) != 0) return;
+    if (ZD_Adapter_GetInfo(255, &adapterCount, adapters.data()) != 0) return true;  // the due rows wait
     const int examined = adapterCount < kMaxAdapters ? adapterCount : kMaxAdapters;
 
     for (int i = 0; i < dueCount; ++i) runOne(indexes[i], adapters.data(), examined, start);
+    return m_pScheduleTable->flashData();  // every outcome in one save
 }
 
 void ScheduleDataAccess::runOne(uint64_t index, const _Adapter_Info* adapters, int adapterCount,
@@ -246,10 +258,8 @@ void ScheduleDataAccess::runOne(uint64_t index, const _Adapter_Info* adapters, i
             adapter = id < 255 ? static_cast<int>(id) : 255;
             break;
         }
-        if (info.AdapterSN == serial) {
-            adapter = position;
-            break;
-        }
+        // Every adapter is compared (and logged); the last match is taken.
+        if (info.AdapterSN == serial) adapter = position;
     }
     m_log->writeFormatInfo("found adapter: %d", adapter);
     m_log->endLine();
@@ -278,5 +288,4 @@ void ScheduleDataAccess::runOne(uint64_t index, const _Adapter_Info* adapters, i
             row->changeValue("VS", "4");
         }
     }
-    m_reader.updateData(m_pScheduleTable.get(), &key, row);
 }

@@ -57,21 +57,28 @@ public:
     // Fills info from the first row whose "index", as a number, is index;
     // leaves it as it was when there is none.
     void GetScheduleInfoByID(_Schedule_Info& info, uint64_t index);
+    enum AddResult { kAdded, kStoreFull, kNotSaved };
     // Writes a new schedule from info's setting fields with a fresh index;
-    // false (nothing written) when kMaxSchedules are stored.
-    bool AddSchedule(const _Schedule_Info& info);
-    // Removes the schedule with that index, if stored.
-    void RemoveSchedule(uint16_t index);
+    // kStoreFull (nothing written) when kMaxSchedules are stored, kNotSaved
+    // when the file could not take it.
+    AddResult AddSchedule(const _Schedule_Info& info);
+    // Removes the schedule with that index, if stored; false when a stored
+    // schedule could not be removed from the file.
+    bool RemoveSchedule(uint16_t index);
     // Marks every schedule due now with status "1" in the file and answers
-    // their indexes (at most kMaxSchedules).
-    void checkBgaSchedules(uint64_t* indexes, int& count);
+    // their indexes (at most kMaxSchedules); false when the marks could not
+    // be saved.
+    bool checkBgaSchedules(uint64_t* indexes, int& count);
     // Runs every schedule due now through start and records the outcomes in
-    // the file.
-    void RunSchedule(const ActivityStarter& start);
+    // the file. Nothing runs when the due marks cannot be saved (a schedule
+    // whose state cannot be kept would run again at every check); false then,
+    // or when an outcome could not be recorded.
+    bool RunSchedule(const ActivityStarter& start);
 
 private:
     static bool isDue(const DataRow& row);
-    // Runs one due schedule; nothing when its adapter or activity is missing.
+    // Runs one due schedule and notes its outcome in its row; nothing when
+    // its adapter or activity is missing.
     void runOne(uint64_t index, const _Adapter_Info* adapters, int adapterCount, const ActivityStarter& start);
 
     Log* m_log;

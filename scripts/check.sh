@@ -30,13 +30,14 @@ jobs=$(nproc)
 # Test programs and test names (GoogleTest "Suite.Case") that start threads:
 # the upload worker polled by the front end's thread, the log written from two
 # threads, events drained while the worker logs, the simulator's concurrent
-# flash and reads, the load/unload cycles that join a running worker, the
-# front-end core's sessions shared by two threads, zdmond's notifier
-# thread and its metrics read by HTTP threads while cycles run, and the
-# dashboard's requests and live streams served beside the cycles.
-tsan_targets=(log_test upload_test events_test sim_firmware_test unload_test front_test daemon_notifier_test
-              daemon_monitor_test daemon_web_test)
-tsan_tests='^(Upload\.|Log\.ALineBelongsToTheThreadThatStartedIt|Events\.|SimFirmwareTest\.FlashWhileAnotherThreadReads|Unload\.|FrontTest\.SessionsKeepTheirAdapterAcrossThreads|DaemonNotifier\.|DaemonMonitor\.|DaemonWeb\.RequestsAndLiveStreams)'
+# flash and reads, the load/unload cycles that join a running worker, a front
+# end calling the bridge from two threads, the front-end core's sessions
+# shared by two threads, zdmond's notifier thread and its metrics read by
+# HTTP threads while cycles run, and the dashboard's requests and live
+# streams served beside the cycles.
+tsan_targets=(log_test upload_test events_test sim_firmware_test unload_test dispatcher_test front_test
+              daemon_notifier_test daemon_monitor_test daemon_web_test)
+tsan_tests='^(Upload\.|Log\.ALineBelongsToTheThreadThatStartedIt|Events\.|SimFirmwareTest\.FlashWhileAnotherThreadReads|Unload\.|Dispatcher\.CallsFromTwoThreadsAreServedOneAtATime|FrontTest\.SessionsKeepTheirAdapterAcrossThreads|DaemonNotifier\.|DaemonMonitor\.|DaemonWeb\.RequestsAndLiveStreams)'
 
 started=$SECONDS
 stage() {
@@ -60,7 +61,7 @@ for name in $stages; do
         printf 'api_data=1\ninterface_log=1\nutil=1\nversion=1\n' >"$exported/bridge.ini"
         ZD_SIM_STATE="$exported/enclosure.json" ZD_SIM_TIME_SCALE=1000 ZD_SIM_PAGE_DELAY_MS=1000 \
         ZDBRIDGE_LOG_DIR="$exported/" ZDBRIDGE_DB_PATH="$exported/db.xml" ZDBRIDGE_RESCAN_DELAY_MS=60000 \
-        ZDCTL_BRIDGE="$exported/missing.so" ZDBRIDGE_CONTROLLER="$exported/missing-controller.so" NO_COLOR=1 \
+        ZDCTL_BRIDGE="$exported/missing.so" ZDCTL_HISTORY="$exported/events.db" ZDBRIDGE_CONTROLLER="$exported/missing-controller.so" NO_COLOR=1 \
             ctest --test-dir "$build_dir" --output-on-failure -j "$jobs"
         if [[ $(ls -A "$exported") != bridge.ini ]]; then
             echo "error: the test suite wrote where the exported variables point:" $(ls -A "$exported") >&2

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Guided tour of zdctl on the simulated enclosure: status, a new RAID 5 array
-# with its background initialisation, a disk failure and the rebuild onto the
-# spare, events, and a firmware upload; at the end zdmond watches the same
-# enclosure and serves its web dashboard, whose login URL is printed. Runs
-# without a terminal (CI) and leaves nothing behind: the simulator state,
-# schedule file, log and zdmond's history live in a temporary directory, and
-# zdmond stops with the tour (on a terminal: when Enter is pressed).
+# with its background initialisation, consistency checks and their results, a
+# disk failure with its events and the rebuild onto the spare, and a firmware
+# upload; at the end zdmond watches the same enclosure and serves its web
+# dashboard, whose login URL is printed. Runs without a terminal (CI) and
+# leaves nothing behind: the simulator state, schedule file, log and zdmond's
+# history live in a temporary directory, and zdmond stops with the tour (on a
+# terminal: when Enter is pressed).
 # Usage: scripts/tour.sh <build-dir>
 set -euo pipefail
 
@@ -52,21 +53,24 @@ run array create --name Data2 --raid 5 --disks 5,6,7 --init background --dry-run
 step "3. Create it with a background initialisation, followed to the end"
 run array create --name Data2 --raid 5 --disks 5,6,7 --init background --wait
 
-step "4. Disk 1 of array 0 fails; the global spare (disk 4) takes its place"
+step "4. A consistency check counts inconsistent stripes; a check and fix repairs them"
+run sim corrupt 1 3
+run array check 1 --wait
+run array check 1 --fix --wait
+
+step "5. Disk 1 of array 0 fails; the global spare (disk 4) takes its place"
 run sim fail-disk 1
 run array list
+run events
 
-step "5. The rebuild onto the spare, followed to the end"
+step "6. The rebuild onto the spare, followed to the end"
 run array wait 0
 
-step "6. Replace the failed disk and make the new one the global spare"
+step "7. Replace the failed disk and make the new one the global spare"
 run sim pull-disk 1
 run sim insert-disk 1
 run disk spare 1
 run adapter buzzer-off
-
-step "7. What the controller reported meanwhile"
-run events
 
 step "8. A firmware image: made, checked and uploaded"
 run sim make-image "$work/firmware.bin" --size 2097152

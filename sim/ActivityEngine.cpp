@@ -90,6 +90,7 @@ uint8_t ActivityEngine::startInit(uint16_t vdId, uint8_t type) {
     if (type == 0) {
         m_adapter.dropActivities(ActivityKind::Init, vdId);
         v->initialized = true;
+        v->inconsistentStripes = 0;
         m_adapter.event(kEvtVD, evt::kVdInitBase + evt::kStarted, kSevInfo, vdId);
         m_adapter.event(kEvtVD, evt::kVdInitBase + evt::kCompleted, kSevInfo, vdId);
         return 0;
@@ -238,9 +239,20 @@ void ActivityEngine::cancel(const Activity& a) {
 void ActivityEngine::finish(const Activity& a) {
     switch (a.kind) {
     case ActivityKind::Init:
-        if (VirtualDisk* v = m_adapter.vd(a.owner)) v->initialized = true;
+        if (VirtualDisk* v = m_adapter.vd(a.owner)) {
+            v->initialized = true;
+            v->inconsistentStripes = 0;
+        }
         break;
-    case ActivityKind::Check:
+    case ActivityKind::Check: {
+        VirtualDisk* v = m_adapter.vd(a.owner);
+        const uint32_t found = v != nullptr ? v->inconsistentStripes : 0;
+        if (v != nullptr && a.fix) v->inconsistentStripes = 0;
+        const uint8_t severity = found != 0 && !a.fix ? kSevWarning : kSevInfo;
+        m_adapter.event(kEvtVD, evt::kVdCheckBase + evt::kCompleted, severity, a.owner,
+                        {a.fix ? 1u : 0u, found, a.fix ? found : 0, 0});
+        return;
+    }
     case ActivityKind::MediaPatrol: break;
     case ActivityKind::Rebuild:
         if (DiskGroup* g = m_adapter.group(a.owner)) {

@@ -20,7 +20,8 @@ enum : uint16_t {
     kVdDeleted = 3,        // params = the 16 name bytes
     kVdSettings = 4,
     kVdInitBase = 10,
-    kVdCheckBase = 20,
+    kVdCheckBase = 20,  // params[0] = 1 check and fix, 0 check only; completed:
+                        // [1] inconsistent stripes found, [2] repaired
     kVdRebuildBase = 30,
     kVdMigrateStarted = 80,  // migration events: params[0] level before, [1] after
     kVdMigrateCompleted = 82,

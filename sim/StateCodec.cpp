@@ -206,6 +206,7 @@ json adapterJson(const AdapterModel& a) {
                        {"stripe_size", v.stripeSize},
                        {"size", v.size},
                        {"initialized", v.initialized},
+                       {"inconsistent_stripes", v.inconsistentStripes},
                        {"blocks", v.blocks}});
     }
     json blocks = json::array();
@@ -275,6 +276,7 @@ std::shared_ptr<AdapterModel> adapterFromJson(const json& j, const SimClock* clo
         vd.stripeSize = v.at("stripe_size");
         vd.size = v.at("size");
         vd.initialized = v.at("initialized");
+        vd.inconsistentStripes = v.value("inconsistent_stripes", 0u);
         vd.blocks = v.at("blocks").get<std::vector<uint16_t>>();
         a->vds[vd.id] = vd;
     }

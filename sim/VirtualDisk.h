@@ -15,5 +15,8 @@ struct VirtualDisk {
     uint16_t stripeSize = 64;
     uint64_t size = 0;
     bool initialized = false;
+    // Stripes whose redundancy does not match their data: a consistency
+    // check counts them, a check and fix repairs them.
+    uint32_t inconsistentStripes = 0;
     std::vector<uint16_t> blocks;
 };

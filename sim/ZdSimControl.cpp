@@ -187,6 +187,16 @@ int zdsim_insert_disk(uint8_t adapter, uint16_t hd) {
     return onAdapter(adapter, [&](Enclosure&, AdapterModel& a) { return DiskOperations(a).insert(hd) ? 0 : -1; });
 }
 
+int zdsim_set_inconsistent_stripes(uint8_t adapter, uint16_t dg, uint32_t stripes) {
+    return onAdapter(adapter, [&](Enclosure&, AdapterModel& a) {
+        const DiskGroup* g = a.group(dg);
+        VirtualDisk* v = g != nullptr && !g->vds.empty() ? a.vd(g->vds.front()) : nullptr;
+        if (v == nullptr) return -1;
+        v->inconsistentStripes = stripes;
+        return 0;
+    });
+}
+
 void zdsim_inject_status(const char* function, uint8_t status, int times) {
     if (function == nullptr) return;
     locked([&](Enclosure& e) {

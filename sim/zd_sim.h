@@ -90,6 +90,11 @@ ZDSIM_EXPORT int zdsim_set_smart(uint8_t adapter, uint16_t hd, const void* entri
 ZDSIM_EXPORT int zdsim_fail_disk(uint8_t adapter, uint16_t hd);   /* disk goes offline */
 ZDSIM_EXPORT int zdsim_pull_disk(uint8_t adapter, uint16_t hd);   /* disk disappears */
 ZDSIM_EXPORT int zdsim_insert_disk(uint8_t adapter, uint16_t hd); /* a pulled disk comes back free */
+/* The virtual disk of disk group `dg` gets `stripes` stripes whose
+ * redundancy does not match their data (0 makes it consistent again). The
+ * next consistency check counts them in its completion event; a check and
+ * fix, or an initialisation, repairs them. -1 for a group without one. */
+ZDSIM_EXPORT int zdsim_set_inconsistent_stripes(uint8_t adapter, uint16_t dg, uint32_t stripes);
 
 /* The named ABI function (e.g. "ZD_LD_Delete") answers `status` instead of
  * doing its work, for the next `times` calls (times < 0: always; times 0

@@ -68,6 +68,7 @@ public:
     }
     std::string hookLog(const std::string& log = "hook.log") const { return zdtest::readFile(file(log)); }
 
+    using zdtest::Enclosure::start;  // zdctl in the background
     // Starts a program with both its outputs into `output`, outside any systemd
     // service unless `extra` says otherwise.
     pid_t start(const std::string& program, const std::vector<std::string>& args, const std::string& output,
@@ -168,8 +169,7 @@ public:
     {
         const auto start = std::chrono::steady_clock::now();
         kill(m_pid, signal);
-        int status = 0;
-        waitpid(m_pid, &status, 0);
+        const int status = zdtest::waitForExit(m_pid);
         m_pid = -1;
         if (took) *took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -177,8 +177,7 @@ public:
 
     int waitExit()
     {
-        int status = 0;
-        waitpid(m_pid, &status, 0);
+        const int status = zdtest::waitForExit(m_pid);
         m_pid = -1;
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }

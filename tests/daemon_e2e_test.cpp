@@ -45,6 +45,22 @@ using zdtest::Zdmond;
 
 const std::string kDegraded = "zd_array_degraded{adapter=\"0\",array=\"0\"}";
 
+// The cells of the table's line that holds `text`: the parts between runs of two or more spaces.
+std::vector<std::string> cells(const std::string& table, const std::string& text)
+{
+    const size_t at = table.find(text);
+    if (at == std::string::npos) return {};
+    const size_t begin = table.rfind('\n', at) == std::string::npos ? 0 : table.rfind('\n', at) + 1;
+    const std::string line = table.substr(begin, table.find('\n', at) - begin);
+    std::vector<std::string> found;
+    for (size_t start = line.find_first_not_of(' '); start != std::string::npos;) {
+        size_t end = line.find("  ", start);
+        found.push_back(line.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        start = end == std::string::npos ? end : line.find_first_not_of(' ', end);
+    }
+    return found;
+}
+
 }  // namespace
 
 TEST(DaemonEndToEnd, ADiskFailureIsStoredNotifiedAndClearedByTheRebuild)
@@ -343,12 +359,84 @@ TEST(DaemonEndToEnd, ZdctlReadsTheHistoryFilteredAndFollowsIt)
     EXPECT_TRUE(waitUntil([&] { return zdtest::countOf(zdtest::readFile(followed), "DiskFailed") == 2; },
                           "the new failure"));
     kill(follower, SIGTERM);
-    int status = 0;
-    waitpid(follower, &status, 0);
+    const int status = zdtest::waitForExit(follower);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 
     // Without a history (and with --direct) zdctl drains the controller itself.
     zdtest::Outcome direct = enclosure.run(kZdctl, {"--json", "events", "--direct"});
     EXPECT_EQ(direct.code, 0) << direct.err;
     EXPECT_TRUE(zdtest::contains(direct.out, "\"events\""));
+}
+
+// The controller hands each event out once. While zdmond runs they are its
+// own: `--wait` reads how a check ended from the history, and zdctl refuses
+// to drain the controller. Once zdmond has stopped (its history still
+// there), zdctl reads the controller's events itself again.
+TEST(DaemonEndToEnd, ZdctlLeavesTheControllersEventsToARunningZdmond)
+{
+    Enclosure enclosure;
+    enclosure.succeeds({"sim", "clock", "manual"});
+    enclosure.succeeds({"sim", "corrupt", "0", "3"});
+    const std::string completed =
+        "Check Only completed: 3 inconsistent stripes found, none repaired (a check and fix repairs them)";
+    auto checkEvents = [&](int code) {  // the history's events of array 0's check with that code
+        std::vector<HistoryEvent> found;
+        for (const HistoryEvent& event : enclosure.history())
+            if (event.source == zdfront::kSourceController && event.eventClass == 1 && event.code == code &&
+                event.device == 0)
+                found.push_back(event);
+        return found;
+    };
+    {
+        Zdmond zdmond(enclosure, enclosure.daemonArgs());
+        ASSERT_TRUE(waitUntil([&] { return zdmond.metric(kDegraded) == 0.0; }, "the first cycle"));
+        const std::string keeps = "zdmond (pid " + std::to_string(zdmond.pid()) +
+                                  ") keeps the controller's events in " + enclosure.database();
+        for (const std::vector<std::string>& drains : {std::vector<std::string>{"events", "--direct"},
+                                                      {"events", "--direct", "--follow"}, {"raw", "events"}}) {
+            zdtest::Running refusing = enclosure.start(drains);
+            if (!refusing.waitFor(keeps)) {
+                ADD_FAILURE() << drains[0] << " " << drains[1] << " was not refused: " << refusing.written();
+                refusing.signal(SIGKILL);  // it follows the controller's events
+            }
+            EXPECT_EQ(refusing.finish().code, 2) << drains[0] << " " << drains[1];
+        }
+
+        zdtest::Outcome checked = enclosure.follow({"--json", "array", "check", "0", "--wait"}, "40s");
+        EXPECT_EQ(checked.code, 0) << checked.err;
+        EXPECT_TRUE(zdtest::contains(checked.err, "Array 0: Check Only: 0%\nArray 0: Check Only has ended; waiting "
+                                                  "for zdmond (pid " + std::to_string(zdmond.pid()) + ")"))
+            << checked.err;
+        EXPECT_TRUE(zdtest::contains(checked.err, "Array 0: " + completed + "\n")) << checked.err;
+        nlohmann::json document = nlohmann::json::parse(checked.out);
+        EXPECT_EQ(document["activity_end"], nlohmann::json::parse(R"({"activity": "Check Only", "completed": true,
+            "inconsistencies_found": 3, "inconsistencies_repaired": 0})"));
+        EXPECT_EQ(document["history"], enclosure.database());
+        EXPECT_EQ(document["events"], nlohmann::json::array()) << "zdctl drained the controller";
+
+        // Each event once in the history, told in the model's words, shown as the direct listing shows it.
+        ASSERT_EQ(checkEvents(20).size(), 1u);
+        ASSERT_EQ(checkEvents(21).size(), 1u);
+        EXPECT_EQ(checkEvents(21)[0].message, "array 0 \"Data\": " + completed);
+        const std::string table = enclosure.succeeds({"events"}).out;
+        const std::vector<std::string> header = cells(table, "Id  "), row = cells(table, completed);
+        ASSERT_GE(row.size(), 2u) << table;
+        EXPECT_EQ(header.back(), "Event");
+        EXPECT_EQ(header[header.size() - 2], "Device");
+        EXPECT_EQ(row[row.size() - 2], "array 0 \"Data\"") << table;
+        EXPECT_EQ(zdmond.stop(SIGTERM), 0);
+    }
+
+    // zdmond has stopped, its history and lock file stay: zdctl drains the controller itself.
+    const size_t stored = enclosure.history().size();
+    EXPECT_EQ(enclosure.succeeds({"events", "--direct"}).out, "No new events on adapter 0.\n");
+    zdtest::Outcome direct = enclosure.follow({"--json", "array", "check", "0", "--wait"}, "40s");
+    EXPECT_EQ(direct.code, 0) << direct.err;
+    nlohmann::json document = nlohmann::json::parse(direct.out);
+    EXPECT_EQ(document["activity_end"]["inconsistencies_found"], 3);
+    EXPECT_EQ(document["events"].size(), 2u) << "started and completed, read by zdctl";
+    EXPECT_FALSE(document.contains("history"));
+    EXPECT_EQ(enclosure.history().size(), stored);
+    zdtest::Outcome stale = enclosure.succeeds({"events"});
+    EXPECT_TRUE(zdtest::contains(stale.err, "zdmond is not running with " + enclosure.database())) << stale.err;
 }

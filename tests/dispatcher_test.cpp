@@ -4,10 +4,13 @@
 // real unload. Registered names are served in the providers' own tests.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <set>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "api/zd_api.h"
@@ -211,4 +214,68 @@ TEST(Dispatcher, UnloadTearsDownAndReloadStartsFresh) {
     EXPECT_EQ(adapterOfEventRead(bridge), "0");  // selection back to 0
     zdsim_queue_event(0, &record);
     EXPECT_NE(bridge.events(), "<Events />");  // bookkeeping starts afresh
+}
+
+// A front end that breaks the one-thread rule gets its calls served one at a
+// time, and each thread's answer stays its own until that thread calls again.
+TEST(Dispatcher, CallsFromTwoThreadsAreServedOneAtATime) {
+    zdtest::LoadedBridge bridge;
+    const std::string pdConfig = "<PDConfig><ID>5</ID><PDCache>1</PDCache></PDConfig>";
+    const std::string adapter = bridge.answered("Adapter", "0");
+    const std::string disks = bridge.array("PD");
+    const std::string target = "<GetCreateTarget><RAID>1</RAID><Disks><ID>5</ID><ID>6</ID></Disks></GetCreateTarget>";
+    const std::string targetAnswer = bridge.condition(target);
+    ASSERT_EQ(bridge.command(pdConfig), 0);
+
+    std::atomic<int> wrong{0};
+    auto work = [&](int thread) {
+        for (int i = 0; i < 2000; ++i) {
+            char* out = nullptr;
+            switch ((i + thread) % 5) {
+            case 0:
+                if (!bridge.getSingleInfo("Adapter", "0", &out) || adapter != out) ++wrong;
+                break;
+            case 1:
+                bridge.getArrayInfo("PD", &out);
+                if (out == nullptr || disks != out) ++wrong;
+                break;
+            case 2:
+                bridge.getCondition(target.c_str(), &out);
+                if (out == nullptr || targetAnswer != out) ++wrong;
+                break;
+            case 3:
+                if (bridge.sendCommand(pdConfig.c_str()) != 0) ++wrong;
+                break;
+            default:
+                bridge.getEvent(&out);
+                if (out == nullptr || std::strncmp(out, "<Events", 7) != 0) ++wrong;
+                break;
+            }
+        }
+    };
+    std::thread other(work, 1);
+    work(0);
+    other.join();
+    EXPECT_EQ(wrong.load(), 0);
+}
+
+// Requests longer than ZDBRIDGE_MAX_REQUEST bytes are refused as empty
+// documents, before they are parsed; one of exactly that length is served.
+TEST(Dispatcher, OverlongRequestsAreRefusedUnread) {
+    zdtest::LoadedBridge bridge;
+    const auto padded = [](const std::string& head, const std::string& tail, size_t total) {
+        return head + "<Pad>" + std::string(total - head.size() - tail.size() - 11, 'x') + "</Pad>" + tail;
+    };
+    const std::string longest = padded("<MediaPatrolPD><ID>5</ID>", "</MediaPatrolPD>", 65536);
+    ASSERT_EQ(longest.size(), 65536u);
+    zdsim_clear_calls();
+    EXPECT_EQ(bridge.command(longest), 0);
+    EXPECT_EQ(zdsim_call_count("ZD_PD_StartMediaPatrol"), 1u);
+    EXPECT_EQ(bridge.command(longest + " "), 6);
+    EXPECT_EQ(zdsim_call_count("ZD_PD_StartMediaPatrol"), 1u);
+
+    const std::string question = "<GetFlashFileInfo><Address>/nonexistent</Address></GetFlashFileInfo>";
+    EXPECT_NE(bridge.condition(question), "<unset>");
+    EXPECT_EQ(bridge.condition(padded("<GetFlashFileInfo>", "</GetFlashFileInfo>", 65537)), "<unset>");
+    EXPECT_EQ(bridge.condition(padded("<GetFlashFileInfo>", "</GetFlashFileInfo>", 16 << 20)), "<unset>");
 }

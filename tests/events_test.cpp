@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "SimTestHelpers.h"
+#include "base/Log.h"
+#include "event/EventRetrieval.h"
 
 namespace {
 
@@ -265,4 +267,71 @@ TEST(Events, NoAdapterAndFailingReads) {
     EXPECT_EQ(zdsim_call_count("ZD_API_RescanAdapter"), 1u);
     EXPECT_EQ(zdsim_call_count("ZD_EVT_GetEvent"), 0u);
     EXPECT_NE(bridge.log().find("  getEvent RescanAdapter:\n"), std::string::npos);
+}
+
+namespace {
+
+// A controller whose event reads report a status and still return records:
+// one read per entry (status, sequences), then reads that fail with none.
+struct ScriptedRead {
+    uint8_t status;
+    std::vector<uint32_t> sequences;
+};
+std::vector<ScriptedRead> g_script;
+size_t g_reads = 0;
+bool g_endless = false;
+
+uint8_t scriptedEventRead(uint8_t, uint8_t max, uint8_t* count, void* events) {
+    const size_t read = g_reads++;
+    if (g_endless) {
+        const EventRecord record = event(2, 1, static_cast<uint32_t>(read + 100));
+        std::memcpy(events, &record, sizeof record);
+        *count = 1;
+        return 0;
+    }
+    if (read >= g_script.size()) return 4;  // fails without writing the count
+    const ScriptedRead& step = g_script[read];
+    EXPECT_LE(step.sequences.size(), max);
+    for (size_t i = 0; i < step.sequences.size(); ++i) {
+        const EventRecord record = event(2, 1, step.sequences[i]);
+        std::memcpy(static_cast<EventRecord*>(events) + i, &record, sizeof record);
+    }
+    *count = static_cast<uint8_t>(step.sequences.size());
+    return step.status;
+}
+
+}  // namespace
+
+// Records a read returned are delivered whatever its status; the drain ends
+// at the first read that returns none, and a controller that never runs dry
+// cannot hold the caller forever.
+TEST(Events, RecordsOfAFailingReadAreDelivered) {
+    zdtest::TempDir logDir;
+    setenv("ZDBRIDGE_LOG_DIR", logDir.path().c_str(), 1);
+    zdsim_reset();
+    Log* log = Log::getLog();
+    EventBookkeeping book;
+
+    g_script = {{4, {5, 6}}, {0, {7}}, {9, {8}}, {0, {}}, {0, {9}}};
+    g_reads = 0;
+    EventRetrieval retrieval(book, log, scriptedEventRead);
+    const auto drained = [&retrieval] {
+        std::string answer;
+        retrieval.drain(0, answer);
+        return answer;
+    };
+    EXPECT_EQ(indexes(drained()), (Seq{5, 6, 7, 8}));
+    EXPECT_EQ(g_reads, 4u);
+
+    g_script = {{4, {10}}};  // then a read that fails without a count
+    g_reads = 0;
+    EXPECT_EQ(indexes(drained()), (Seq{10}));
+    EXPECT_EQ(g_reads, 2u);
+
+    g_endless = true;
+    g_reads = 0;
+    EXPECT_EQ(indexes(drained()).size(), static_cast<size_t>(EventRetrieval::kMaxReads));
+    EXPECT_EQ(g_reads, static_cast<size_t>(EventRetrieval::kMaxReads));
+    g_endless = false;
+    Log::clear();
 }

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "front/AdapterSettings.h"
 #include "front/ArrayActions.h"
 #include "front/Bridge.h"
 #include "front/DiskActions.h"
@@ -162,6 +163,21 @@ TEST_F(FrontTest, PlansSayWhatIsLostAndNeedTheirConsent)
     Outcome outcome = deletion.execute(session, Consent{true, false});
     EXPECT_FALSE(outcome.partial);
     EXPECT_TRUE(Enclosure::readArrays(session).empty());
+}
+
+// Silencing the buzzer is read back: one that rings on is a partial outcome.
+TEST_F(FrontTest, BuzzerOffIsReadBack)
+{
+    Session session = bridge().session(0);
+    ASSERT_EQ(zdsim_set_adapter_value(0, "buzzer_ringing", 1), 0);
+    Outcome silenced = silenceBuzzer(session);
+    EXPECT_FALSE(silenced.partial);
+    EXPECT_EQ(silenced.done, std::vector<std::string>{"buzzer of adapter 0 silent"});
+    ASSERT_EQ(zdsim_set_adapter_value(0, "buzzer_ringing", 1), 0);
+    zdsim_inject_status("ZD_Adapter_Set_OEM_Data", 0, 1);  // accepted, not done
+    Outcome ringing = silenceBuzzer(session);
+    EXPECT_TRUE(ringing.partial);
+    EXPECT_EQ(ringing.warnings, std::vector<std::string>{"the adapter accepted buzzer-off, but its buzzer still rings"});
 }
 
 // Two threads read different adapters through one bridge: each sees only its

@@ -1,16 +1,24 @@
 // The event history: each controller event stored once, commits whole or not
-// at all, the remembered state, queries by time, severity and adapter, and
-// files it refuses to open.
+// at all, the remembered state, queries by time, severity and adapter, files
+// it refuses to open, controller events given back as the model read them,
+// and the lock that tells whether zdmond keeps the history.
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "front/EventHistory.h"
+#include "front/ModelJson.h"
+#include "front/MonitorLock.h"
+#include "front/StoredEvent.h"
 #include "support/TestSupport.h"
 
 using zdfront::EventHistory;
@@ -171,4 +179,113 @@ TEST(History, RefusesLinksSpecialFilesAndMissingReadOnlyFiles)
     struct stat info {};
     ASSERT_EQ(stat(dir.file("new.db").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
+}
+
+TEST(History, GivesBackControllerEventsAsTheModelReadThem)
+{
+    using zdfront::Event;
+    Event check;
+    check.index = 7;
+    check.time = 1796537655;
+    check.code = 21;
+    check.eventClass = {1, "Virtual Disk"};
+    check.severity = {3, "Warning"};
+    check.deviceText = "array 0 \"Data\"";
+    check.text = "Check Only completed: 3 inconsistent stripes found, none repaired (a check and fix repairs them)";
+    check.name = "Data";
+    check.array = 0;
+    check.params = {0, 3, 0};
+    check.serial = "SN0";
+    check.activityEnd = zdfront::ActivityEnd{"Check Only", true, 3u, 0u};
+    Event migrate = check;
+    migrate.index = 8;
+    migrate.code = 82;
+    migrate.text = "Migrate completed (RAID 5 -> RAID 6)";
+    migrate.raidBefore = zdfront::Enumerated{5, "RAID 5"};
+    migrate.raidAfter = zdfront::Enumerated{6, "RAID 6"};
+    migrate.activityEnd = zdfront::ActivityEnd{"Migrate", true, std::nullopt, std::nullopt};
+    Event failed;
+    failed.index = 9;
+    failed.eventClass = {2, "Physical Disk"};
+    failed.severity = {6, "Critical"};
+    failed.code = 3;
+    failed.device = 4;
+    failed.deviceText = "disk 4 (ZDS DT4000-7K2, serial ZS1001280003)";
+    failed.text = "failed";
+    failed.diskModel = "ZDS DT4000-7K2";
+    failed.diskSerial = "ZS1001280003";
+    failed.senseData = {112, 0, 3};
+    failed.serial = "SN0";
+
+    zdtest::TempDir dir;
+    EventHistory history(dir.file("events.db"), EventHistory::Mode::ReadWrite);
+    const std::vector<Event> events{check, migrate, failed};
+    std::vector<HistoryEvent> rows;
+    for (const Event& event : events) rows.push_back(zdfront::storedEvent(event));
+    HistoryEvent own = monitorEvent("DiskFailed", 10), old = controllerEvent(0, 1, 10), garbled = old;
+    old.data = R"({"index": 1, "class": 2, "code": 3})";  // stored before events had their words
+    garbled.sequence = 2;
+    garbled.data = "not json";
+    rows.insert(rows.end(), {own, old, garbled});
+    history.commit(rows, {});
+
+    const std::vector<HistoryEvent> stored = history.query({});
+    ASSERT_EQ(stored.size(), 6u);
+    for (size_t i = 0; i < events.size(); ++i) {
+        EXPECT_EQ(stored[i].message, events[i].summary());
+        std::optional<Event> back = zdfront::controllerEvent(stored[i]);
+        ASSERT_TRUE(back) << stored[i].data;
+        EXPECT_EQ(zdfront::toJson(*back), zdfront::toJson(events[i]));
+    }
+    EXPECT_TRUE(zdfront::controllerEvent(stored[0])->endsActivityOfArray(0));
+    for (size_t i = 3; i < stored.size(); ++i) EXPECT_FALSE(zdfront::controllerEvent(stored[i])) << stored[i].data;
+
+    // When zdmond last began reading every adapter's events.
+    EXPECT_EQ(history.lastDrain(), std::nullopt);
+    std::vector<HistoryEvent> none;
+    history.commit(none, {{zdfront::kDrainedKey, "1796537655"}});
+    EXPECT_EQ(history.lastDrain(), 1796537655);
+}
+
+TEST(History, TheMonitorLockTellsWhetherZdmondRuns)
+{
+    using zdfront::MonitorLock;
+    zdtest::TempDir dir;
+    const std::string path = dir.file("events.db");
+    EXPECT_EQ(MonitorLock::holder(path), std::nullopt);
+    EXPECT_EQ(MonitorLock::holder(dir.file("missing/events.db")), std::nullopt);
+    {
+        MonitorLock lock(path);
+        EXPECT_EQ(MonitorLock::holder(path), std::to_string(getpid()));
+        try {
+            MonitorLock second(path);
+            ADD_FAILURE() << "a second zdmond took the lock";
+        } catch (const zdfront::LockError& error) {
+            EXPECT_TRUE(zdtest::contains(error.what(), "another zdmond (pid " + std::to_string(getpid()) + ")"))
+                << error.what();
+        }
+        struct stat info {};
+        ASSERT_EQ(stat(lock.path().c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0644u) << "readers that are not zdmond's user can tell it runs";
+    }
+    EXPECT_EQ(MonitorLock::holder(path), std::nullopt) << "the file stays, the lock went with its holder";
+
+    // A reader's probe holding the lock for a moment does not keep zdmond from starting.
+    int probe = open((path + ".lock").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(flock(probe, LOCK_SH), 0);
+    std::thread release([probe] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        close(probe);
+    });
+    EXPECT_NO_THROW(MonitorLock{path});
+    release.join();
+
+    // Lock files zdmond would refuse are no zdmond's, and a FIFO is never waited on.
+    ASSERT_EQ(symlink(dir.file("elsewhere").c_str(), dir.file("link.db.lock").c_str()), 0);
+    ASSERT_EQ(mkfifo(dir.file("fifo.db.lock").c_str(), 0600), 0);
+    for (const char* name : {"link.db", "fifo.db"}) {
+        EXPECT_EQ(MonitorLock::holder(dir.file(name)), std::nullopt) << name;
+        EXPECT_THROW(MonitorLock{dir.file(name)}, zdfront::LockError) << name;
+    }
+    EXPECT_FALSE(zdtest::fileExists(dir.file("elsewhere")));
 }

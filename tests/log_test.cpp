@@ -124,10 +124,20 @@ TEST(Log, ConfigurationRules) {
         EXPECT_EQ(c.interfaceLog, fileExists(session.dumpName(1))) << config;
     }
 
-    std::string huge(1 << 20, 'x');  // one very long line, then a setting
-    huge += "\ninterface_log=1\n";
-    LogSession session(huge.c_str());
-    EXPECT_TRUE(enabledKinds(session.log(), false, true, false, false));
+    // Only the first 4 KiB are read: a long line there is skipped, a setting
+    // after them is not seen, and a huge sparse file costs no more.
+    for (const auto& [lineLength, seen] : {std::pair<size_t, bool>{4000, true}, {4096, false}}) {
+        const std::string config = std::string(lineLength, 'x') + "\ninterface_log=1\n";
+        LogSession session(config.c_str());
+        EXPECT_TRUE(enabledKinds(session.log(), false, seen, false, false)) << lineLength;
+    }
+    {
+        LogSession sparse("api_data=1\n");
+        sparse.close();
+        ASSERT_EQ(truncate(sparse.dir().file("bridge.ini").c_str(), 4ll << 30), 0);
+        sparse.reopen();
+        EXPECT_TRUE(enabledKinds(sparse.log(), true, false, false, false));
+    }
 }
 
 TEST(Log, LineFormatPiecesAndDumps) {

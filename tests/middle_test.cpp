@@ -117,11 +117,11 @@ TEST(MiddleRead, ParametersAndLists) {
     EXPECT_EQ(nullptr, request->findSingle("Short"));
     ASSERT_NE(nullptr, request->findArray("Disks"));
     EXPECT_EQ((std::vector<std::string>{"3", "1", "2"}), *request->findArray("Disks"));
-    auto* disks = dynamic_cast<ArrayField*>(request->getFields()["Disks"]);
+    auto* disks = dynamic_cast<const ArrayField*>(request->findField("Disks"));
     ASSERT_NE(nullptr, disks);
     EXPECT_EQ("Disk", disks->getName());
     EXPECT_FALSE(disks->hasIndex());
-    EXPECT_EQ(4u, request->getFields().size());
+    EXPECT_EQ(4u, request->fieldCount());
 
     // Printed back: byte-wise field order, list items renamed after the first.
     EXPECT_EQ("<CreatePackageVD><Amp>a &amp; b</Amp><Disks><Disk>3</Disk><Disk>1</Disk><Disk>2</Disk></Disks>"

@@ -29,7 +29,7 @@ Split split(uint8_t raid, uint8_t parity, uint64_t vdSize, std::initializer_list
     for (uint64_t size : disks) d.add_disk(zdU64Make(size));
     StructMiddle s("VDDistribution");
     d.distribution(&s);
-    EXPECT_EQ(s.getFields().size(), 3u);
+    EXPECT_EQ(s.fieldCount(), 3u);
     const std::string* a = s.findSingle("Available");
     const std::string* b = s.findSingle("Backup");
     const std::string* u = s.findSingle("Unused");

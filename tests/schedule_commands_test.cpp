@@ -2,11 +2,15 @@
 // functions: the file an "AddSchedule" writes, the limit of 32, removal,
 // listing order, a broken or missing file, and what "CheckSchedule" records
 // after running due schedules on the simulator.
+#include <fcntl.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -126,8 +130,12 @@ TEST_F(ScheduleCommands, AddScheduleWritesOneRowWithAFreshIndexAndTheAdaptersSer
     zdsim_set_adapter_text(0, "serial_number", "AB\x01" "CD\x7f");
     EXPECT_EQ(command("<AddSchedule><AdapterID>0</AdapterID><PackageVDID>2</PackageVDID></AddSchedule>"), 0);
     EXPECT_EQ(command("<AddSchedule><AdapterID>7</AdapterID></AddSchedule>"), 0);  // no adapter 7: SN kept
+    // Adapter ids reach the controller as one byte: 257 reads adapter 1.
+    zdsim_clear_calls();
+    EXPECT_EQ(command("<AddSchedule><AdapterID>257</AdapterID></AddSchedule>"), 0);
+    EXPECT_EQ(zdtest::simCallsOf("ZD_Adapter_GetInfo"), std::vector<std::string>{"ZD_Adapter_GetInfo 1"});
     const std::string file = masked(readFile(db()), nullptr, nullptr);
-    EXPECT_EQ(countOf(file, "<Sch>"), 4u);
+    EXPECT_EQ(countOf(file, "<Sch>"), 5u);
     EXPECT_NE(file.find("<Sch><A>1</A><BT>4</BT><DS>3</DS><Date>1</Date><R>0</R><S>0</S><SN>ZDU4-2411-1002</SN>"
                         "<ST>1</ST><Time>2300</Time><VDID>1</VDID>"),
               std::string::npos);
@@ -135,6 +143,8 @@ TEST_F(ScheduleCommands, AddScheduleWritesOneRowWithAFreshIndexAndTheAdaptersSer
                         "<ST>1</ST><Time>2300</Time><VDID>2</VDID>"),
               std::string::npos);
     EXPECT_NE(file.find("<Sch><A>7</A><BT>4</BT><DS>3</DS><Date>1</Date><R>0</R><S>0</S><SN>AB?CD?</SN>"),
+              std::string::npos);
+    EXPECT_NE(file.find("<Sch><A>257</A><BT>4</BT><DS>3</DS><Date>1</Date><R>0</R><S>0</S><SN>ZDU4-2411-1002</SN>"),
               std::string::npos);
 }
 
@@ -206,7 +216,7 @@ TEST_F(ScheduleCommands, AtMost32SchedulesAndRemoval) {
 TEST_F(ScheduleCommands, BrokenFileIsAnEmptyStoreAndIsLeftAlone) {
     writeFile(db(), "<root><BGASchedules>");
     EXPECT_EQ(schedules(), "<Schedules />");
-    EXPECT_EQ(command("<AddSchedule><AdapterID>0</AdapterID></AddSchedule>"), 0);
+    EXPECT_EQ(command("<AddSchedule><AdapterID>0</AdapterID></AddSchedule>"), 1);  // not stored: "Failed"
     EXPECT_EQ(command("<RemoveSchedule><Index>1</Index></RemoveSchedule>"), 0);
     EXPECT_EQ(command("<CheckSchedule/>"), 0);
     EXPECT_EQ(readFile(db()), "<root><BGASchedules>");
@@ -291,4 +301,96 @@ TEST_F(ScheduleCommands, SchedulesThatCannotStartStayWaiting) {
     check.status = "1";
     EXPECT_EQ(file, storeXml({check}));
     EXPECT_EQ(zdsim_call_count("ZD_LD_StartConsistencyCheck"), 0u);
+}
+
+// Finding a schedule's adapter walks every adapter when the schedule has a
+// serial number (the last one carrying it is taken), and stops at the first
+// when only "A" is set.
+TEST(ScheduleRunner, AdapterWalkLogsEveryAdapter) {
+    zdtest::LoadedBridge bridge({true, "util=1\n"});
+    Row bySerial{"1"};
+    Row byId{"2"};
+    byId.serial = "";
+    byId.adapter = "1";
+    writeFile(bridge.dbPath(), storeXml({bySerial, byId}));
+    EXPECT_EQ(bridge.command("<CheckSchedule/>"), 0);
+    const std::string log = bridge.log();
+    EXPECT_NE(log.find(std::string("  ScheduleDataAccess::RunSchedule:(schedule ") + kSerial0 + ", local " + kSerial0 +
+                       ")(schedule " + kSerial0 + ", local " + kSerial1 + ")(found adapter: 0)\n"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find(std::string("  ScheduleDataAccess::RunSchedule:(schedule , local ") + kSerial0 +
+                       ")(found adapter: 1)\n"),
+              std::string::npos)
+        << log;
+
+    // Two adapters carrying the same serial: the later one.
+    zdsim_set_adapter_text(1, "serial_number", kSerial0);
+    writeFile(bridge.dbPath(), storeXml({Row{"3"}}));
+    zdsim_clear_calls();
+    EXPECT_EQ(bridge.command("<CheckSchedule/>"), 0);
+    EXPECT_NE(simCallText().find("ZD_LD_StartConsistencyCheck 1 0 0\n"), std::string::npos) << simCallText();
+}
+
+// A check walks the rows once: a store of 200,000 rows (far beyond what the
+// bridge writes, but a file anyone can make) is checked as a whole, and its
+// due rows, last in key order, are found and run.
+TEST(ScheduleRunner, HugeStoreIsCheckedInOneWalk) {
+    zdtest::LoadedBridge bridge;
+    std::string body;
+    for (int i = 0; i < 200000; ++i) {  // run once, ran already
+        body += "<Sch><S>2</S><ST>0</ST><index>" + std::to_string(1000000 + i) + "</index></Sch>";
+    }
+    Row due{"9999990"};
+    body += rowXml(due);
+    writeFile(bridge.dbPath(), "<?xml version=\"1.0\"?>\n<root><BGASchedules>" + body + "</BGASchedules></root>\n");
+    zdsim_clear_calls();
+    EXPECT_EQ(bridge.command("<CheckSchedule/>"), 0);
+    EXPECT_EQ(zdsim_call_count("ZD_LD_StartConsistencyCheck"), 1u);
+    const std::string file = readFile(bridge.dbPath());
+    EXPECT_NE(file.find("<S>2</S><SN>ZDT8-2411-1001</SN><ST>0</ST><Time>0000</Time><VDID>0</VDID><VM/><VS/>"
+                        "<index>9999990</index>"),
+              std::string::npos);
+    EXPECT_EQ(countOf(file, "<Sch>"), 200001u);
+}
+
+// Forty quick additions: the first 32 are stored, each under its own index,
+// and every one of them is listed; the rest are refused.
+TEST_F(ScheduleCommands, QuickAdditionsGetDistinctIndexes) {
+    std::vector<int> answers;
+    for (int i = 0; i < 40; ++i) answers.push_back(command("<AddSchedule><AdapterID>0</AdapterID></AddSchedule>"));
+    EXPECT_EQ(std::count(answers.begin(), answers.begin() + 32, 0), 32);
+    EXPECT_EQ(std::count(answers.begin() + 32, answers.end(), 4), 8);
+    std::vector<std::string> indexes;
+    masked(readFile(db()), &indexes, nullptr);
+    EXPECT_EQ(indexes.size(), 32u);
+    EXPECT_EQ(std::set<std::string>(indexes.begin(), indexes.end()).size(), 32u);
+    EXPECT_EQ(countOf(schedules(), "<Schedule>"), 32u);
+}
+
+// A value XML cannot hold (a control character) is not stored mangled: the
+// addition is refused, the file stays as it was, and libxml2's complaint goes
+// to the bridge log, not to the front end's stderr.
+TEST(ScheduleStore, UnwritableValueIsRefusedAndLibxmlSpeaksToTheLog) {
+    zdtest::LoadedBridge bridge({true, "util=1\n"});
+    EXPECT_EQ(bridge.command("<AddSchedule><AdapterID>0</AdapterID></AddSchedule>"), 0);
+    const std::string before = readFile(bridge.dbPath());
+
+    zdtest::TempDir dir;
+    const std::string captured = dir.file("stderr");
+    fflush(stderr);
+    const int saved = dup(2);
+    const int sink = open(captured.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    dup2(sink, 2);
+    const unsigned char answer =
+        bridge.command("<AddSchedule><AdapterID>0</AdapterID><SettingTime>&#1;</SettingTime></AddSchedule>");
+    fflush(stderr);
+    dup2(saved, 2);
+    close(sink);
+    close(saved);
+
+    EXPECT_EQ(answer, 1);
+    EXPECT_EQ(readFile(bridge.dbPath()), before);
+    EXPECT_EQ(readFile(captured), "");
+    EXPECT_NE(bridge.log().find("  libxml2:("), std::string::npos) << bridge.log();
 }

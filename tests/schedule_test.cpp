@@ -1,18 +1,24 @@
 // The schedule due rules, checked in-process on a fixed clock: run once,
 // daily, weekly and monthly schedules around their time window, weekday, day
 // of month, interval and last-run boundaries, and the marks a check writes.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/file.h>
+#include <sys/wait.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
 
+#include "schedule/DBLock.h"
 #include "schedule/Schedule.h"
 #include "schedule/ScheduleDataAccess.h"
 #include "support/TestSupport.h"
 
 using zdtest::readFile;
+using zdtest::waitForExit;
 using zdtest::TempDir;
 using zdtest::writeFile;
 
@@ -218,4 +224,95 @@ TEST_F(DueRules, CheckMarksDueRowsInTheFileAndAnswersTheirIndexes) {
     ScheduleDataAccess again(path());
     again.checkBgaSchedules(indexes, count);
     EXPECT_EQ(count, 8);
+}
+
+// A new index is drawn again while it gives a stored one.
+TEST_F(DueRules, NewIndexNeverRepeatsAStoredOne) {
+    const time_t now = at(2024, 6, 1, 12, 0);
+    srand(static_cast<unsigned>(now));
+    const uint32_t taken = ((static_cast<uint32_t>(rand()) << 10) & 0xFFFF) | 123;
+    uint32_t expected = taken;
+    while (expected == taken) expected = ((static_cast<uint32_t>(rand()) << 10) & 0xFFFF) | 123;
+    Row stored;
+    stored.index = std::to_string(taken);
+    stored.type = "0";
+    stored.status = "2";
+    writeFile(path(), storeXml({stored}));
+
+    Schedule::setNowForTesting(now, 123);
+    ScheduleDataAccess store(path());
+    _Schedule_Info info;
+    EXPECT_EQ(store.AddSchedule(info), ScheduleDataAccess::kAdded);
+    const std::string file = readFile(path());
+    EXPECT_NE(file.find("<index>" + std::to_string(taken) + "</index>"), std::string::npos);
+    EXPECT_NE(file.find("<index>" + std::to_string(expected) + "</index>"), std::string::npos) << file;
+}
+
+// Processes sharing the schedule file never lose each other's additions:
+// each store holds the file's lock while it reads, adds and saves.
+TEST(ScheduleStore, ProcessesAddingAtOnceLoseNothing) {
+    TempDir dir;
+    const std::string path = dir.file("db.xml");
+    ScheduleDataAccess{path};  // creates the file
+    std::vector<pid_t> children;
+    for (int process = 0; process < 2; ++process) {
+        const pid_t child = fork();
+        if (child == 0) {
+            bool added = true;
+            for (int i = 0; i < 15; ++i) {
+                _Schedule_Info info;
+                info.AdapterID = std::to_string(process);
+                added = ScheduleDataAccess(path).AddSchedule(info) == ScheduleDataAccess::kAdded && added;
+            }
+            _exit(added ? 0 : 1);
+        }
+        children.push_back(child);
+    }
+    for (pid_t child : children) {
+        const int status = waitForExit(child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    ScheduleDataAccess store(path);
+    _Schedule_Info infos[ScheduleDataAccess::kMaxSchedules];
+    int count = 0;
+    store.GetAllScheduleInfo(infos, count);
+    EXPECT_EQ(count, 30);
+    EXPECT_EQ(zdtest::countOf(readFile(path), "<Sch>"), 30u);
+}
+
+// A lock another process keeps is waited for only so long: then nothing is
+// written, and the addition is reported as not stored.
+TEST(ScheduleStore, LockKeptByAnotherProcessRefusesWrites) {
+    TempDir dir;
+    const std::string path = dir.file("db.xml");
+    ScheduleDataAccess{path};
+    const std::string before = readFile(path);
+    int ready[2], release[2];
+    ASSERT_EQ(pipe(ready), 0);
+    ASSERT_EQ(pipe(release), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        close(release[1]);
+        const int fd = open(dir.path().c_str(), O_RDONLY | O_DIRECTORY);
+        const bool locked = fd >= 0 && flock(fd, LOCK_EX) == 0;
+        char byte = locked ? 1 : 0;
+        if (write(ready[1], &byte, 1) != 1) _exit(1);
+        while (read(release[0], &byte, 1) > 0) {
+        }
+        _exit(0);
+    }
+    close(release[0]);
+    char locked = 0;
+    ASSERT_EQ(read(ready[0], &locked, 1), 1);
+    ASSERT_EQ(locked, 1);
+
+    DBLock::setWaitForTesting(100);
+    _Schedule_Info info;
+    EXPECT_EQ(ScheduleDataAccess(path).AddSchedule(info), ScheduleDataAccess::kNotSaved);
+    EXPECT_EQ(readFile(path), before);
+    DBLock::setWaitForTesting(10000);
+
+    close(release[1]);  // the other process ends, and its lock with it
+    waitForExit(child);
+    EXPECT_EQ(ScheduleDataAccess(path).AddSchedule(info), ScheduleDataAccess::kAdded);
 }

@@ -57,23 +57,31 @@ TEST(SharedDirectories, LinkAtTheLogPathIsNeverFollowed) {
     EXPECT_EQ(readFile(existing), "keep");
 }
 
+// A dump replaces whatever is at its name: a link to a file elsewhere, or a
+// hard link shared with another file, is never written through.
 TEST(SharedDirectories, LinkAtADumpPathIsNeverFollowed) {
     zdtest::TempDir elsewhere;
     const std::string missing = elsewhere.file("created-through-link");
+    const std::string shared = elsewhere.file("shared");
+    writeFile(shared, "keep");
     zdtest::LoadedBridge bridge({true, "api_data=1\n"});
     const std::string dump1 = bridge.logDir() + "/1_bin.bridge";
+    const std::string dump2 = bridge.logDir() + "/2_bin.bridge";
     ASSERT_EQ(symlink(missing.c_str(), dump1.c_str()), 0);
+    ASSERT_EQ(link(shared.c_str(), dump2.c_str()), 0);
 
-    // Each adapter answer dumps the configuration record: the first into the
-    // link's name (skipped), the second into a file of its own.
+    // Each adapter answer dumps the 64-byte configuration record.
     for (int i = 0; i < 2; ++i) {
         bridge.answered("Adapter", "0");
     }
     EXPECT_FALSE(fileExists(missing));
-    EXPECT_TRUE(isLink(dump1));
+    EXPECT_EQ(readFile(shared), "keep");
+    EXPECT_FALSE(isLink(dump1));
+    EXPECT_EQ(readFile(dump1).size(), 64u);
+    EXPECT_EQ(readFile(dump2).size(), 64u);
     const std::string log = readFile(bridge.logFile());
-    EXPECT_EQ(log.find("(file " + dump1 + ")"), std::string::npos) << log;
-    EXPECT_NE(log.find("(file " + bridge.logDir() + "/2_bin.bridge)"), std::string::npos) << log;
+    EXPECT_NE(log.find("(file " + dump1 + ")"), std::string::npos) << log;
+    EXPECT_NE(log.find("(file " + dump2 + ")"), std::string::npos) << log;
 }
 
 TEST(SharedDirectories, ScheduleFileIsNeverReplacedThroughALink) {

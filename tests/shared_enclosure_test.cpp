@@ -67,8 +67,7 @@ public:
         release();
         std::vector<int> codes;
         for (pid_t pid : m_pids) {
-            int status = 0;
-            waitpid(pid, &status, 0);
+            const int status = zdtest::waitForExit(pid);
             codes.push_back(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
         }
         m_pids.clear();

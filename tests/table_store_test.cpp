@@ -2,11 +2,13 @@
 // updateData / addNode / deleteNode, and the safety of every save (atomic
 // replacement, no writing through symbolic links, no external entities).
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <dirent.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,7 @@
 #include "support/TestSupport.h"
 
 using zdtest::readFile;
+using zdtest::waitForExit;
 using zdtest::TempDir;
 using zdtest::writeFile;
 
@@ -51,6 +54,27 @@ DataKey indexKey(const std::string& value) {
     DataKey key;
     key.setValue("index", value);
     return key;
+}
+
+ino_t inodeOf(const std::string& path) {
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+}
+
+// Runs work in a child process that may write files in dir but not dir
+// itself: as nobody when the test runs as root (root ignores permissions),
+// otherwise with dir made read-only for the time. Answers work's answer.
+bool inClosedDirectory(const std::string& dir, const std::function<bool()>& work) {
+    const bool root = geteuid() == 0;
+    chmod(dir.c_str(), root ? 0755 : 0555);
+    const pid_t child = fork();
+    if (child == 0) {
+        if (root && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
+        _exit(work() ? 0 : 1);
+    }
+    const int status = waitForExit(child);
+    chmod(dir.c_str(), 0700);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 class TableStore : public ::testing::Test {
@@ -225,4 +249,82 @@ TEST_F(TableStore, SaveKeepsTheFileModeAndNeverWritesThroughASymlink) {
     ASSERT_EQ(symlink(nowhere.c_str(), dangling.c_str()), 0);
     DataReader danglingReader(dangling, DataReader::STORAGE_TYPE_XML);
     EXPECT_FALSE(zdtest::fileExists(nowhere));
+}
+
+// A file removed after the reader was built is an empty store: nothing is
+// added to it and no document without its root is written in its place; the
+// next reader creates the file afresh.
+TEST_F(TableStore, VanishedFileIsNeverReplacedByARootlessDocument) {
+    DataRow row;
+    row.changeValue("index", "1");
+    {
+        DataReader reader(path, DataReader::STORAGE_TYPE_XML);
+        std::unique_ptr<DataTable> table = reader.getTable("root/BGASchedules", {"index"});
+        ASSERT_EQ(unlink(path.c_str()), 0);
+        EXPECT_FALSE(reader.addNode("BGASchedules", "Sch", row));
+        EXPECT_TRUE(reader.deleteNode("Sch", "index", indexKey("1")));  // nothing there to remove
+        DataKey key = indexKey("1");
+        EXPECT_FALSE(reader.updateData(table.get(), &key, &row));
+        EXPECT_FALSE(zdtest::fileExists(path));
+    }
+    DataReader again(path, DataReader::STORAGE_TYPE_XML);
+    EXPECT_TRUE(again.addNode("BGASchedules", "Sch", row));
+    EXPECT_EQ(readFile(path), store("<Sch><index>1</index></Sch>"));
+
+    // A file without the table takes no row either.
+    writeFile(path, kDeclaration + "<root/>\n");
+    EXPECT_FALSE(again.addNode("BGASchedules", "Sch", row));
+    EXPECT_EQ(readFile(path), kDeclaration + "<root/>\n");
+}
+
+// A save replaces the file through a new one where the directory allows it;
+// where only the file may be written it is rewritten in place, still never
+// through a link.
+TEST_F(TableStore, SavesInPlaceWhenOnlyTheFileIsWritable) {
+    writeFile(path, kEmptyStore);
+    DataRow first;
+    first.changeValue("index", "1");
+    const ino_t original = inodeOf(path);
+    EXPECT_TRUE(DataReader(path, DataReader::STORAGE_TYPE_XML).addNode("BGASchedules", "Sch", first));
+    EXPECT_NE(inodeOf(path), original);  // replaced
+
+    chmod(path.c_str(), 0666);
+    const ino_t replaced = inodeOf(path);
+    DataRow second;
+    second.changeValue("index", "2");
+    EXPECT_TRUE(inClosedDirectory(dir.path(), [&] {
+        return DataReader(path, DataReader::STORAGE_TYPE_XML).addNode("BGASchedules", "Sch", second);
+    }));
+    EXPECT_EQ(inodeOf(path), replaced);  // rewritten in place
+    EXPECT_EQ(readFile(path), store("<Sch><index>1</index></Sch><Sch><index>2</index></Sch>"));
+    EXPECT_TRUE(inClosedDirectory(dir.path(), [&] {
+        return DataReader(path, DataReader::STORAGE_TYPE_XML).deleteNode("Sch", "index", indexKey("1"));
+    }));
+    EXPECT_EQ(readFile(path), store("<Sch><index>2</index></Sch>"));
+    EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"db.xml"});
+
+    // A link in such a directory is still not written through.
+    const std::string target = dir.file("target.xml");
+    const std::string link = dir.file("link.xml");
+    writeFile(target, kEmptyStore);
+    chmod(target.c_str(), 0666);
+    ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+    EXPECT_FALSE(inClosedDirectory(dir.path(), [&] {
+        return DataReader(link, DataReader::STORAGE_TYPE_XML).addNode("BGASchedules", "Sch", second);
+    }));
+    EXPECT_EQ(readFile(target), kEmptyStore);
+}
+
+// A FIFO at the store's path is neither waited on nor replaced: it reads as
+// an empty store and takes no row.
+TEST_F(TableStore, FifoAtThePathIsAnEmptyStoreThatTakesNothing) {
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    DataReader reader(path, DataReader::STORAGE_TYPE_XML);
+    EXPECT_EQ(reader.getTable("root/BGASchedules", {"index"})->getRowCount(), 0u);
+    DataRow row;
+    row.changeValue("index", "1");
+    EXPECT_FALSE(reader.addNode("BGASchedules", "Sch", row));
+    struct stat st;
+    ASSERT_EQ(lstat(path.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }

@@ -7,6 +7,8 @@
 // on timing.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstring>
@@ -16,6 +18,8 @@
 #include <vector>
 
 #include "SimTestHelpers.h"
+#include "upload/FileHelper.h"
+#include "upload/ImagePages.h"
 
 namespace {
 
@@ -54,19 +58,13 @@ Progress poll(zdtest::LoadedBridge& bridge) {
 }
 
 // Polls until the upload ended (100 acknowledged, or 0 with a result code);
-// answers every percentage seen. A poll reads the percentage twice: when the
-// worker reaches 100 between the two reads, that poll answers the earlier
-// value and still acknowledges the 100, so the next one answers 0 with result
-// 0; that finish is recorded as the 100 it was. Gives up after a generous
-// bound so that a broken worker fails the test instead of hanging it.
+// answers every percentage seen. Gives up after a generous bound so that a
+// broken worker fails the test instead of hanging it.
 std::vector<int> pollUntilEnd(zdtest::LoadedBridge& bridge, Progress* last = nullptr) {
     std::vector<int> seen;
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (std::chrono::steady_clock::now() < giveUp) {
         Progress progress = poll(bridge);
-        if (progress.percentage == 0 && progress.lastRet == 0 && !seen.empty() && seen.back() > 0) {
-            progress.percentage = 100;
-        }
         seen.push_back(progress.percentage);
         if (last != nullptr) *last = progress;
         if (progress.percentage == 100 || (progress.percentage == 0 && progress.lastRet != 0) ||
@@ -87,6 +85,15 @@ std::vector<std::string> pageLines(const std::string& log) {
         found.push_back((*it)[1]);
     }
     return found;
+}
+
+// Waits (with a generous bound) until the controller has recorded `pages`
+// page writes; with a page delay set, the next page is then in its delay.
+void waitForPageWrites(uint32_t pages) {
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (zdsim_call_count("ZD_Flash_Bin") < pages && std::chrono::steady_clock::now() < giveUp) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
 }
 
 void expectPrefixNonDecreasing(const std::vector<int>& seen, const std::vector<int>& allowed) {
@@ -111,7 +118,7 @@ TEST(Upload, OnePassSendsEveryPageAndInstallsTheImage) {
     const std::vector<int> seen = pollUntilEnd(bridge);
     ASSERT_FALSE(seen.empty());
     EXPECT_EQ(seen.back(), 100);
-    expectPrefixNonDecreasing(seen, {1, 5, 10, 55, 100});
+    expectPrefixNonDecreasing(seen, {1, 5, 10, 55, 99, 100});
     Progress after = poll(bridge);  // the 100 was acknowledged
     EXPECT_EQ(after.percentage, 0);
     EXPECT_EQ(after.lastRet, 0);
@@ -179,7 +186,7 @@ TEST(Upload, TwoPassAdapterTakesTheImageTwice) {
     EXPECT_EQ(bridge.command(uploadRequest(path)), 0);
     const std::vector<int> seen = pollUntilEnd(bridge);
     EXPECT_EQ(seen.back(), 100);
-    expectPrefixNonDecreasing(seen, {1, 5, 10, 32, 55, 77, 100});
+    expectPrefixNonDecreasing(seen, {1, 5, 10, 32, 55, 77, 99, 100});
 
     EXPECT_EQ(pageLines(bridge.log()),
               (std::vector<std::string>{"page 0 m_percentage 10", "page 1 m_percentage 32",
@@ -235,10 +242,7 @@ TEST(Upload, PageFailureStopsTheUpload) {
     zdsim_set_page_delay_ms(500);
     EXPECT_EQ(bridge.command(uploadRequest(path)), 0);
     // The first page is in the controller (for half a second): fail the next one.
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (zdsim_call_count("ZD_Flash_Bin") == 0 && std::chrono::steady_clock::now() < giveUp) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    waitForPageWrites(1);
     zdsim_inject_status("ZD_Flash_Bin", 7, 1);
     Progress last;
     pollUntilEnd(bridge, &last);
@@ -288,4 +292,145 @@ TEST(Upload, DispatcherIsBusyWhileFlashing) {
     EXPECT_NE(log.find("  Management::command:(adapter flash "), std::string::npos);
     EXPECT_NE(log.find("  Management::getArray:(adapter flash "), std::string::npos);
     EXPECT_NE(log.find("  Management::condition:(adapter flash "), std::string::npos);
+}
+
+// The pages of an image end at the length measured at open: an empty file has
+// none, a file cut short before that length fails, one that grew is sent only
+// as far as it was measured.
+TEST(Upload, ImagePagesEndAtTheMeasuredLength) {
+    zdtest::TempDir dir;
+    static _Flash_Page page;
+    struct Case {
+        const char* name;
+        uint32_t bytes;
+        uint32_t changedTo;  // the file's length after the first page was read
+        std::vector<uint32_t> pageLengths;
+        ImagePages::Result end;
+    };
+    const Case cases[] = {
+        {"empty", 0, 0, {}, ImagePages::kEnd},
+        {"one short page", 100, 100, {100}, ImagePages::kEnd},
+        {"page-aligned", 65536, 65536, {32768, 32768}, ImagePages::kEnd},
+        {"cut short", 10 * 32768, 3 * 32768, {32768, 32768, 32768}, ImagePages::kCutShort},
+        {"grown", 40000, 90000, {32768, 40000 - 32768}, ImagePages::kEnd},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.file(c.name);
+        zdtest::writeFile(path, std::string(c.bytes, 'x'));
+        FileHelper file(path);
+        ASSERT_TRUE(file.isOpen());
+        EXPECT_EQ(file.GetFileLen(), c.bytes);
+        ImagePages pages(file);
+        std::vector<uint32_t> lengths;
+        ImagePages::Result result;
+        while ((result = pages.next(page)) == ImagePages::kPage) {
+            EXPECT_EQ(page.page_index, lengths.size());
+            lengths.push_back(page.data_length);
+            EXPECT_EQ(page.last_page, lengths.size() == c.pageLengths.size() && c.end == ImagePages::kEnd ? 1 : 0);
+            if (lengths.size() == 1 && c.changedTo != c.bytes) zdtest::writeFile(path, std::string(c.changedTo, 'y'));
+            ASSERT_LE(lengths.size(), 20u);
+        }
+        EXPECT_EQ(lengths, c.pageLengths);
+        EXPECT_EQ(result, c.end);
+    }
+
+    // A FIFO or a directory is not an image: it does not even open.
+    const std::string fifo = dir.file("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(FileHelper(fifo).isOpen());
+    EXPECT_FALSE(FileHelper(dir.path()).isOpen());
+}
+
+// A file cut short while its pages are being sent fails the upload (185)
+// after the pages it still had; it is never reported as flashed.
+TEST(Upload, FileCutShortDuringTheUploadFails) {
+    zdtest::LoadedBridge bridge({true, "api_data=1\n"});
+    zdtest::TempDir dir;
+    const std::string path = makeImage(dir, "fw.bin", 3, 10 * 32768);
+    const std::string image = zdtest::readFile(path);
+    const _Version_Info_CIM before = firmwareVersion(0);
+    zdsim_clear_calls();
+    zdsim_set_page_delay_ms(500);
+    EXPECT_EQ(bridge.command(uploadRequest(path)), 0);
+    // The controller has taken two pages and waits half a second before it
+    // records the third: cut the file after its third page.
+    waitForPageWrites(2);
+    zdtest::writeFile(path, image.substr(0, 3 * 32768));
+    Progress last;
+    pollUntilEnd(bridge, &last);
+    zdsim_set_page_delay_ms(0);
+    EXPECT_EQ(last.percentage, 0);
+    EXPECT_EQ(last.lastRet, 185);
+    EXPECT_EQ(zdsim_call_count("ZD_Flash_Bin"), 3u);
+    EXPECT_EQ(firmwareVersion(0).part4, before.part4);
+    EXPECT_NE(bridge.log().find("  upload_thread file cut short:(path " + path + ")\n"), std::string::npos);
+}
+
+// A FIFO, a device or a directory named as the image is refused with 185
+// before the controller is asked about it: nothing waits on it, and the
+// bridge is free again at once.
+TEST(Upload, FifoOrDeviceIsRefusedWithoutWaiting) {
+    zdtest::LoadedBridge bridge({true, "api_data=1\n"});
+    zdtest::TempDir dir;
+    const std::string fifo = dir.file("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {fifo, std::string("/dev/zero"), dir.path()}) {
+        SCOPED_TRACE(path);
+        zdsim_clear_calls();
+        EXPECT_EQ(bridge.command(uploadRequest(path)), 0);
+        Progress last;
+        pollUntilEnd(bridge, &last);
+        EXPECT_EQ(last.percentage, 0);
+        EXPECT_EQ(last.lastRet, 185);
+        EXPECT_EQ(bridge.command("<NoSuchCommand/>"), 6);
+        EXPECT_EQ(bridge.condition("<GetFlashFileInfo><Address>" + path + "</Address></GetFlashFileInfo>"),
+                  "<GetFlashFileInfo><DeviceID>65535</DeviceID><Ret>185</Ret><Type>255</Type>"
+                  "<Version>0.0.0.0</Version></GetFlashFileInfo>");
+        EXPECT_EQ(zdsim_call_count("ZD_Flash_GetHeaderInfo"), 0u);
+        EXPECT_EQ(zdsim_call_count("ZD_Flash_PreData"), 0u);
+    }
+    EXPECT_NE(bridge.log().find("  upload_thread not a regular file:(path " + fifo + ")\n"), std::string::npos);
+}
+
+// While the worker runs the percentage stays within 1 to 99, whatever the
+// progress formula gives; only its finish stores 100, which exactly one poll
+// answers and acknowledges. A command sent after that poll is never refused
+// as busy, and no 100 goes unseen.
+TEST(Upload, BusyUntilTheWorkerFinishesAndEveryFinishIsSeenOnce) {
+    zdtest::LoadedBridge bridge({true, "api_data=1\n"});
+    zdtest::TempDir dir;
+    // Two passes of a one-page image: the formula reaches 100 after the first.
+    uint8_t count = 1;
+    _Adapter_Info info{};
+    ASSERT_EQ(ZD_Adapter_GetInfo(0, &count, &info), 0);
+    zdsim_set_adapter_value(0, "AdvancedFeatures2", info.AdvancedFeatures2 | ZD_FEATURE_TWO_PASS_FLASH);
+    const std::string onePage = makeImage(dir, "small.bin", 3, 16384);
+    zdsim_clear_calls();
+    zdsim_set_page_delay_ms(300);
+    EXPECT_EQ(bridge.command(uploadRequest(onePage)), 0);
+    waitForPageWrites(1);
+    // The second pass's page is in the controller now.
+    EXPECT_EQ(poll(bridge).percentage, 99);
+    EXPECT_EQ(bridge.command("<NoSuchCommand/>"), 181);
+    EXPECT_EQ(pollUntilEnd(bridge).back(), 100);
+    zdsim_set_page_delay_ms(0);
+    EXPECT_EQ(pageLines(bridge.log()),
+              (std::vector<std::string>{"page 0 m_percentage 10", "page again 0 m_percentage 99"}));
+    zdsim_set_adapter_value(0, "AdvancedFeatures2", info.AdvancedFeatures2);
+
+    // One pass of a page-aligned image reaches 100 at its last page.
+    const std::string aligned = makeImage(dir, "aligned.bin", 3, 32768);
+    for (int upload = 0; upload < 100; ++upload) {
+        ASSERT_EQ(bridge.command(uploadRequest(aligned)), 0) << "upload " << upload;
+        Progress last;
+        const std::vector<int> seen = pollUntilEnd(bridge, &last);
+        ASSERT_EQ(seen.back(), 100) << "upload " << upload;
+        for (size_t i = 0; i + 1 < seen.size(); ++i) {
+            ASSERT_GE(seen[i], 1);
+            ASSERT_LE(seen[i], 99);
+        }
+        ASSERT_EQ(bridge.command("<NoSuchCommand/>"), 6) << "upload " << upload;
+        ASSERT_EQ(poll(bridge).percentage, 0);
+    }
 }

@@ -14,6 +14,7 @@
 #include "api/APISMARTData.h"
 #include "api/ListWrappers.h"
 #include "sim/zd_sim.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -186,6 +187,15 @@ TEST(ListWrappers, DiskWalkSizing) {
         pds.moveToNext();
         EXPECT_TRUE(pds.isEnd());
         zdsim_clear_injections();
+    }
+
+    // The buffer holds what one request can return, never the adapter's
+    // whole limit: 32 disk records for a limit of 64 MiB, 4 for 1 KiB.
+    for (const auto& [limitKb, records] : {std::pair<uint16_t, size_t>{65535, 32}, {1, 4}, {64, 32}}) {
+        shapeAdapter(0, limitKb);
+        APIPdInfoData sized;
+        sized.readSingle(0);
+        EXPECT_EQ(sized.bufferBytes(), sizeof(_Request_Header) + records * sizeof(_HD_Info)) << limitKb;
     }
 
     // Small records are still capped at 32 per request.
@@ -413,4 +423,37 @@ TEST(SMARTData, FailedReadKeepsThePreviousTable) {
     EXPECT_FALSE(found);
     EXPECT_EQ(table->entries[1].attribute_id, 194);
     EXPECT_TRUE(smart.isEnd());
+}
+
+// Adapter 255 is an adapter id like any other for list reads: the first read
+// sizes the buffer (the adapter record itself is never asked for 255, so the
+// fallback size applies) and the read goes to the controller with 255.
+TEST(ListWrappers, Adapter255IsPassedThrough) {
+    shapeAdapter(3, 64);
+    for (const bool range : {false, true}) {
+        SCOPED_TRACE(range ? "readRange" : "readSingle");
+        zdsim_clear_calls();
+        APIPdInfoData pds;
+        bool found = true;
+        if (range) {
+            pds.readRange(255);
+        } else {
+            pds.readSingle(255);
+            pds.getData(1, found);
+            EXPECT_FALSE(found);
+        }
+        EXPECT_EQ(zdsim_call_count("ZD_Adapter_GetInfo"), 0u);
+        const std::vector<std::string> reads = zdtest::simCallsOf("ZD_PD_GetHDInfo_Ext");
+        ASSERT_EQ(reads.size(), 1u);
+        EXPECT_EQ(reads[0], "ZD_PD_GetHDInfo_Ext 255");
+        expectRequest("ZD_PD_GetHDInfo_Ext", range ? ZD_REQUEST_RANGE : ZD_REQUEST_SINGLE, range ? 0 : 1,
+                      range ? 2 : 1);
+    }
+
+    // Through the dispatcher: "-1" selects 255, and a disk read reaches the controller.
+    zdtest::LoadedBridge bridge;
+    bridge.selectAdapter("-1");
+    zdsim_clear_calls();
+    bridge.unanswered("PD", "0");
+    EXPECT_EQ(zdtest::simCallsOf("ZD_PD_GetHDInfo_Ext"), std::vector<std::string>{"ZD_PD_GetHDInfo_Ext 255"});
 }

@@ -7,6 +7,9 @@
 #include <nlohmann/json.hpp>
 #include <tinyxml.h>
 
+#include <algorithm>
+#include <csignal>
+#include <ctime>
 #include <fstream>
 #include <regex>
 #include <set>
@@ -21,6 +24,7 @@ using nlohmann::json;
 using zdtest::contains;
 using zdtest::Enclosure;
 using zdtest::Outcome;
+using zdtest::Running;
 
 TEST(ZdctlGuards, FirmwareImagesAreCheckedAgainstTheAdapter)
 {
@@ -155,9 +159,57 @@ TEST(ZdctlTruth, ChangesAreReadBackAndPartialSuccessIsSaid)
         Outcome add = broken->zdctl({"schedule", "add", "--activity", "check", "--array", "0", "--time", "2300",
                                      "--repeat", "daily"});
         EXPECT_EQ(add.code, 4);
-        EXPECT_TRUE(contains(add.err, "stored no schedule"));
+        EXPECT_TRUE(contains(add.err, "the schedule was not stored: the bridge answered code 1 (Failed); check that"));
     }
     EXPECT_EQ(zdtest::readFile(garbage.file("garbage.xml")), "garbage");
+}
+
+// Files that cannot take a change make it fail and are left as they were:
+// schedule files (read-only, owned by another user, in a read-only or a
+// missing directory, not a schedule table) and the simulator's state file.
+// zdctl runs as an unprivileged user, whose writes permissions stop.
+TEST(ZdctlTruth, FilesThatCannotBeWrittenMakeChangesFail)
+{
+    Enclosure enclosure;
+    if (!enclosure.runUnprivileged()) GTEST_SKIP() << "the user nobody cannot run zdctl from " ZD_BINARY_DIR;
+    const std::string table = "<?xml version=\"1.0\"?>\n<root><BGASchedules/></root>\n";
+    const std::string locked = enclosure.file("locked"), closed = enclosure.file("closed");
+    ASSERT_EQ(mkdir(locked.c_str(), 0755), 0);  // root's: no new file in it for the user
+    ASSERT_EQ(mkdir(closed.c_str(), 0555), 0);
+    zdtest::writeFile(locked + "/db.xml", table);
+    ASSERT_EQ(chmod((locked + "/db.xml").c_str(), 0444), 0);
+    zdtest::writeFile(enclosure.file("others.xml"), table);  // root's, in the user's own directory
+    zdtest::writeFile(enclosure.file("garbage.xml"), "garbage");
+    ASSERT_EQ(chmod(enclosure.file("garbage.xml").c_str(), 0666), 0);
+    struct Case {
+        std::string path, content;  // content: what the file holds before and after; empty: no file
+    };
+    const Case cases[] = {
+        {locked + "/db.xml", table},
+        {enclosure.file("others.xml"), table},
+        {closed + "/db.xml", ""},
+        {enclosure.file("none/db.xml"), ""},
+        {enclosure.file("garbage.xml"), "garbage"},
+    };
+    for (const Case& c : cases) {
+        enclosure.setEnvironment("ZDBRIDGE_DB_PATH", c.path);
+        Outcome add = enclosure.zdctl({"schedule", "add", "--activity", "check", "--array", "0", "--time", "2300",
+                                       "--repeat", "daily"});
+        EXPECT_EQ(add.code, 4) << c.path << ": " << add.out;
+        EXPECT_TRUE(contains(add.err, "the schedule was not stored: the bridge answered code 1 (Failed); check that")) << c.path;
+        EXPECT_EQ(zdtest::fileExists(c.path) ? zdtest::readFile(c.path) : "", c.content) << c.path;
+    }
+
+    const std::string state = enclosure.file("enclosure.json");
+    ASSERT_EQ(enclosure.zdctl({"array", "rename", "0", "Mine"}).code, 0);  // writes the state file
+    ASSERT_EQ(chown(state.c_str(), 0, 0), 0);  // root's now; the user may still read it
+    ASSERT_EQ(chmod(state.c_str(), 0644), 0);
+    const std::string saved = zdtest::readFile(state);
+    Outcome rename = enclosure.zdctl({"array", "rename", "0", "Renamed"});
+    EXPECT_EQ(rename.code, 4);
+    EXPECT_TRUE(contains(rename.err, "zdsim: the change was not made: the state file " + state + " is read-only."));
+    EXPECT_EQ(zdtest::readFile(state), saved);
+    EXPECT_TRUE(contains(enclosure.out({"array", "list"}), "    0  Mine  "));
 }
 
 TEST(ZdctlTruth, InputIsValidatedBeforeAnyCall)
@@ -244,7 +296,7 @@ TEST(ZdctlTruth, HealthExitCodesTellDegradedFromOffline)
     EXPECT_EQ(json::parse(offline.out)["verdict_text"], "offline");
 }
 
-TEST(ZdctlDetail, EveryMemberSlotEmptySlotAndEventDeviceIsShown)
+TEST(ZdctlDetail, EveryMemberSlotAndEmptySlotIsShown)
 {
     Enclosure enclosure;
     ASSERT_EQ(enclosure.zdctl({"adapter", "set", "auto-rebuild=off"}).code, 0);
@@ -259,11 +311,177 @@ TEST(ZdctlDetail, EveryMemberSlotEmptySlotAndEventDeviceIsShown)
                          "   3     3  Assigned                3.6 TiB  member\n"
                          "   -     6  Dedicated Spare (Free)  3.6 TiB  dedicated spare\n"));
     EXPECT_TRUE(contains(enclosure.out({"disk", "list"}), "   2  Empty slot                    -           -  "));
-    std::string events = enclosure.out({"events"});
-    EXPECT_TRUE(contains(events, "  HD       Critical     3  disk 1          -\n"));
-    EXPECT_TRUE(contains(events, "  VD       Critical     2  array 0 \"Data\"  params 4 0 0 0\n"));
     Outcome smart = enclosure.succeeds({"disk", "show", "3", "--smart"});
     EXPECT_TRUE(contains(smart.out, "\nSMART overall-health: PASSED\n"));
+}
+
+// Every kind of event the controller reports has its text, and names the
+// array (by its name and its id in the listings) or the disk (by its model
+// and serial number) it is about.
+TEST(ZdctlDetail, EveryEventSaysWhatHappenedToWhichDevice)
+{
+    Enclosure enclosure;
+    enclosure.succeeds({"sim", "clock", "manual"});
+    const std::string image = enclosure.file("fw.bin");
+    const std::vector<std::vector<std::string>> beforeMigration = {
+        {"adapter", "set", "alias=Lab"},
+        {"array", "create", "--name", "Two", "--raid", "1", "--disks", "5,6", "--init", "background"},
+        {"sim", "advance", "30s"}, {"array", "rename", "1", "Pair"},
+        {"array", "check", "1"}, {"array", "pause", "1"}, {"array", "resume", "1"}, {"array", "abort", "1"},
+        {"sim", "corrupt", "1", "2"}, {"array", "check", "1", "--fix"}, {"sim", "advance", "40s"},
+        {"disk", "spare", "7"}, {"disk", "unspare", "7"}, {"disk", "spare", "7", "--array", "1"},
+        {"disk", "unspare", "7"}, {"--yes", "disk", "free", "7"}, {"disk", "cache", "7", "off"},
+        {"disk", "patrol", "7"}, {"sim", "advance", "20s"},
+        {"sim", "fail-disk", "1"}, {"sim", "advance", "45s"}, {"sim", "pull-disk", "1"}, {"sim", "insert-disk", "1"},
+        {"--yes", "array", "migrate", "1", "--raid", "5", "--disks", "5-7"},
+    };
+    const std::vector<std::vector<std::string>> migrated = {{"sim", "advance", "60s"}};
+    const std::vector<std::vector<std::string>> deleted = {
+        {"--yes", "array", "delete", "1"}, {"sim", "make-image", image}, {"--yes", "firmware", "upload", image},
+        {"adapter", "identify"},
+    };
+    json all = json::array();
+    for (const auto* commands : {&beforeMigration, &migrated, &deleted}) {
+        for (const auto& command : *commands) EXPECT_EQ(enclosure.zdctl(command).code, 0) << command[0];
+        const json read = json::parse(enclosure.out({"--json", "events"}));
+        for (const json& event : read["events"]) all.push_back(event);
+    }
+
+    const std::string disk = " (ZDS DT4000-7K2 SATA 6Gb/s, serial ZS100128000";
+    struct Expected {
+        int eventClass, code;
+        std::string device, text;
+    };
+    const Expected expected[] = {
+        {0, 1, "adapter 0", "settings changed"},
+        {1, 1, "array 1 \"Pair\"", "created"},
+        {1, 10, "array 1 \"Pair\"", "Initialisation started"},
+        {1, 11, "array 1 \"Pair\"", "Initialisation completed"},
+        {1, 4, "array 1 \"Pair\"", "settings changed"},
+        {1, 20, "array 1 \"Pair\"", "Check Only started"},
+        {1, 23, "array 1 \"Pair\"", "Check Only paused"},
+        {1, 24, "array 1 \"Pair\"", "Check Only resumed"},
+        {1, 22, "array 1 \"Pair\"", "Check Only aborted"},
+        {1, 21, "array 1 \"Pair\"", "Check & Fix completed: 2 inconsistent stripes found, 2 repaired"},
+        {2, 4, "disk 7" + disk + "7)", "made a global spare"},
+        {2, 5, "disk 7" + disk + "7)", "made the dedicated spare of array 1"},
+        {2, 6, "disk 7" + disk + "7)", "no longer a spare"},
+        {2, 7, "disk 7" + disk + "7)", "RAID metadata wiped, the disk is free"},
+        {2, 8, "disk 7" + disk + "7)", "settings changed"},
+        {2, 10, "disk 7" + disk + "7)", "Media Patrol started"},
+        {2, 11, "disk 7" + disk + "7)", "Media Patrol completed"},
+        {2, 3, "disk 1" + disk + "1)", "failed"},
+        {1, 2, "array 0 \"Data\"", "state changed to Degrade"},
+        {2, 9, "disk 4" + disk + "4)", "spare took the place of a failed member of array 0"},
+        {1, 30, "array 0 \"Data\"", "Rebuild started"},
+        {1, 31, "array 0 \"Data\"", "Rebuild completed"},
+        {2, 2, "disk 1" + disk + "1)", "removed"},
+        {2, 1, "disk 1" + disk + "1)", "inserted"},
+        {1, 80, "array 1 \"Pair\"", "Migrate started (RAID 1 -> RAID 5)"},
+        {1, 82, "array 1 \"Pair\"", "Migrate completed"},
+        {1, 3, "array \"Pair\"", "deleted"},
+        {10, 1, "adapter 0", "firmware upload started (262176 bytes)"},
+        {10, 2, "adapter 0", "firmware upload completed: version 2.4.1.8"},
+        {15, 1, "enclosure of adapter 0", "enclosure request: User Req Identify"},
+    };
+    for (const Expected& want : expected) {
+        bool found = false;
+        for (const json& event : all)
+            if (event["class"] == want.eventClass && event["code"] == want.code && event["text"] == want.text)
+                found = found || event["device_text"] == want.device;
+        EXPECT_TRUE(found) << want.eventClass << "/" << want.code << " " << want.device << ": " << want.text;
+    }
+    for (const json& event : all) {
+        EXPECT_FALSE(contains(event["text"].get<std::string>(), "event code")) << event.dump();
+        if (event["class"] == 1 && event["code"] != 3) {
+            EXPECT_FALSE(event["array"].is_null()) << event.dump();
+        }
+    }
+    auto end = std::find_if(all.begin(), all.end(), [](const json& event) { return event["code"] == 21; });
+    ASSERT_NE(end, all.end());
+    EXPECT_EQ((*end)["activity_end"], json::parse(R"({"activity": "Check & Fix", "completed": true,
+        "inconsistencies_found": 2, "inconsistencies_repaired": 2})"));
+}
+
+// --wait says how a check ended and what it found, from the controller's
+// event; an activity aborted meanwhile is a partial success; a scheduled
+// check that could not start says why.
+TEST(ZdctlDetail, CheckResultsAreReportedWhenTheCheckEnds)
+{
+    Enclosure enclosure;
+    enclosure.succeeds({"sim", "clock", "manual"});
+    enclosure.succeeds({"sim", "corrupt", "0", "5"});
+
+    Outcome found = enclosure.follow({"--json", "array", "check", "0", "--wait"}, "40s");
+    EXPECT_EQ(found.code, 0) << found.err;
+    json document = json::parse(found.out);
+    EXPECT_EQ(document["activity_end"], json::parse(R"({"activity": "Check Only", "completed": true,
+        "inconsistencies_found": 5, "inconsistencies_repaired": 0})"));
+    EXPECT_EQ(document["events"].size(), 2u);  // started and completed, both read by zdctl
+    EXPECT_TRUE(contains(found.err, "Array 0: Check Only completed: 5 inconsistent stripes found, none repaired"));
+    EXPECT_TRUE(contains(document["messages"][0]["text"], "Array 0 has 5 inconsistent stripes that were not "
+                                                           "repaired; zdctl -a 0 array check 0 --fix repairs them"));
+
+    Outcome fixed = enclosure.follow({"array", "check", "0", "--fix", "--wait"}, "40s");
+    EXPECT_EQ(fixed.code, 0) << fixed.err;
+    EXPECT_TRUE(contains(fixed.out, "Array 0: Check & Fix: 0%\nArray 0: Check & Fix: 100%\n"
+                                    "Array 0: Check & Fix completed: 5 inconsistent stripes found, 5 repaired\n"));
+    EXPECT_EQ(fixed.err, "");
+
+    // Aborted by someone else while followed: said, and not a success.
+    Running check = enclosure.start({"array", "check", "0", "--wait"});
+    ASSERT_TRUE(check.waitFor("Array 0: Check Only: 0%\n")) << check.written();
+    enclosure.succeeds({"array", "abort", "0"});
+    Outcome aborted = check.finish();
+    EXPECT_EQ(aborted.code, 7);
+    EXPECT_TRUE(contains(aborted.out, "Array 0: Check Only aborted\n"));
+    EXPECT_TRUE(contains(aborted.err, "zdctl: Array 0: Check Only was aborted before its end\n"));
+
+    // A scheduled check that the controller refused: the reason and the array's state then.
+    ASSERT_EQ(enclosure.zdctl({"adapter", "set", "auto-rebuild=off"}).code, 0);
+    ASSERT_EQ(enclosure.zdctl({"sim", "fail-disk", "1"}).code, 0);
+    std::time_t now = std::time(nullptr);
+    char hhmm[8];
+    std::strftime(hhmm, sizeof(hhmm), "%H%M", std::localtime(&now));
+    ASSERT_EQ(enclosure.zdctl({"schedule", "add", "--activity", "check", "--array", "0", "--repeat", "daily",
+                               "--time", hhmm}).code, 0);
+    enclosure.succeeds({"schedule", "check"});
+    json schedule = json::parse(enclosure.out({"--json", "schedule", "list"}))["schedules"][0];
+    EXPECT_EQ(schedule["outcome_text"], "refused: Virtual disk is not ready to receive command (the array was Degrade)");
+    EXPECT_EQ(schedule["array_status_at_run_text"], "Degrade");
+    EXPECT_TRUE(contains(enclosure.out({"schedule", "list"}), "  run     refused: Virtual disk is not ready"));
+}
+
+// Ctrl-C while zdctl follows an activity leaves it running in the
+// controller and says how to follow it again; an upload, which zdctl sends
+// itself, is finished first.
+TEST(ZdctlInterruption, CtrlCSaysWhatGoesOnAndHowToFollowIt)
+{
+    Enclosure enclosure;
+    enclosure.succeeds({"sim", "clock", "manual"});
+    Running check = enclosure.start({"array", "check", "0", "--wait"});
+    ASSERT_TRUE(check.waitFor("Array 0: Check Only: 0%\n")) << check.written();
+    check.signal(SIGINT);
+    Outcome interrupted = check.finish();
+    EXPECT_EQ(interrupted.code, 130);
+    EXPECT_EQ(interrupted.err, "zdctl: interrupted: Array 0: Check Only goes on in the controller (0% done); follow "
+                               "it with: zdctl -a 0 array wait 0\n");
+    json array = json::parse(enclosure.out({"--json", "array", "show", "0"}))["array"];
+    EXPECT_EQ(array["activity"]["type_text"], "Check Only");
+    EXPECT_EQ(array["activity"]["status_text"], "Running");
+    Outcome followed = enclosure.follow({"array", "wait", "0"}, "40s");
+    EXPECT_TRUE(contains(followed.out, "Array 0: Check Only completed: no inconsistencies found\n"));
+
+    const std::string image = enclosure.file("fw.bin");
+    ASSERT_EQ(enclosure.zdctl({"sim", "make-image", image, "--size", "1048576"}).code, 0);
+    enclosure.setEnvironment("ZD_SIM_PAGE_DELAY_MS", "20");  // 2 x 32 pages: about a second
+    Running upload = enclosure.start({"--yes", "firmware", "upload", image});
+    ASSERT_TRUE(upload.waitFor("Firmware upload: ")) << upload.written();
+    upload.signal(SIGINT);
+    Outcome flashed = upload.finish();
+    EXPECT_EQ(flashed.code, 0) << flashed.err;
+    EXPECT_TRUE(contains(flashed.err, "zdctl: the firmware upload cannot be interrupted: zdctl sends the image itself"));
+    EXPECT_TRUE(contains(flashed.out, "Adapter 0 now runs firmware 2.4.1.8.\n"));
 }
 
 // The documents parse: --xml is one well-formed document, --json validates
@@ -282,6 +500,7 @@ TEST(ZdctlDocuments, XmlParsesAndJsonValidatesAgainstTheSchema)
         {"disk", "list"}, {"disk", "show", "2", "--smart"}, {"events"}, {"schedule", "list"}, {"firmware", "info", image},
         {"array", "create", "--name", "P", "--raid", "5", "--disks", "5-7", "--dry-run"}, {"range", "RAID"},
         {"disk", "show", "77"}, {"array", "delete", "0"}, {"adapter", "set", "serial=ABC"}, {"bogus"},
+        {"-a", "1", "array", "check", "0", "--fix", "--wait"},
     };
     std::vector<std::string> files;
     for (const auto& words : commands) {
@@ -335,7 +554,7 @@ TEST(ZdctlDocuments, HelpVersionAndTerseOutput)
     EXPECT_TRUE(std::regex_search(version, std::regex("^zdctl 1\\.0\\.0\\.38\nbridge 1\\.0\\.0\\.38 \\(")));
 
     EXPECT_EQ(enclosure.out({"--terse", "array", "list"}),
-              "0\tData\tRAID 5\tFunctional and initialized\t12002361090048\t4\t\t-\n");
+              "0\tData\tRAID 5\tFunctional and initialized\t12002361090048\t4\t-\t-\n");
     EXPECT_EQ(enclosure.out({"-t", "-a", "1", "disk", "list"}).substr(0, 27), "0\tAssigned\t2000398934016\t0\t");
 }
 

@@ -5,13 +5,17 @@
 #include <cstring>
 
 #include "api/zd_api.h"
+#include "base/Files.h"
 #include "base/Log.h"
 #include "upload/FileHelper.h"
+#include "upload/ImagePages.h"
 
 namespace {
 // Bridge result codes of an upload that could not start or run.
 constexpr uint16_t kInvalidFlashDescriptor = 185;
 constexpr uint16_t kResourceNotAvailable = 4;
+// The percentage of a finished upload, until it is acknowledged.
+constexpr uint16_t kFinished = 100;
 // 90 per cent of the progress spread over the file, in 32768-byte pages.
 constexpr uint32_t kPassSpan = 90u * ZD_FLASH_PAGE_DATA;
 }  // namespace
@@ -37,22 +41,38 @@ FWOperation::~FWOperation() {
 
 uint16_t FWOperation::getPercentage() {
     const uint16_t percentage = m_percentage.load();
+    logPercentage(percentage);
+    return percentage;
+}
+
+uint16_t FWOperation::takePercentage() {
+    uint16_t percentage = m_percentage.load();
+    while (percentage == kFinished && !m_percentage.compare_exchange_weak(percentage, 0)) {
+    }
+    logPercentage(percentage);
+    return percentage;
+}
+
+void FWOperation::logPercentage(uint16_t percentage) {
     m_log->startLine(Log::util, "FWOperation::getPercentage");
     m_log->writeFormatInfo("m_percentage %d", percentage);
     m_log->endLine();
-    return percentage;
+}
+
+void FWOperation::setRunning(uint32_t percentage) {
+    m_percentage.store(static_cast<uint16_t>(percentage < 1 ? 1 : percentage > 99 ? 99 : percentage));
 }
 
 void FWOperation::upload(uint8_t adapterId, const std::string& path) {
     const uint16_t percentage = m_percentage.load();
-    if (percentage != 0 && percentage != 100) return;
+    if (percentage != 0 && percentage != kFinished) return;
     // The previous worker has published its result; reclaim it (it may still
     // be closing its file) before its request record is reused.
     joinWorker();
     m_data.adapterId = adapterId;
     m_data.path = path;
     m_ret.store(0);
-    m_percentage.store(1);
+    setRunning(1);
     if (pthread_create(&m_thread, nullptr, upload_thread, this) == 0) {
         m_threadStarted = true;
     } else {
@@ -70,22 +90,24 @@ void FWOperation::joinWorker() {
 void* FWOperation::upload_thread(void* self) {
     FWOperation* operation = static_cast<FWOperation*>(self);
     operation->runUpload();
-    if (operation->m_ret.load() == 0) operation->m_percentage.store(100);
+    if (operation->m_ret.load() == 0) operation->m_percentage.store(kFinished);
     return nullptr;
 }
 
 void FWOperation::runUpload() {
+    // Neither the controller's header check nor the page reads may wait on a
+    // FIFO or a device named as the image.
+    if (isSpecialFile(m_data.path)) {
+        failReading("upload_thread not a regular file");
+        return;
+    }
     checkHeader();
     bool twoPasses = false;
     if (!readAdapter(twoPasses)) return;
 
     FileHelper file(m_data.path);
     if (!file.isOpen()) {
-        m_ret.store(kInvalidFlashDescriptor);
-        m_percentage.store(0);
-        m_log->startLine(Log::api_data, "upload_thread open file failed");
-        m_log->writeFormatInfo("path %s", m_data.path.c_str());
-        m_log->endLine();
+        failReading("upload_thread open file failed");
         return;
     }
 
@@ -93,15 +115,19 @@ void FWOperation::runUpload() {
     std::memset(&preparation, 0, sizeof preparation);
     preparation.image_type = ZD_FLASH_IMAGE_FIRST;
     preparation.file_length = file.GetFileLen();
-    m_percentage.store(5);
+    setRunning(5);
     ZD_Flash_PreData(m_data.adapterId, &preparation);
-    m_percentage.store(10);
-    if (!sendPass(file, ZD_FLASH_IMAGE_FIRST, twoPasses) || !twoPasses) return;
+    setRunning(10);
+    ImagePages pages(file);
+    if (!sendPass(pages, ZD_FLASH_IMAGE_FIRST, twoPasses) || !twoPasses) return;
 
     preparation.image_type = ZD_FLASH_IMAGE_SECOND;
     ZD_Flash_PreData(m_data.adapterId, &preparation);
-    file.FileSeek(0, SEEK_SET);
-    sendPass(file, ZD_FLASH_IMAGE_SECOND, twoPasses);
+    if (!pages.rewind()) {
+        failReading("upload_thread read file failed");
+        return;
+    }
+    sendPass(pages, ZD_FLASH_IMAGE_SECOND, twoPasses);
 }
 
 void FWOperation::checkHeader() {
@@ -134,32 +160,38 @@ bool FWOperation::readAdapter(bool& twoPasses) {
     return true;
 }
 
-// Sends the file from its current position, one page per ZD_Flash_Bin.
+void FWOperation::failReading(const char* title) {
+    m_ret.store(kInvalidFlashDescriptor);
+    m_percentage.store(0);
+    m_log->startLine(Log::api_data, title);
+    m_log->writeFormatInfo("path %s", m_data.path.c_str());
+    m_log->endLine();
+}
+
+// Sends the file from its first page, one page per ZD_Flash_Bin. A file that
+// ends exactly at its measured length (an empty one at once) ends the pass as
+// sent; one that ends before it was cut short during the upload and fails it.
 // Progress after each page: 10 + Q in the first pass (Q halved when a second
 // pass follows), 55 + Q / 2 in the second, Q being the share of the 90 per
 // cent reached, in the controller's unsigned 32-bit arithmetic.
-bool FWOperation::sendPass(FileHelper& file, uint8_t imageType, bool twoPasses) {
+bool FWOperation::sendPass(ImagePages& pages, uint8_t imageType, bool twoPasses) {
     const bool secondPass = imageType == ZD_FLASH_IMAGE_SECOND;
-    const uint32_t length = file.GetFileLen();
+    const uint32_t length = pages.length();
     _Flash_Page page;
-    uint16_t pageIndex = 0;
     for (;;) {
-        std::memset(&page, 0, sizeof page);
-        size_t count = 0;
-        // A file that cannot be read, or whose length is unknown (a pipe),
-        // cannot be flashed.
-        if (length == 0 || !file.ReadFromFile(page.data, sizeof page.data, &count)) {
-            m_ret.store(kInvalidFlashDescriptor);
-            m_percentage.store(0);
-            m_log->startLine(Log::api_data, "upload_thread read file failed");
-            m_log->writeFormatInfo("path %s", m_data.path.c_str());
-            m_log->endLine();
+        switch (pages.next(page)) {
+        case ImagePages::kPage:
+            break;
+        case ImagePages::kEnd:
+            return true;
+        case ImagePages::kCutShort:
+            failReading("upload_thread file cut short");
+            return false;
+        case ImagePages::kReadFailed:
+            failReading("upload_thread read file failed");
             return false;
         }
-        if (count == 0) return true;
-        page.data_length = static_cast<uint32_t>(count);
-        page.page_index = pageIndex;
-        page.last_page = file.FileSeek(0, SEEK_CUR) == static_cast<long>(length) ? 1 : 0;
+        const uint16_t pageIndex = page.page_index;
 
         m_log->startLine(Log::api_data, "upload_thread ZD_Flash_Bin");
         m_log->writeFormatInfo(secondPass ? "page again %d m_percentage %d" : "page %d m_percentage %d", pageIndex,
@@ -176,12 +208,11 @@ bool FWOperation::sendPass(FileHelper& file, uint8_t imageType, bool twoPasses) 
             return false;
         }
 
-        ++pageIndex;
-        const uint32_t share = (static_cast<uint32_t>(pageIndex) * kPassSpan) / length;
+        const uint32_t share = (static_cast<uint32_t>(pageIndex + 1) * kPassSpan) / length;
         if (secondPass) {
-            m_percentage.store(static_cast<uint16_t>(55 + share / 2));
+            setRunning(55 + share / 2);
         } else {
-            m_percentage.store(static_cast<uint16_t>(10 + (twoPasses ? share / 2 : share)));
+            setRunning(10 + (twoPasses ? share / 2 : share));
         }
         if (page.last_page != 0) return true;
     }

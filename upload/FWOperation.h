@@ -5,8 +5,10 @@
 // the file to the controller page by page (twice on adapters that keep a
 // second image) and publishes its progress and result:
 //   percentage 0      idle, or the last upload failed (getRet() != 0)
-//   percentage 1..    running (values above 100 occur briefly at the end)
-//   percentage 100    finished, not yet acknowledged by resetPercentage()
+//   percentage 1..99  running, whatever the progress formula gives
+//   percentage 100    finished, not yet acknowledged (takePercentage)
+// Only the worker's finish stores 100, after its last controller call, so
+// the busy state never ends while the worker still talks to the controller.
 // The dispatcher refuses other work while the percentage is non-zero. The
 // two values are 16-bit atomics: the worker writes them, the calling thread
 // reads them without a lock.
@@ -21,6 +23,7 @@
 #include "upload/LoadFwData.h"
 
 class FileHelper;
+class ImagePages;
 class Log;
 
 class FWOperation {
@@ -31,8 +34,10 @@ public:
 
     // Logs the value read ("FWOperation::getPercentage").
     uint16_t getPercentage();
+    // As getPercentage, and a finished upload's 100 is acknowledged (reset to
+    // 0) in the same atomic step: exactly one caller sees each 100.
+    uint16_t takePercentage();
     uint16_t getRet() const { return m_ret.load(); }
-    void resetPercentage() { m_percentage.store(0); }
 
     // Starts an upload when none is running (percentage 0 or 100);
     // otherwise does nothing.
@@ -50,8 +55,13 @@ private:
     void runUpload();
     void checkHeader();
     bool readAdapter(bool& twoPasses);
-    bool sendPass(FileHelper& file, uint8_t imageType, bool twoPasses);
+    bool sendPass(ImagePages& pages, uint8_t imageType, bool twoPasses);
+    // Ends the upload with 185 and a log line titled title (with the path).
+    void failReading(const char* title);
     void joinWorker();
+    // Publishes the progress of a running upload, kept within 1 to 99.
+    void setRunning(uint32_t percentage);
+    void logPercentage(uint16_t percentage);
 
     std::atomic<uint16_t> m_percentage;
     std::atomic<uint16_t> m_ret;

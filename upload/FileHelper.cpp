@@ -2,16 +2,22 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <limits>
+
+#include "base/Files.h"
+
 FileHelper::FileHelper(const std::string& path) {
-    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    fd = openRegularFile(path, O_RDONLY);
+    struct stat status;
+    if (fd >= 0 && (::fstat(fd, &status) != 0 || status.st_size > std::numeric_limits<uint32_t>::max())) {
+        ::close(fd);
+        fd = -1;
+    }
     opened = fd != -1;
-    if (!opened) return;
-    const off_t current = ::lseek(fd, 0, SEEK_CUR);
-    const off_t end = ::lseek(fd, 0, SEEK_END);
-    if (end > 0) length = static_cast<uint32_t>(end);
-    ::lseek(fd, current < 0 ? 0 : current, SEEK_SET);
+    if (opened) length = static_cast<uint32_t>(status.st_size);
 }
 
 FileHelper::~FileHelper() { closeFile(); }

@@ -1,8 +1,10 @@
-// Read-only access to one file, closed when the object goes away.
+// Read-only access to one regular file, closed when the object goes away.
 //
 // The firmware upload worker reads its image through it page by page:
-// build it from a path, check isOpen(), then ReadFromFile repeatedly.
-// The length is measured once, when the file is opened.
+// build it from a path, check isOpen(), then ReadFromFile repeatedly. The
+// file is opened without blocking (a FIFO or device at the path is refused,
+// never waited on), and only a regular file of at most 4 GiB - 1 bytes opens;
+// its length is measured once, when it is opened.
 #pragma once
 
 #include <cstddef>

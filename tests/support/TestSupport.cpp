@@ -4,13 +4,17 @@
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 namespace zdtest {
 
@@ -79,6 +83,28 @@ std::vector<std::string> simCallsOf(const std::string& function) {
     return found;
 }
 
+int waitForExit(pid_t child, std::chrono::seconds limit) {
+    int status = 0;
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < deadline) {
+        const pid_t ended = waitpid(child, &status, WNOHANG);
+        if (ended == child || (ended < 0 && errno != EINTR)) return status;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    std::string stacks = "(gdb is not installed)";
+    if (access("/usr/bin/gdb", X_OK) == 0) {
+        TempDir scratch;
+        const std::string command = "/usr/bin/gdb -p " + std::to_string(child) +
+                                    " -batch -ex 'thread apply all bt' >" + scratch.file("stacks") + " 2>&1";
+        if (std::system(command.c_str()) != -1) stacks = readFile(scratch.file("stacks"));
+    }
+    ADD_FAILURE() << "process " << child << " still runs after " << limit.count() << " s; killed. Its threads:\n"
+                  << stacks;
+    kill(child, SIGKILL);
+    waitpid(child, &status, 0);
+    return status;
+}
+
 ProgramOutcome runProgram(const std::string& program, const std::vector<std::string>& args,
                           const std::vector<std::pair<std::string, std::string>>& variables) {
     TempDir outputs;
@@ -98,7 +124,8 @@ ProgramOutcome runProgram(const std::string& program, const std::vector<std::str
     }
     ProgramOutcome outcome;
     int status = 0;
-    if (child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status)) outcome.code = WEXITSTATUS(status);
+    if (child > 0) status = waitForExit(child);
+    if (child > 0 && WIFEXITED(status)) outcome.code = WEXITSTATUS(status);
     outcome.out = readFile(outPath);
     outcome.err = readFile(errPath);
     return outcome;

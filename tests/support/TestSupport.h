@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/types.h>
+
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -50,6 +53,11 @@ bool fileExists(const std::string& path);
 std::string simCallText();
 std::vector<std::string> simCalls();
 std::vector<std::string> simCallsOf(const std::string& function);
+
+// Waits for the child's end, at most `limit`: a child still running then has
+// hung, so the test fails with its threads' stacks (from gdb, when there is
+// one) and the child is killed. Answers waitpid's status.
+int waitForExit(pid_t child, std::chrono::seconds limit = std::chrono::seconds(90));
 
 // What a program run by runProgram did.
 struct ProgramOutcome {
