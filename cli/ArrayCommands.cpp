@@ -174,25 +174,25 @@ int create(Context& context, Args& args)
     args.finish({"name", "raid", "disks", "stripe", "init", "spare", "pd-cache", "dry-run", "wait"});
 
     RangeTexts& ranges = context.ranges();
-    ArraySpec spec;
-    spec.name = *name;
-    spec.raid = tableChoice(context, "RAID", *raidWord, "RAID level");
-    spec.disks = disksOption(args, kMaxCreateDisks);
-    spec.stripe = args.option("stripe") ? tableChoice(context, "StripeSize", *args.option("stripe"), "stripe size")
+    NewArray wanted;
+    wanted.name = *name;
+    wanted.raid = tableChoice(context, "RAID", *raidWord, "RAID level");
+    wanted.disks = disksOption(args, kMaxCreateDisks);
+    wanted.stripe = args.option("stripe") ? tableChoice(context, "StripeSize", *args.option("stripe"), "stripe size")
                                         : ranges.defaultNumber("StripeSize").value_or(64);
-    spec.init = args.option("init") ? tableChoice(context, "InitType", *args.option("init"), "init type")
+    wanted.init = args.option("init") ? tableChoice(context, "InitType", *args.option("init"), "init type")
                                     : ranges.defaultNumber("InitType").value_or(0);
-    spec.diskCache = args.option("pd-cache") ? onOff(*args.option("pd-cache"), "--pd-cache")
+    wanted.diskCache = args.option("pd-cache") ? onOff(*args.option("pd-cache"), "--pd-cache")
                                              : ranges.defaultNumber("PDCache").value_or(1);
-    if (args.option("spare")) spec.spare = Args::number(*args.option("spare"), "spare disk id");
+    if (args.option("spare")) wanted.spare = Args::number(*args.option("spare"), "spare disk id");
 
-    ArrayCreation creation(context.session(), spec);
+    ArrayCreation creation(context.session(), wanted);
     showPreview(context, creation.preview(), creation.title());
     Json document;
     document["command"] = dryRun ? "array create --dry-run" : "array create";
     document["adapter"] = context.adapter();
-    putEnumerated(document, "raid", {spec.raid, ranges.text("RAID", spec.raid)});
-    document["disks"] = spec.disks;
+    putEnumerated(document, "raid", {wanted.raid, ranges.text("RAID", wanted.raid)});
+    document["disks"] = wanted.disks;
     document["preview"] = creation.preview() ? toJson(*creation.preview()) : Json(nullptr);
     context.emit(document);
     if (dryRun) {
@@ -201,10 +201,10 @@ int create(Context& context, Args& args)
     }
     Outcome outcome = creation.execute(context.session());
     uint64_t created = outcome.created.at("array");
-    context.emit({{"array", created}, {"name", spec.name}});
+    context.emit({{"array", created}, {"name", wanted.name}});
     if (context.table())
-        context.out() << "Created array " << created << " \"" << spec.name << "\": " << creation.title() << ", "
-                      << ranges.text("StripeSize", spec.stripe) << " stripe, " << ranges.text("InitType", spec.init)
+        context.out() << "Created array " << created << " \"" << wanted.name << "\": " << creation.title() << ", "
+                      << ranges.text("StripeSize", wanted.stripe) << " stripe, " << ranges.text("InitType", wanted.init)
                       << " initialisation.\n";
     outcome.done.erase(outcome.done.begin());  // said above
     int code = context.report(outcome);

@@ -45,31 +45,31 @@ int list(Context& context, Args& args)
 int add(Context& context, Args& args)
 {
     args.finish({"array", "disk", "activity", "repeat", "time", "date", "every", "day"});
-    zdfront::ScheduleSpec spec;
+    zdfront::NewSchedule wanted;
     std::optional<std::string> activity = args.option("activity");
     if (!activity) throw CliError(ExitUsage, std::string("--activity is required (") + zdfront::scheduleActivities() + ")");
-    spec.activity = *activity;
+    wanted.activity = *activity;
     std::optional<std::string> array = args.option("array"), disk = args.option("disk");
     if (array && disk) throw CliError(ExitUsage, "--array and --disk exclude each other");
-    bool patrol = spec.activity == "patrol";
+    bool patrol = wanted.activity == "patrol";
     if (patrol && !disk) throw CliError(ExitUsage, "a patrol schedule takes --disk ID");
-    if (!patrol && !array) throw CliError(ExitUsage, "a " + spec.activity + " schedule takes --array ID");
-    spec.target = Args::number(patrol ? *disk : *array, patrol ? "disk id" : "array id");
-    spec.repeat = args.option("repeat").value_or("once");
+    if (!patrol && !array) throw CliError(ExitUsage, "a " + wanted.activity + " schedule takes --array ID");
+    wanted.target = Args::number(patrol ? *disk : *array, patrol ? "disk id" : "array id");
+    wanted.repeat = args.option("repeat").value_or("once");
     std::optional<std::string> time = args.option("time");
     if (!time) throw CliError(ExitUsage, "--time HHMM is required");
-    spec.time = *time;
-    if (spec.repeat == "once") {
+    wanted.time = *time;
+    if (wanted.repeat == "once") {
         std::optional<std::string> date = args.option("date");
         if (!date) throw CliError(ExitUsage, "--date YYYYMMDD is required for a schedule that runs once");
-        spec.date = *date;
+        wanted.date = *date;
     } else if (args.option("date")) {
         throw CliError(ExitUsage, "--date is for a schedule that runs once; use --every and --day");
     }
-    if (args.option("every")) spec.every = Args::number(*args.option("every"), "--every interval", 1000);
-    if (args.option("day")) spec.day = Args::number(*args.option("day"), "--day", 32);
+    if (args.option("every")) wanted.every = Args::number(*args.option("every"), "--every interval", 1000);
+    if (args.option("day")) wanted.day = Args::number(*args.option("day"), "--day", 32);
 
-    zdfront::ScheduleAddition addition(context.session(), spec, std::time(nullptr));
+    zdfront::ScheduleAddition addition(context.session(), wanted, std::time(nullptr));
     zdfront::Consent consent = context.confirm(addition.plan());
     zdfront::Outcome outcome = addition.execute(context.session(), consent);
     context.emit({{"command", "schedule add"}, {"index", outcome.created.at("schedule")}});

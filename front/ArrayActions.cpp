@@ -80,40 +80,40 @@ std::optional<Capacity> creationPreview(Session& session, uint64_t raid, const s
     return std::nullopt;
 }
 
-ArrayCreation::ArrayCreation(Session& session, ArraySpec spec) : m_spec(std::move(spec))
+ArrayCreation::ArrayCreation(Session& session, NewArray wanted) : m_wanted(std::move(wanted))
 {
-    Validation::name(m_spec.name, kMaxArrayNameBytes, "an array name");
-    if (m_spec.disks.empty()) throw Error(ErrorKind::Usage, "an array needs at least one disk");
+    Validation::name(m_wanted.name, kMaxArrayNameBytes, "an array name");
+    if (m_wanted.disks.empty()) throw Error(ErrorKind::Usage, "an array needs at least one disk");
     std::vector<Array> arrays = Enclosure::readArrays(session);
     Adapter adapter = Enclosure::readAdapter(session);
     std::vector<Disk> disks = Enclosure::readDisks(session, arrays, adapter.maxDisks);
-    for (uint64_t id : m_spec.disks) Validation::disk(disks, id, session.adapter());
-    if (m_spec.spare) {
-        Validation::disk(disks, *m_spec.spare, session.adapter());
-        if (std::count(m_spec.disks.begin(), m_spec.disks.end(), *m_spec.spare))
-            throw Error(ErrorKind::Usage, "disk " + std::to_string(*m_spec.spare) +
+    for (uint64_t id : m_wanted.disks) Validation::disk(disks, id, session.adapter());
+    if (m_wanted.spare) {
+        Validation::disk(disks, *m_wanted.spare, session.adapter());
+        if (std::count(m_wanted.disks.begin(), m_wanted.disks.end(), *m_wanted.spare))
+            throw Error(ErrorKind::Usage, "disk " + std::to_string(*m_wanted.spare) +
                                               " cannot be both a member and the spare of the new array");
     }
     bool supported = adapter.raidLevels.empty();
-    for (const Enumerated& level : adapter.raidLevels) supported = supported || level.value == m_spec.raid;
-    const std::string raidText = session.ranges().text("RAID", m_spec.raid);
+    for (const Enumerated& level : adapter.raidLevels) supported = supported || level.value == m_wanted.raid;
+    const std::string raidText = session.ranges().text("RAID", m_wanted.raid);
     if (!supported) throw Error(ErrorKind::Usage, "adapter " + std::to_string(adapter.id) + " does not offer " + raidText);
-    m_title = raidText + " on disks " + joinedIds(m_spec.disks);
+    m_title = raidText + " on disks " + joinedIds(m_wanted.disks);
 
-    m_preview = creationPreview(session, m_spec.raid, m_spec.disks);
+    m_preview = creationPreview(session, m_wanted.raid, m_wanted.disks);
 }
 
 Outcome ArrayCreation::execute(Session& session)
 {
     if (!buildable())
         throw Error(ErrorKind::Refused, "the controller cannot build " + m_title + ": its capacity preview gives " +
-                                            "no capacity (" + raidNeeds(session.ranges().text("RAID", m_spec.raid)) + ")");
+                                            "no capacity (" + raidNeeds(session.ranges().text("RAID", m_wanted.raid)) + ")");
     std::set<uint64_t> before = arrayIds(session);
     Request request("CreatePackageVD");
-    request.field("Name", m_spec.name).field("RAID", m_spec.raid).field("ParityNumber", parityDisks(m_spec.raid))
-        .list("Disks", "ID", m_spec.disks).field("StripeSize", m_spec.stripe).field("InitType", m_spec.init)
-        .field("PDCache", m_spec.diskCache).field("Spare", m_spec.spare ? 1 : 0)
-        .field("SpareDiskID", m_spec.spare.value_or(0));
+    request.field("Name", m_wanted.name).field("RAID", m_wanted.raid).field("ParityNumber", parityDisks(m_wanted.raid))
+        .list("Disks", "ID", m_wanted.disks).field("StripeSize", m_wanted.stripe).field("InitType", m_wanted.init)
+        .field("PDCache", m_wanted.diskCache).field("Spare", m_wanted.spare ? 1 : 0)
+        .field("SpareDiskID", m_wanted.spare.value_or(0));
     uint8_t code = session.commandCode(request);
 
     std::optional<uint64_t> created;
@@ -128,19 +128,19 @@ Outcome ArrayCreation::execute(Session& session)
     outcome.created["array"] = *created;
     Array array = Enclosure::readArray(session, *created, false);
     outcome.done.push_back("created " + describe(array) + " on disks " + joinedIds(array.disks));
-    if (array.name != m_spec.name) {
+    if (array.name != m_wanted.name) {
         outcome.partial = true;
-        outcome.warnings.push_back("the array is named \"" + array.name + "\", not \"" + m_spec.name + "\"");
+        outcome.warnings.push_back("the array is named \"" + array.name + "\", not \"" + m_wanted.name + "\"");
     }
-    if (m_spec.spare) {
-        Disk spare = Enclosure::readDisk(session, *m_spec.spare);
-        bool set = std::count(array.spares.begin(), array.spares.end(), *m_spec.spare) ||
+    if (m_wanted.spare) {
+        Disk spare = Enclosure::readDisk(session, *m_wanted.spare);
+        bool set = std::count(array.spares.begin(), array.spares.end(), *m_wanted.spare) ||
                    spare.dedicatedSpareOf == *created;
         if (set) {
-            outcome.done.push_back("disk " + std::to_string(*m_spec.spare) + " is its dedicated spare");
+            outcome.done.push_back("disk " + std::to_string(*m_wanted.spare) + " is its dedicated spare");
         } else {
             outcome.partial = true;
-            outcome.warnings.push_back("disk " + std::to_string(*m_spec.spare) + " was not made its spare" +
+            outcome.warnings.push_back("disk " + std::to_string(*m_wanted.spare) + " was not made its spare" +
                                        (code != 0 ? ": " + session.refusal("the spare", code) : std::string()));
         }
     } else if (code != 0) {

@@ -1,7 +1,7 @@
 // ArrayActions: creating, deleting, initialising and migrating arrays, with
 // the guards and read-backs every front end shares (see front/Plan.h).
 //
-//   ArrayCreation creation(session, spec);        // validates, asks the preview
+//   ArrayCreation creation(session, wanted);        // validates, asks the preview
 //   if (!creation.buildable()) ...                // the controller gives no capacity
 //   Outcome outcome = creation.execute(session);  // creates, reads back, sets the spare
 #pragma once
@@ -38,7 +38,8 @@ std::string confirmationName(const Array& array);
 // are picked. Nothing when this bridge build cannot preview.
 std::optional<Capacity> creationPreview(Session& session, uint64_t raid, const std::vector<uint64_t>& disks);
 
-struct ArraySpec {
+// An array as the user asked for it.
+struct NewArray {
     std::string name;
     uint64_t raid = 0;
     std::vector<uint64_t> disks;
@@ -52,9 +53,8 @@ class ArrayCreation {
 public:
     // Validates the name and the disks (Error Usage, NotFound) and reads
     // the controller's capacity preview (GetCreateTarget).
-    ArrayCreation(Session& session, ArraySpec spec);
+    ArrayCreation(Session& session, NewArray wanted);
 
-    const ArraySpec& spec() const { return m_spec; }
     // "RAID 5 on disks 5, 6, 7"
     const std::string& title() const { return m_title; }
     // Nothing when this bridge build cannot preview.
@@ -67,7 +67,7 @@ public:
     Outcome execute(Session& session);
 
 private:
-    ArraySpec m_spec;
+    NewArray m_wanted;
     std::string m_title;
     std::optional<Capacity> m_preview;
 };

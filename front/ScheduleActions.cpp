@@ -58,54 +58,54 @@ std::set<uint64_t> indexes(Session& session)
 const char* scheduleActivities() { return "check, fix, init, patrol"; }
 const char* scheduleRepeats() { return "once, daily, weekly, monthly"; }
 
-ScheduleAddition::ScheduleAddition(Session& session, const ScheduleSpec& spec, std::time_t now)
+ScheduleAddition::ScheduleAddition(Session& session, const NewSchedule& wanted, std::time_t now)
 {
     const ActivityWord* activity = nullptr;
     for (const ActivityWord& candidate : kActivities)
-        if (spec.activity == candidate.word) activity = &candidate;
+        if (wanted.activity == candidate.word) activity = &candidate;
     if (!activity)
-        throw Error(ErrorKind::Usage, "unknown activity '" + spec.activity + "' (" + scheduleActivities() + ")");
+        throw Error(ErrorKind::Usage, "unknown activity '" + wanted.activity + "' (" + scheduleActivities() + ")");
     uint64_t repeat = 0;
-    while (repeat < 4 && spec.repeat != kRepeats[repeat]) ++repeat;
-    if (repeat == 4) throw Error(ErrorKind::Usage, "unknown repeat '" + spec.repeat + "' (" + scheduleRepeats() + ")");
-    uint64_t time = hhmm(spec.time);
+    while (repeat < 4 && wanted.repeat != kRepeats[repeat]) ++repeat;
+    if (repeat == 4) throw Error(ErrorKind::Usage, "unknown repeat '" + wanted.repeat + "' (" + scheduleRepeats() + ")");
+    uint64_t time = hhmm(wanted.time);
 
     std::string date;
     uint64_t supplement = 0;
     if (repeat == kOnce) {
-        Validation::date(spec.date, "the date");
+        Validation::date(wanted.date, "the date");
         std::tm when{};
-        when.tm_year = std::stoi(spec.date.substr(0, 4)) - 1900;
-        when.tm_mon = std::stoi(spec.date.substr(4, 2)) - 1;
-        when.tm_mday = std::stoi(spec.date.substr(6, 2));
+        when.tm_year = std::stoi(wanted.date.substr(0, 4)) - 1900;
+        when.tm_mon = std::stoi(wanted.date.substr(4, 2)) - 1;
+        when.tm_mday = std::stoi(wanted.date.substr(6, 2));
         when.tm_hour = static_cast<int>(time / 100);
         when.tm_min = static_cast<int>(time % 100);
         when.tm_isdst = -1;
         if (std::mktime(&when) <= now)
-            throw Error(ErrorKind::Usage, "the date and time " + spec.date + " " + spec.time + " have passed");
-        date = spec.date;
+            throw Error(ErrorKind::Usage, "the date and time " + wanted.date + " " + wanted.time + " have passed");
+        date = wanted.date;
     } else {
-        if (spec.every == 0 || spec.every > 999) throw Error(ErrorKind::Usage, "the interval takes 1 to 999");
-        date = std::to_string(spec.every);
+        if (wanted.every == 0 || wanted.every > 999) throw Error(ErrorKind::Usage, "the interval takes 1 to 999");
+        date = std::to_string(wanted.every);
         if (repeat == kWeekly || repeat == kMonthly) {
-            if (!spec.day)
+            if (!wanted.day)
                 throw Error(ErrorKind::Usage, repeat == kWeekly ? "a weekly schedule needs its weekday, 0-6 (0 = Sunday)"
                                                                 : "a monthly schedule needs its day, 1-31");
-            if (repeat == kWeekly ? *spec.day > 6 : (*spec.day < 1 || *spec.day > 31))
+            if (repeat == kWeekly ? *wanted.day > 6 : (*wanted.day < 1 || *wanted.day > 31))
                 throw Error(ErrorKind::Usage, repeat == kWeekly ? "the weekday takes 0 to 6 (0 = Sunday)"
                                                                 : "the day of the month takes 1 to 31");
-            supplement = *spec.day;
+            supplement = *wanted.day;
         }
     }
 
-    const std::string when = spec.repeat + " at " + spec.time.substr(0, 2) + ":" + spec.time.substr(2) +
+    const std::string when = wanted.repeat + " at " + wanted.time.substr(0, 2) + ":" + wanted.time.substr(2) +
                              (repeat == kOnce ? " on " + date : std::string());
     if (activity->type == Schedule::kDiskPatrol) {
-        Enclosure::readDisk(session, spec.target);
-        m_description = "media patrol of disk " + std::to_string(spec.target) + ", " + when;
+        Enclosure::readDisk(session, wanted.target);
+        m_description = "media patrol of disk " + std::to_string(wanted.target) + ", " + when;
     } else {
-        Array array = Enclosure::readArray(session, spec.target, false);
-        m_description = spec.activity + " of " + describe(array) + ", " + when;
+        Array array = Enclosure::readArray(session, wanted.target, false);
+        m_description = wanted.activity + " of " + describe(array) + ", " + when;
         if (activity->type == kInit) {
             m_plan.losses.push_back("all data on " + describe(array) + " will be erased each time the schedule runs (" +
                                     when + ")");
@@ -114,8 +114,8 @@ ScheduleAddition::ScheduleAddition(Session& session, const ScheduleSpec& spec, s
         }
     }
     m_plan.action = "schedule the " + m_description;
-    m_request.field("AdapterID", session.adapter()).field("PackageVDID", spec.target).field("VDBGAType", activity->type)
-        .field("ScheduleType", repeat).field("SettingTime", spec.time).field("SettingDate", date)
+    m_request.field("AdapterID", session.adapter()).field("PackageVDID", wanted.target).field("VDBGAType", activity->type)
+        .field("ScheduleType", repeat).field("SettingTime", wanted.time).field("SettingDate", date)
         .field("SettingDateSupplement", supplement);
 }
 

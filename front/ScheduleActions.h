@@ -5,8 +5,8 @@
 // array needs the same confirmation as the initialisation itself, and the
 // stored row is read back with its index.
 //
-//   ScheduleSpec spec{"check", 0, ...};
-//   ScheduleAddition addition(session, spec, now);
+//   NewSchedule wanted{"check", 0, ...};
+//   ScheduleAddition addition(session, wanted, now);
 //   Outcome outcome = addition.execute(session, consent);   // created["schedule"]
 #pragma once
 
@@ -20,7 +20,8 @@
 
 namespace zdfront {
 
-struct ScheduleSpec {
+// A schedule as the user asked for it.
+struct NewSchedule {
     std::string activity;       // check, fix, init, patrol
     uint64_t target = 0;        // array id (disk id for patrol)
     std::string repeat = "once";  // once, daily, weekly, monthly
@@ -37,7 +38,7 @@ const char* scheduleRepeats();
 class ScheduleAddition {
 public:
     // Validates (Error Usage, NotFound); `now` decides whether a date has passed.
-    ScheduleAddition(Session& session, const ScheduleSpec& spec, std::time_t now);
+    ScheduleAddition(Session& session, const NewSchedule& wanted, std::time_t now);
     const Plan& plan() const { return m_plan; }
     Outcome execute(Session& session, const Consent& consent);
 

@@ -188,11 +188,11 @@ TEST(DashboardApi, EveryEndpointAnswersThroughTheGuardsZdctlUses)
     EXPECT_EQ(api.get("/api/v1/adapters/0/capacity-preview?raid=7&disks=5,6").status, 400);
 
     // Create, seen by zdctl through the shared enclosure.
-    Json spec = {{"name", "Data2"}, {"raid", 5}, {"disks", {5, 6, 7}}, {"init", "background"}};
-    Json dry = spec;
+    Json wanted = {{"name", "Data2"}, {"raid", 5}, {"disks", {5, 6, 7}}, {"init", "background"}};
+    Json dry = wanted;
     dry["dry_run"] = true;
     EXPECT_EQ(api.post("/api/v1/adapters/0/arrays", dry).json["buildable"], true);
-    Answer created = api.post("/api/v1/adapters/0/arrays", spec);
+    Answer created = api.post("/api/v1/adapters/0/arrays", wanted);
     ASSERT_EQ(created.status, 200) << created.body;
     EXPECT_EQ(created.json["created"]["array"], 1);
     EXPECT_EQ(created.json["partial"], false);

@@ -57,19 +57,19 @@ void Dashboard::addArrayActions(ApiRouter& router)
         return change(call, [&](zdfront::Session& session) -> Change {
             const Json& body = call.body();
             zdfront::RangeTexts& ranges = session.ranges();
-            zdfront::ArraySpec spec;
-            spec.name = text(body, "name");
+            zdfront::NewArray wanted;
+            wanted.name = text(body, "name");
             if (!body.contains("raid")) throw HttpError(400, "usage", "'raid' takes the RAID level, and is required");
-            spec.raid = tableValue(session, "RAID", body["raid"], "raid");
-            spec.disks = idList(body, "disks", kMaxCreateDisks);
-            spec.stripe = body.contains("stripe") ? tableValue(session, "StripeSize", body["stripe"], "stripe")
+            wanted.raid = tableValue(session, "RAID", body["raid"], "raid");
+            wanted.disks = idList(body, "disks", kMaxCreateDisks);
+            wanted.stripe = body.contains("stripe") ? tableValue(session, "StripeSize", body["stripe"], "stripe")
                                                   : ranges.defaultNumber("StripeSize").value_or(64);
-            spec.init = body.contains("init") ? tableValue(session, "InitType", body["init"], "init")
+            wanted.init = body.contains("init") ? tableValue(session, "InitType", body["init"], "init")
                                               : ranges.defaultNumber("InitType").value_or(0);
-            spec.diskCache = body.contains("pd_cache") ? (flag(body, "pd_cache") ? 1 : 0)
+            wanted.diskCache = body.contains("pd_cache") ? (flag(body, "pd_cache") ? 1 : 0)
                                                        : ranges.defaultNumber("PDCache").value_or(1);
-            spec.spare = optionalNumber(body, "spare");
-            zdfront::ArrayCreation creation(session, spec);
+            wanted.spare = optionalNumber(body, "spare");
+            zdfront::ArrayCreation creation(session, wanted);
             if (dryRun(call))
                 return Json{{"title", creation.title()},
                             {"preview", creation.preview() ? zdfront::toJson(*creation.preview()) : Json()},
@@ -165,21 +165,21 @@ void Dashboard::addScheduleActions(ApiRouter& router)
 {
     router.post("/api/v1/adapters/{adapter}/schedules", [this](ApiCall& call) {
         const Json& body = call.body();
-        zdfront::ScheduleSpec spec;
-        spec.activity = text(body, "activity");
+        zdfront::NewSchedule wanted;
+        wanted.activity = text(body, "activity");
         const std::optional<uint64_t> array = optionalNumber(body, "array"), disk = optionalNumber(body, "disk");
-        const bool patrol = spec.activity == "patrol";
+        const bool patrol = wanted.activity == "patrol";
         if (array && disk) throw HttpError(400, "usage", "'array' and 'disk' exclude each other");
         if (patrol ? !disk : !array)
-            throw HttpError(400, "usage", patrol ? "a patrol schedule takes 'disk'" : "a " + spec.activity + " schedule takes 'array'");
-        spec.target = patrol ? *disk : *array;
-        spec.repeat = optionalText(body, "repeat").value_or("once");
-        spec.time = text(body, "time");
-        spec.date = optionalText(body, "date").value_or("");
-        spec.every = optionalNumber(body, "every").value_or(1);
-        spec.day = optionalNumber(body, "day");
+            throw HttpError(400, "usage", patrol ? "a patrol schedule takes 'disk'" : "a " + wanted.activity + " schedule takes 'array'");
+        wanted.target = patrol ? *disk : *array;
+        wanted.repeat = optionalText(body, "repeat").value_or("once");
+        wanted.time = text(body, "time");
+        wanted.date = optionalText(body, "date").value_or("");
+        wanted.every = optionalNumber(body, "every").value_or(1);
+        wanted.day = optionalNumber(body, "day");
         return change(call, [&](zdfront::Session& session) -> Change {
-            zdfront::ScheduleAddition addition(session, spec, std::time(nullptr));
+            zdfront::ScheduleAddition addition(session, wanted, std::time(nullptr));
             if (dryRun(call)) return Json{{"plan", zdfront::toJson(addition.plan())}};
             return addition.execute(session, consent(call, addition.plan()));
         });

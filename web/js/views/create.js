@@ -38,7 +38,7 @@ export async function createArray(adapter) {
   const preview = h('div', { id: 'create-preview', class: 'preview', 'aria-live': 'polite' }, 'Pick disks to see the capacity.');
   const create = h('button', { type: 'button', id: 'create-go', disabled: true }, 'Create array');
 
-  const spec = () => ({
+  const choices = () => ({
     name: name.value,
     raid: Number(raid.value),
     disks: boxes.filter((b) => b.checked).map((b) => Number(b.value)),
@@ -51,7 +51,7 @@ export async function createArray(adapter) {
   const refresh = () => {
     clearTimeout(timer);
     timer = setTimeout(async () => {
-      const wanted = spec();
+      const wanted = choices();
       const ticket = ++asked;
       create.disabled = true;
       if (!wanted.disks.length) {
@@ -91,7 +91,7 @@ export async function createArray(adapter) {
   create.addEventListener('click', async () => {
     create.disabled = true;
     try {
-      const outcome = await api.post(`/api/v1/adapters/${adapter.id}/arrays`, spec());
+      const outcome = await api.post(`/api/v1/adapters/${adapter.id}/arrays`, choices());
       closeDialog();
       showOutcome(outcome);
       location.hash = `#/adapter/${adapter.id}/array/${outcome.created.array}`;
