@@ -2,7 +2,9 @@
 
 #include <dlfcn.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 #include "front/Answer.h"
 #include "front/Error.h"
@@ -111,8 +113,15 @@ void SimControl::writeImage(const std::string& path, uint8_t type, uint16_t devi
                             uint32_t payloadBytes) const
 {
     require();
-    if (m_writeImage(path.c_str(), type, deviceId, version[0], version[1], version[2], version[3], payloadBytes) != 0)
-        throw Error(ErrorKind::Failure, "cannot write the firmware image " + path);
+    errno = 0;
+    if (m_writeImage(path.c_str(), type, deviceId, version[0], version[1], version[2], version[3], payloadBytes) != 0) {
+        const int error = errno;
+        std::string why = error == ELOOP   ? "it is a symbolic link, which is never followed"
+                          : error == EINVAL || error == ENXIO ? "it is not a regular file"
+                          : error != 0      ? std::strerror(error)
+                                            : "the simulator refused it";
+        throw Error(ErrorKind::Failure, "cannot write the firmware image " + path + ": " + why);
+    }
 }
 
 }  // namespace zdfront

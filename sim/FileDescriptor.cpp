@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 
@@ -13,4 +14,16 @@ FileDescriptor openRegular(const std::string& path, int flags, mode_t mode) {
         errno = EINVAL;
     }
     return file;
+}
+
+bool writeAll(int fd, const void* data, size_t size) {
+    const char* bytes = static_cast<const char*>(data);
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t n = write(fd, bytes + done, size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
 }

@@ -1,6 +1,7 @@
 // Owns one open file descriptor and closes it when it goes out of scope or
 // is replaced; -1 means none. openRegular opens the files the simulator reads
-// and writes without ever waiting on a FIFO or a device.
+// and writes without ever waiting on a FIFO or a device; writeAll writes a
+// buffer whole.
 #pragma once
 
 #include <sys/types.h>
@@ -37,3 +38,6 @@ private:
 // and answers it only when it is a regular file: a FIFO or a device is
 // refused at once, with errno EINVAL. Invalid on failure, errno set.
 FileDescriptor openRegular(const std::string& path, int flags, mode_t mode = 0);
+
+// Writes all size bytes, resuming after interruptions; false on an error.
+bool writeAll(int fd, const void* data, size_t size);

@@ -6,7 +6,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 
 #include "sim/FileDescriptor.h"
 
@@ -126,10 +125,9 @@ std::vector<uint8_t> build(const FirmwareInfo& info, uint32_t payloadBytes) {
 
 bool writeFile(const std::string& path, const FirmwareInfo& info, uint32_t payloadBytes) {
     std::vector<uint8_t> image = build(info, payloadBytes);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
-    return static_cast<bool>(out);
+    // Often written into /tmp: a link planted at the name is refused, not followed.
+    FileDescriptor out = openRegular(path, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW, 0644);
+    return out.valid() && writeAll(out.get(), image.data(), image.size());
 }
 
 }  // namespace firmware

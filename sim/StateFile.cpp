@@ -47,17 +47,6 @@ bool readAll(int fd, std::string& text) {
     }
 }
 
-bool writeAll(int fd, const std::string& text) {
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
 // A new file that nobody else can have named before: a random name, created
 // exclusively. Answers its descriptor and fills name, or -1.
 int createTemporary(const std::string& path, std::string& name) {
@@ -218,7 +207,7 @@ bool StateFile::replace(const std::string& text, std::string& why) {
         return false;
     }
     const bool written = (!exists || fchmod(file.get(), current.st_mode & 0777) == 0) &&
-                         writeAll(file.get(), text) && fsync(file.get()) == 0;
+                         writeAll(file.get(), text.data(), text.size()) && fsync(file.get()) == 0;
     if (!written || rename(temporary.c_str(), m_path.c_str()) != 0) {
         why = "cannot be written (" + errorText(errno) + ")";
         unlink(temporary.c_str());
