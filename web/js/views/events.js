@@ -30,6 +30,7 @@ export function eventsView(main, params, signal) {
   const body = h('tbody', { id: 'events-body' });
   const count = h('p', { class: 'muted', 'aria-live': 'polite' });
   let sinceTime = 0;
+  const counted = () => { count.textContent = `${body.rows.length} event(s); new ones appear at the top.`; };
 
   const load = async () => {
     const query = new URLSearchParams({ severity: severity.value, limit: '500' });
@@ -40,7 +41,7 @@ export function eventsView(main, params, signal) {
       const span = spans.find(([value]) => value === since.value)[2];
       sinceTime = span ? Date.now() / 1000 - span : 0;
       replace(body, answer.events.slice().reverse().map((e) => row(e, false)));
-      count.textContent = `${answer.events.length} event(s); new ones appear at the top.`;
+      counted();
     } catch (error) {
       showError(error, 'Reading the history');
     }
@@ -61,7 +62,9 @@ export function eventsView(main, params, signal) {
     if (adapter.value !== '' && event.adapter !== Number(adapter.value)) return;
     if (event.severity < severities[severity.value]) return;
     if (event.time < sinceTime) return;
+    if ([...body.rows].some((r) => r.dataset.id === String(event.id))) return;  // already read with the page
     body.prepend(row(event, true));
+    counted();
   }, signal);
   store.on('resync', load, signal);
 }
