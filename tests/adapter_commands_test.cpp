@@ -87,9 +87,9 @@ TEST(AdapterCommands, ConfigLogsAndFailures) {
     ASSERT_EQ(zdsim_set_adapter_value(0, "buzzer_status", 0), 0);
     EXPECT_EQ(bridge.command("<AdapterConfig><AlarmOn>1</AlarmOn></AdapterConfig>"), 0);
     const std::string log = bridge.log();
-    EXPECT_NE(log.find("AdapterConfig ZD_Adapter_GetConfig"), std::string::npos) << log;
-    EXPECT_NE(log.find("AdapterConfig ZD_Adapter_SetConfig"), std::string::npos) << log;
-    EXPECT_NE(log.find("(ret 0 )( OEM_data value 0, alarm 1 )( ZD_Adapter_Set_OEM_Data ret 0 )"), std::string::npos);
+    EXPECT_TRUE(zdtest::contains(log, "AdapterConfig ZD_Adapter_GetConfig"));
+    EXPECT_TRUE(zdtest::contains(log, "AdapterConfig ZD_Adapter_SetConfig"));
+    EXPECT_TRUE(zdtest::contains(log, "(ret 0 )( OEM_data value 0, alarm 1 )( ZD_Adapter_Set_OEM_Data ret 0 )"));
 
     // A failed read: its code, and nothing written or asked of the enclosure.
     zdsim_clear_calls();
@@ -126,7 +126,7 @@ TEST(AdapterCommands, ConfigKeepsTheEnclosureAlarmInStep) {
         if (c.sentValue < 0) {
             EXPECT_EQ(zdsim_call_count("ZD_Adapter_Set_OEM_Data"), 0u) << simCallText();
         } else {
-            EXPECT_NE(simCallText().find("ZD_Adapter_Set_OEM_Data 1\n"), std::string::npos) << simCallText();
+            EXPECT_TRUE(zdtest::contains(simCallText(), "ZD_Adapter_Set_OEM_Data 1\n"));
             std::vector<uint8_t> sent = lastRecord("ZD_Adapter_Set_OEM_Data", 72);
             std::vector<uint8_t> request = oemBlock(8, static_cast<uint8_t>(c.sentValue), 0, 0);
             EXPECT_EQ(std::vector<uint8_t>(sent.begin(), sent.begin() + 10),
@@ -141,7 +141,7 @@ TEST(AdapterCommands, OemCommandSendsItsFourBytesAndKeepsThem) {
     EXPECT_EQ(bridge.command("<OEMCommand><OEMType>8</OEMType><OEMValue>2</OEMValue><OEMID>3</OEMID>"
                              "<Force>1</Force></OEMCommand>"),
               0);
-    EXPECT_NE(simCallText().find("ZD_Adapter_Set_OEM_Data 0\n"), std::string::npos) << simCallText();
+    EXPECT_TRUE(zdtest::contains(simCallText(), "ZD_Adapter_Set_OEM_Data 0\n"));
     EXPECT_EQ(lastRecord("ZD_Adapter_Set_OEM_Data", 72), oemBlock(8, 2, 3, 1));
 
     // Without "Force" (and the others): the previous request's bytes again.
@@ -175,7 +175,7 @@ TEST(AdapterCommands, RescanClearsNxpSlotsFromTheAdapterCount) {
     ASSERT_EQ(zdsim_remove_adapter(2), 0);
     zdsim_clear_calls();
     EXPECT_EQ(bridge.command("<Rescan/>"), 0);
-    EXPECT_NE(simCallText().find("ZD_API_RescanAdapter\n"), std::string::npos) << simCallText();
+    EXPECT_TRUE(zdtest::contains(simCallText(), "ZD_API_RescanAdapter\n"));
     EXPECT_EQ(nxpReads("0"), 0u);
     EXPECT_EQ(nxpReads("1"), 0u);
     EXPECT_EQ(nxpReads("2"), 1u);  // slot 2 cleared: asked again (adapter gone)
@@ -184,7 +184,7 @@ TEST(AdapterCommands, RescanClearsNxpSlotsFromTheAdapterCount) {
     ASSERT_EQ(zdsim_add_adapter(0), 2);
     ASSERT_EQ(zdsim_set_adapter_value(2, "nxp_version", 0x05060708), 0);
     EXPECT_EQ(bridge.command("<Rescan/>"), 0);
-    EXPECT_NE(bridge.single("Adapter", "2").find("<NXPVersion>5.6.7.8</NXPVersion>"), std::string::npos);
+    EXPECT_TRUE(zdtest::contains(bridge.single("Adapter", "2"), "<NXPVersion>5.6.7.8</NXPVersion>"));
     EXPECT_EQ(nxpReads("2"), 0u);
 
     zdsim_inject_status("ZD_API_RescanAdapter", 19, 1);

@@ -136,5 +136,5 @@ TEST(DiskCommands, SparesMoveBetweenStates) {
     EXPECT_EQ(bridge.command("<PackageVDDSpare><DiskID>7</DiskID></PackageVDDSpare>"), 0);
     EXPECT_TRUE(called("ZD_PD_FreeHD2DGSpare 0 7 0")) << simCallText();
     EXPECT_EQ(pdStatus(bridge, "6"), "65");  // Dedicated Spare (Free)
-    EXPECT_NE(bridge.single("PD", "6").find("<PackageVDID>0</PackageVDID>"), std::string::npos);
+    EXPECT_TRUE(zdtest::contains(bridge.single("PD", "6"), "<PackageVDID>0</PackageVDID>"));
 }

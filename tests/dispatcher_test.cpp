@@ -43,9 +43,8 @@ TEST(Dispatcher, VersionComesFirstAndLogsAtLoad) {
     zdtest::LoadedBridge bridge({true, "version=1\n"});
     EXPECT_STREQ(bridge.getBridgeVersion(), "1.0.0.38");
     std::string log = bridge.log();
-    EXPECT_NE(log.find(std::string("  Management::Management:(bridge 1.0.0.38, api ") + ZD_API_Version() + ")\n"),
-              std::string::npos)
-        << log;
+    EXPECT_TRUE(zdtest::contains(log,
+        std::string("  Management::Management:(bridge 1.0.0.38, api ") + ZD_API_Version() + ")\n"));
     EXPECT_EQ(log.compare(0, 10, "[version] "), 0);
 }
 
@@ -68,8 +67,8 @@ TEST(Dispatcher, SelectAdapterReadsDecimalText) {
     EXPECT_EQ(bridge.events(), "<unset>");
 
     std::string log = bridge.log();
-    EXPECT_NE(log.find("  Management::select:(adapter id 1)\n"), std::string::npos);
-    EXPECT_NE(log.find("  Management::select:(adapter id 0)\n"), std::string::npos);
+    EXPECT_TRUE(zdtest::contains(log, "  Management::select:(adapter id 1)\n"));
+    EXPECT_TRUE(zdtest::contains(log, "  Management::select:(adapter id 0)\n"));
 }
 
 TEST(Dispatcher, UnregisteredNamesAndNullArgumentsAnswerNothing) {
@@ -148,8 +147,7 @@ TEST(Dispatcher, CommandLinesAndKeyOfThePreviousRequest) {
     zdtest::LoadedBridge bridge({true, "interface_log=1\n"});
     EXPECT_EQ(bridge.command("<NoSuchCommand><ID>4</ID></NoSuchCommand>"), 6);
     std::string log = bridge.log();
-    EXPECT_NE(log.find("  Management::command:(in <NoSuchCommand><ID>4</ID></NoSuchCommand>)\n"), std::string::npos)
-        << log;
+    EXPECT_TRUE(zdtest::contains(log, "  Management::command:(in <NoSuchCommand><ID>4</ID></NoSuchCommand>)\n"));
 
     // "MediaPatrolPD" is keyed by "ID": a request without it reuses the last.
     EXPECT_EQ(bridge.command("<MediaPatrolPD><ID>5</ID></MediaPatrolPD>"), 0);
@@ -161,11 +159,10 @@ TEST(Dispatcher, CommandLinesAndKeyOfThePreviousRequest) {
     EXPECT_EQ(simCallsOf("ZD_PD_StartMediaPatrol"), std::vector<std::string>{"ZD_PD_StartMediaPatrol 0 6"});
 
     log = bridge.log();
-    EXPECT_NE(log.find("  Management::command:(in <MediaPatrolPD><ID>5</ID></MediaPatrolPD>)( key ID)( is 5)\n"),
-              std::string::npos)
-        << log;
-    EXPECT_NE(log.find("  Management::command:(in <MediaPatrolPD></MediaPatrolPD>)( key ID)\n"), std::string::npos);
-    EXPECT_NE(log.find("  Management::command:( ret "), std::string::npos);
+    EXPECT_TRUE(zdtest::contains(log, "  Management::command:(in <MediaPatrolPD><ID>5</ID>"
+                                      "</MediaPatrolPD>)( key ID)( is 5)\n"));
+    EXPECT_TRUE(zdtest::contains(log, "  Management::command:(in <MediaPatrolPD></MediaPatrolPD>)( key ID)\n"));
+    EXPECT_TRUE(zdtest::contains(log, "  Management::command:( ret "));
 }
 
 TEST(Dispatcher, ExportsOnlyTheInterface) {

@@ -65,7 +65,7 @@ void serveRequests(Bridge& bridge, int cycle) {
     out = nullptr;
     bridge.getArrayInfo("PD", &out);
     ASSERT_NE(out, nullptr);
-    EXPECT_NE(std::string(out).find("<PD>"), std::string::npos);
+    EXPECT_TRUE(zdtest::contains(out, "<PD>"));
     out = nullptr;
     bridge.getRange("RAID", &out);
     ASSERT_NE(out, nullptr);
@@ -84,7 +84,7 @@ void serveRequests(Bridge& bridge, int cycle) {
     out = nullptr;
     bridge.getEvent(&out);
     ASSERT_NE(out, nullptr);
-    EXPECT_NE(std::string(out).find("<Event>"), std::string::npos) << out;
+    EXPECT_TRUE(zdtest::contains(out, "<Event>"));
 }
 
 TEST(Unload, EveryCycleTearsDownIncludingDuringAnUpload) {

@@ -1,7 +1,6 @@
 #include "support/TestSupport.h"
 
 #include <dlfcn.h>
-#include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <signal.h>
@@ -103,32 +102,6 @@ int waitForExit(pid_t child, std::chrono::seconds limit) {
     kill(child, SIGKILL);
     waitpid(child, &status, 0);
     return status;
-}
-
-ProgramOutcome runProgram(const std::string& program, const std::vector<std::string>& args,
-                          const std::vector<std::pair<std::string, std::string>>& variables) {
-    TempDir outputs;
-    const std::string outPath = outputs.file("stdout"), errPath = outputs.file("stderr");
-    const pid_t child = fork();
-    if (child == 0) {
-        for (const auto& [name, value] : variables) setenv(name.c_str(), value.c_str(), 1);
-        const int in = open("/dev/null", O_RDONLY);
-        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(126);
-        std::vector<char*> argv{const_cast<char*>(program.c_str())};
-        for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        execv(program.c_str(), argv.data());
-        _exit(127);
-    }
-    ProgramOutcome outcome;
-    int status = 0;
-    if (child > 0) status = waitForExit(child);
-    if (child > 0 && WIFEXITED(status)) outcome.code = WEXITSTATUS(status);
-    outcome.out = readFile(outPath);
-    outcome.err = readFile(errPath);
-    return outcome;
 }
 
 namespace {
