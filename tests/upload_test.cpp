@@ -368,8 +368,8 @@ TEST(Upload, FileCutShortDuringTheUploadFails) {
 }
 
 // A FIFO, a device or a directory named as the image is refused with 185
-// before the controller is asked about it: nothing waits on it, and the
-// bridge is free again at once.
+// before the controller is asked about it: nothing waits on it, nothing
+// throws out of the worker, and the bridge is free again at once.
 TEST(Upload, FifoOrDeviceIsRefusedWithoutWaiting) {
     zdtest::LoadedBridge bridge({true, "api_data=1\n"});
     zdtest::TempDir dir;
@@ -391,6 +391,9 @@ TEST(Upload, FifoOrDeviceIsRefusedWithoutWaiting) {
         EXPECT_EQ(zdsim_call_count("ZD_Flash_PreData"), 0u);
     }
     EXPECT_TRUE(zdtest::contains(bridge.log(), "  upload_thread not a regular file:(path " + fifo + ")\n"));
+    // Found by fuzz_condition: an unfinished request naming the root directory.
+    EXPECT_EQ(bridge.condition("<GetFlashFileInfo><Address>/                   wileInfo>"),
+              bridge.condition("<GetFlashFileInfo><Address>" + dir.file("missing") + "</Address></GetFlashFileInfo>"));
 }
 
 // While the worker runs the percentage stays within 1 to 99, whatever the
