@@ -89,8 +89,6 @@ TEST(DiskCommands, BackgroundControlMediaPatrolAndWipe) {
     // The schedule runner drives its own objects of the patrol command.
     zdsim_advance_ms(60000);  // once the first patrol ended
     MPPD patrol;
-    EXPECT_EQ(patrol.getName(), "MediaPatrolPD");
-    EXPECT_EQ(patrol.getKey(), "ID");
     patrol.setKey("7");
     patrol.prepare(0);
     patrol.replacePara(nullptr);

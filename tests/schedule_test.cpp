@@ -85,7 +85,8 @@ protected:
 
 }  // namespace
 
-TEST_F(DueRules, Helpers) {
+// What the rules below do not reach: odd texts in the file's columns.
+TEST_F(DueRules, ColumnsAreReadLeniently) {
     Schedule::setNowForTesting(at(2024, 6, 1, 9, 5));
     EXPECT_EQ(Schedule::getNow(), "202406010905");
     EXPECT_EQ(Schedule::formatNum("930", 4), "0930");
@@ -94,17 +95,7 @@ TEST_F(DueRules, Helpers) {
     EXPECT_EQ(Schedule::toNumber("12ab"), 12u);
     EXPECT_EQ(Schedule::toNumber("x1"), 0u);
     EXPECT_EQ(Schedule::toNumber("99999999999999999999999"), UINT64_MAX);
-    EXPECT_EQ(Schedule::formatWeekDate("9"), 6u);
-    EXPECT_EQ(Schedule::formatMonthDate("45"), 31u);
-    EXPECT_EQ(Schedule::getNowWeekDay(), 6);  // a Saturday
-    EXPECT_EQ(Schedule::getNowMonthDay(), 1);
-    EXPECT_EQ(Schedule::daysCountFromNow("20240530"), 2);
     EXPECT_EQ(Schedule::daysCountFromNow("20240603"), 1);  // made non-negative
-    EXPECT_EQ(Schedule::weeksCountFromNow("20240518"), 2);
-    EXPECT_EQ(Schedule::monthsCountFromNow("202312"), 6);
-    EXPECT_TRUE(Schedule::inDate("20240531", 1));
-    EXPECT_FALSE(Schedule::inDate("20240601", 1));
-    EXPECT_TRUE(Schedule::inDate("20240525", 2));   // 76 apart as numbers
     EXPECT_TRUE(Schedule::inDate("20240526", 3));   // 6 days, but 75 apart as numbers
     EXPECT_FALSE(Schedule::inDate("20240580", 3));  // 21 apart
     EXPECT_FALSE(Schedule::inDate("99999999", 1));
