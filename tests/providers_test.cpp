@@ -14,6 +14,7 @@
 
 namespace {
 
+using zdtest::field;
 using zdtest::simCallText;
 
 struct Split {
@@ -94,15 +95,6 @@ const std::string kAdapter0 =
     "<StripeSize>16</StripeSize><StripeSize>32</StripeSize><StripeSize>64</StripeSize><StripeSize>128</StripeSize>"
     "<StripeSize>256</StripeSize><StripeSize>512</StripeSize><StripeSize>1024</StripeSize></SupportStripeSize>"
     "<SyncSpeed>50</SyncSpeed><Vendor>7193</Vendor></Adapter>";
-
-// The value of one field of an answer (its first occurrence), or "<none>".
-std::string field(const std::string& answer, const std::string& name) {
-    const std::string open = "<" + name + ">";
-    const size_t start = answer.find(open);
-    if (start == std::string::npos) return answer.find("<" + name + " />") != std::string::npos ? "" : "<none>";
-    const size_t end = answer.find("</" + name + ">", start);
-    return answer.substr(start + open.size(), end - start - open.size());
-}
 
 // A disk group on the given free disks of adapter 0; answers its id.
 uint16_t createGroup(const char* name, uint8_t raid, std::vector<uint16_t> disks) {

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "ScheduleTestSupport.h"
 #include "support/TestSupport.h"
 
 using zdtest::countOf;
@@ -26,40 +27,9 @@ namespace {
 const char kSerial0[] = "ZDT8-2411-1001";
 const char kSerial1[] = "ZDU4-2411-1002";
 
-struct Row {
-    std::string index;
-    std::string adapter = "0";
-    std::string serial = kSerial0;
-    std::string disk = "0";
-    std::string activity = "4";
-    std::string type = "0";
-    std::string time = "0000";
-    std::string date = "20000101";
-    std::string day = "";
-    std::string start = "199912010000";
-    std::string status = "0";
-    std::string result = "0";
-    std::string raid = "";
-    std::string vdStatus = "";
-};
-
-std::string column(const std::string& name, const std::string& value) {
-    return value.empty() ? "<" + name + "/>" : "<" + name + ">" + value + "</" + name + ">";
-}
-
-std::string rowXml(const Row& r) {
-    return "<Sch>" + column("A", r.adapter) + column("BT", r.activity) + column("DS", r.day) +
-           column("Date", r.date) + column("R", r.result) + column("S", r.status) + column("SN", r.serial) +
-           column("ST", r.type) + column("Time", r.time) + column("VDID", r.disk) + column("VM", r.raid) +
-           column("VS", r.vdStatus) + column("index", r.index) + column("start", r.start) + "</Sch>";
-}
-
-std::string storeXml(const std::vector<Row>& rows) {
-    std::string body;
-    for (const Row& r : rows) body += rowXml(r);
-    if (body.empty()) return "<?xml version=\"1.0\"?>\n<root><BGASchedules/></root>\n";
-    return "<?xml version=\"1.0\"?>\n<root><BGASchedules>" + body + "</BGASchedules></root>\n";
-}
+using Row = zdtest::ScheduleRow;
+const auto rowXml = zdtest::scheduleRowXml;
+const auto storeXml = zdtest::scheduleStore;
 
 std::string localNow() {
     time_t now = time(nullptr);

@@ -15,6 +15,7 @@
 #include "schedule/DBLock.h"
 #include "schedule/Schedule.h"
 #include "schedule/ScheduleDataAccess.h"
+#include "ScheduleTestSupport.h"
 #include "support/TestSupport.h"
 
 using zdtest::readFile;
@@ -24,28 +25,8 @@ using zdtest::writeFile;
 
 namespace {
 
-struct Row {
-    std::string index = "1";
-    std::string type;      // "ST"
-    std::string date;      // "Date": YYYYMMDD or interval
-    std::string time;      // "Time"
-    std::string day = "";  // "DS"
-    std::string start;     // "start"
-    std::string status;    // "S"
-};
-
-std::string rowXml(const Row& r) {
-    const std::string day = r.day.empty() ? "<DS/>" : "<DS>" + r.day + "</DS>";
-    return "<Sch><A>0</A><BT>4</BT>" + day + "<Date>" + r.date + "</Date><R>0</R><S>" + r.status +
-           "</S><SN>SN</SN><ST>" + r.type + "</ST><Time>" + r.time + "</Time><VDID>0</VDID><VM/><VS/><index>" +
-           r.index + "</index><start>" + r.start + "</start></Sch>";
-}
-
-std::string storeXml(const std::vector<Row>& rows) {
-    std::string body;
-    for (const Row& r : rows) body += rowXml(r);
-    return "<?xml version=\"1.0\"?>\n<root><BGASchedules>" + body + "</BGASchedules></root>\n";
-}
+using Row = zdtest::ScheduleRow;
+const auto storeXml = zdtest::scheduleStore;
 
 // Local time of a calendar moment.
 time_t at(int year, int month, int day, int hour, int minute) {
@@ -224,9 +205,7 @@ TEST_F(DueRules, NewIndexNeverRepeatsAStoredOne) {
     const uint32_t taken = ((static_cast<uint32_t>(rand()) << 10) & 0xFFFF) | 123;
     uint32_t expected = taken;
     while (expected == taken) expected = ((static_cast<uint32_t>(rand()) << 10) & 0xFFFF) | 123;
-    Row stored;
-    stored.index = std::to_string(taken);
-    stored.type = "0";
+    Row stored{std::to_string(taken)};
     stored.status = "2";
     writeFile(path(), storeXml({stored}));
 

@@ -37,6 +37,13 @@ std::string TempDir::file(const std::string& name) const { return m_path + "/" +
     return ::testing::AssertionFailure() << "\"" << part << "\" is not in \"" << text << "\"";
 }
 
+std::string field(const std::string& answer, const std::string& name) {
+    const std::string open = "<" + name + ">";
+    const size_t start = answer.find(open);
+    if (start == std::string::npos) return answer.find("<" + name + " />") != std::string::npos ? "" : "<none>";
+    return answer.substr(start + open.size(), answer.find("</" + name + ">", start) - start - open.size());
+}
+
 size_t countOf(const std::string& text, const std::string& piece) {
     size_t count = 0;
     for (size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) ++count;

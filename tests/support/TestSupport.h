@@ -40,6 +40,10 @@ private:
 // Whether `part` occurs in `text`; a failure shows both.
 ::testing::AssertionResult contains(const std::string& text, const std::string& part);
 
+// The text of the first <name> element of an XML answer: "" for an empty
+// element (<name />), "<none>" when there is none.
+std::string field(const std::string& answer, const std::string& name);
+
 // How often `piece` occurs in `text` (overlapping occurrences included).
 size_t countOf(const std::string& text, const std::string& piece);
 
