@@ -92,6 +92,18 @@ inline std::vector<uint8_t> lastRecord(const char* function) {
     return bytes;
 }
 
+// The OEM packet as the bridge builds it: length 72, "1C19", four request bytes.
+inline std::vector<uint8_t> oemBlock(uint8_t type, uint8_t value, uint8_t id, uint8_t force) {
+    std::vector<uint8_t> block(72, 0);
+    block[0] = 72;
+    std::memcpy(&block[4], "1C19", 4);
+    block[8] = type;
+    block[9] = value;
+    block[10] = id;
+    block[11] = force;
+    return block;
+}
+
 inline _CreateOrModify_DG_Param groupParam(const char* name, uint8_t level, std::vector<uint16_t> disks,
                                            uint8_t parity = 0) {
     _CreateOrModify_DG_Param p{};

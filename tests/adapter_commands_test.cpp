@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "api/records/Records.h"
-#include "api/zd_api.h"
-#include "support/TestSupport.h"
+#include "SimTestHelpers.h"
 
 namespace {
 
+using simtest::lastRecord;
+using simtest::oemBlock;
 using zdtest::simCallText;
 
 _Adapter_Config_V2 controllerConfig(uint8_t adapter) {
@@ -24,27 +24,9 @@ _Adapter_Config_V2 controllerConfig(uint8_t adapter) {
     return config;
 }
 
-std::vector<uint8_t> lastRecord(const char* function, size_t size) {
-    std::vector<uint8_t> bytes(size, 0xEE);
-    EXPECT_EQ(zdsim_last_record(function, bytes.data(), bytes.size()), size) << function;
-    return bytes;
-}
-
 std::vector<uint8_t> bytesOf(const void* record, size_t size) {
     const uint8_t* begin = static_cast<const uint8_t*>(record);
     return std::vector<uint8_t>(begin, begin + size);
-}
-
-// The OEM block as the bridge builds it: length 72, "1C19", four request bytes.
-std::vector<uint8_t> oemBlock(uint8_t type, uint8_t value, uint8_t id, uint8_t force) {
-    std::vector<uint8_t> block(72, 0);
-    block[0] = 72;
-    std::memcpy(&block[4], "1C19", 4);
-    block[8] = type;
-    block[9] = value;
-    block[10] = id;
-    block[11] = force;
-    return block;
 }
 
 }  // namespace
@@ -61,7 +43,7 @@ TEST(AdapterCommands, ConfigChangesOnlyTheFieldsTheRequestCarries) {
     zdsim_clear_calls();
     EXPECT_EQ(bridge.command("<AdapterConfig><RebuildSpeed>77</RebuildSpeed></AdapterConfig>"), 0);
     expected.rebuild_speed = 77;
-    EXPECT_EQ(lastRecord("ZD_Adapter_SetConfig", 64), bytesOf(&expected, 64));
+    EXPECT_EQ(lastRecord("ZD_Adapter_SetConfig"), bytesOf(&expected, 64));
     EXPECT_EQ(controllerConfig(0).rebuild_speed, 77);
     EXPECT_EQ(zdsim_call_count("ZD_Adapter_SetConfig"), 1u) << simCallText();
 
@@ -73,7 +55,7 @@ TEST(AdapterCommands, ConfigChangesOnlyTheFieldsTheRequestCarries) {
                              "<DiskCheckSpeed>5</DiskCheckSpeed><AutoRebuild>6</AutoRebuild><CopyBack>7</CopyBack>"
                              "<SMARTPoll>8</SMARTPoll><AlarmOn>1</AlarmOn></AdapterConfig>"),
               0);
-    std::vector<uint8_t> written = lastRecord("ZD_Adapter_SetConfig", 64);
+    std::vector<uint8_t> written = lastRecord("ZD_Adapter_SetConfig");
     EXPECT_EQ(std::vector<uint8_t>(written.begin(), written.begin() + 10),
               (std::vector<uint8_t>{1, 6, expected.reserved2, 8, 5, 7, 1, 2, 3, 4}));
     EXPECT_EQ(std::vector<uint8_t>(written.begin() + 10, written.begin() + 24),
@@ -87,9 +69,9 @@ TEST(AdapterCommands, ConfigLogsAndFailures) {
     ASSERT_EQ(zdsim_set_adapter_value(0, "buzzer_status", 0), 0);
     EXPECT_EQ(bridge.command("<AdapterConfig><AlarmOn>1</AlarmOn></AdapterConfig>"), 0);
     const std::string log = bridge.log();
-    EXPECT_NE(log.find("AdapterConfig ZD_Adapter_GetConfig"), std::string::npos) << log;
-    EXPECT_NE(log.find("AdapterConfig ZD_Adapter_SetConfig"), std::string::npos) << log;
-    EXPECT_NE(log.find("(ret 0 )( OEM_data value 0, alarm 1 )( ZD_Adapter_Set_OEM_Data ret 0 )"), std::string::npos);
+    EXPECT_TRUE(zdtest::contains(log, "AdapterConfig ZD_Adapter_GetConfig"));
+    EXPECT_TRUE(zdtest::contains(log, "AdapterConfig ZD_Adapter_SetConfig"));
+    EXPECT_TRUE(zdtest::contains(log, "(ret 0 )( OEM_data value 0, alarm 1 )( ZD_Adapter_Set_OEM_Data ret 0 )"));
 
     // A failed read: its code, and nothing written or asked of the enclosure.
     zdsim_clear_calls();
@@ -122,12 +104,12 @@ TEST(AdapterCommands, ConfigKeepsTheEnclosureAlarmInStep) {
         zdsim_clear_calls();
         EXPECT_EQ(bridge.command("<AdapterConfig><AlarmOn>" + std::to_string(c.alarmOn) + "</AlarmOn></AdapterConfig>"),
                   0);
-        EXPECT_EQ(lastRecord("ZD_Adapter_Get_OEM_Data", 72), oemBlock(12, 0, 0, 0));
+        EXPECT_EQ(lastRecord("ZD_Adapter_Get_OEM_Data"), oemBlock(12, 0, 0, 0));
         if (c.sentValue < 0) {
             EXPECT_EQ(zdsim_call_count("ZD_Adapter_Set_OEM_Data"), 0u) << simCallText();
         } else {
-            EXPECT_NE(simCallText().find("ZD_Adapter_Set_OEM_Data 1\n"), std::string::npos) << simCallText();
-            std::vector<uint8_t> sent = lastRecord("ZD_Adapter_Set_OEM_Data", 72);
+            EXPECT_TRUE(zdtest::contains(simCallText(), "ZD_Adapter_Set_OEM_Data 1\n"));
+            std::vector<uint8_t> sent = lastRecord("ZD_Adapter_Set_OEM_Data");
             std::vector<uint8_t> request = oemBlock(8, static_cast<uint8_t>(c.sentValue), 0, 0);
             EXPECT_EQ(std::vector<uint8_t>(sent.begin(), sent.begin() + 10),
                       std::vector<uint8_t>(request.begin(), request.begin() + 10));
@@ -141,12 +123,12 @@ TEST(AdapterCommands, OemCommandSendsItsFourBytesAndKeepsThem) {
     EXPECT_EQ(bridge.command("<OEMCommand><OEMType>8</OEMType><OEMValue>2</OEMValue><OEMID>3</OEMID>"
                              "<Force>1</Force></OEMCommand>"),
               0);
-    EXPECT_NE(simCallText().find("ZD_Adapter_Set_OEM_Data 0\n"), std::string::npos) << simCallText();
-    EXPECT_EQ(lastRecord("ZD_Adapter_Set_OEM_Data", 72), oemBlock(8, 2, 3, 1));
+    EXPECT_TRUE(zdtest::contains(simCallText(), "ZD_Adapter_Set_OEM_Data 0\n"));
+    EXPECT_EQ(lastRecord("ZD_Adapter_Set_OEM_Data"), oemBlock(8, 2, 3, 1));
 
     // Without "Force" (and the others): the previous request's bytes again.
     EXPECT_EQ(bridge.command("<OEMCommand><OEMValue>1</OEMValue></OEMCommand>"), 0);
-    EXPECT_EQ(lastRecord("ZD_Adapter_Set_OEM_Data", 72), oemBlock(8, 1, 3, 1));
+    EXPECT_EQ(lastRecord("ZD_Adapter_Set_OEM_Data"), oemBlock(8, 1, 3, 1));
 
     zdsim_inject_status("ZD_Adapter_Set_OEM_Data", 21, 1);
     EXPECT_EQ(bridge.command("<OEMCommand/>"), 21);
@@ -175,7 +157,7 @@ TEST(AdapterCommands, RescanClearsNxpSlotsFromTheAdapterCount) {
     ASSERT_EQ(zdsim_remove_adapter(2), 0);
     zdsim_clear_calls();
     EXPECT_EQ(bridge.command("<Rescan/>"), 0);
-    EXPECT_NE(simCallText().find("ZD_API_RescanAdapter\n"), std::string::npos) << simCallText();
+    EXPECT_TRUE(zdtest::contains(simCallText(), "ZD_API_RescanAdapter\n"));
     EXPECT_EQ(nxpReads("0"), 0u);
     EXPECT_EQ(nxpReads("1"), 0u);
     EXPECT_EQ(nxpReads("2"), 1u);  // slot 2 cleared: asked again (adapter gone)
@@ -184,7 +166,7 @@ TEST(AdapterCommands, RescanClearsNxpSlotsFromTheAdapterCount) {
     ASSERT_EQ(zdsim_add_adapter(0), 2);
     ASSERT_EQ(zdsim_set_adapter_value(2, "nxp_version", 0x05060708), 0);
     EXPECT_EQ(bridge.command("<Rescan/>"), 0);
-    EXPECT_NE(bridge.single("Adapter", "2").find("<NXPVersion>5.6.7.8</NXPVersion>"), std::string::npos);
+    EXPECT_TRUE(zdtest::contains(bridge.single("Adapter", "2"), "<NXPVersion>5.6.7.8</NXPVersion>"));
     EXPECT_EQ(nxpReads("2"), 0u);
 
     zdsim_inject_status("ZD_API_RescanAdapter", 19, 1);

@@ -80,16 +80,16 @@ TEST_F(CreatePackageVDTest, DiskGroupThenVirtualDiskWithoutOneCallFeature) {
     EXPECT_EQ(config.id, group.id);
 
     const std::string text = log();
-    EXPECT_NE(text.find("CreatePackageVD ZD_CreateOrModify_DG:(file "), std::string::npos);
-    EXPECT_NE(text.find("CreatePackageVD ZD_CreateOrModify_VD:(file "), std::string::npos);
-    EXPECT_NE(text.find("CreatePackageVD ZD_DG_SetConfig:( WriteCacheOn 0 )"), std::string::npos);
+    EXPECT_TRUE(zdtest::contains(text, "CreatePackageVD ZD_CreateOrModify_DG:(file "));
+    EXPECT_TRUE(zdtest::contains(text, "CreatePackageVD ZD_CreateOrModify_VD:(file "));
+    EXPECT_TRUE(zdtest::contains(text, "CreatePackageVD ZD_DG_SetConfig:( WriteCacheOn 0 )"));
 
     const std::string answer = bridge->single("PackageVD", std::to_string(group.id));
-    EXPECT_NE(answer.find("<Name>Backup</Name>"), std::string::npos) << answer;
-    EXPECT_NE(answer.find("<RAID>5</RAID>"), std::string::npos) << answer;
-    EXPECT_NE(answer.find("<Disks><ID>5</ID><ID>6</ID><ID>7</ID></Disks>"), std::string::npos) << answer;
-    EXPECT_NE(answer.find("<PDCache>0</PDCache>"), std::string::npos) << answer;
-    EXPECT_NE(answer.find("<StripeSize>128</StripeSize>"), std::string::npos) << answer;
+    EXPECT_TRUE(zdtest::contains(answer, "<Name>Backup</Name>"));
+    EXPECT_TRUE(zdtest::contains(answer, "<RAID>5</RAID>"));
+    EXPECT_TRUE(zdtest::contains(answer, "<Disks><ID>5</ID><ID>6</ID><ID>7</ID></Disks>"));
+    EXPECT_TRUE(zdtest::contains(answer, "<PDCache>0</PDCache>"));
+    EXPECT_TRUE(zdtest::contains(answer, "<StripeSize>128</StripeSize>"));
 }
 
 TEST_F(CreatePackageVDTest, OneCallWithFeatureBit) {
@@ -105,8 +105,8 @@ TEST_F(CreatePackageVDTest, OneCallWithFeatureBit) {
     expected.dg = expectedGroupRecord("Backup", 5, 0, 128, 512, 2, {5, 6, 7});
     EXPECT_EQ(bytesOf(lastRecord<_Create_PackageVD_Param>("ZD_Create_PackageVD")), bytesOf(expected));
     EXPECT_EQ(actions(), (Lines{"ZD_Create_PackageVD 0", "ZD_DG_SetConfig 0 " + std::to_string(group.id)}));
-    EXPECT_NE(log().find("CreatePackageVD ZD_Create_PackageVD:(file "), std::string::npos);
-    EXPECT_NE(bridge->single("PackageVD", std::to_string(group.id)).find("<Name>Backup</Name>"), std::string::npos);
+    EXPECT_TRUE(zdtest::contains(log(), "CreatePackageVD ZD_Create_PackageVD:(file "));
+    EXPECT_TRUE(zdtest::contains(bridge->single("PackageVD", std::to_string(group.id)), "<Name>Backup</Name>"));
 }
 
 TEST_F(CreatePackageVDTest, FieldsAndSpareAreKeptBetweenRequests) {
@@ -124,8 +124,8 @@ TEST_F(CreatePackageVDTest, FieldsAndSpareAreKeptBetweenRequests) {
     _DG_Info first;
     ASSERT_TRUE(findGroup(kTbAdapter, "LongerName12345", first));
     EXPECT_EQ(actions().back(), "ZD_PD_FreeHD2DGSpare 0 7 " + std::to_string(first.id));
-    EXPECT_NE(log().find("CreatePackageVD ZD_PD_FreeHD2DGSpare:( hd id 7, dg id " + std::to_string(first.id) + " )"),
-              std::string::npos);
+    EXPECT_TRUE(zdtest::contains(log(),
+        "CreatePackageVD ZD_PD_FreeHD2DGSpare:( hd id 7, dg id " + std::to_string(first.id) + " )"));
 
     // No "Spare", "RAID" or "StripeSize" this time: the earlier values stay.
     zdsim_clear_calls();
@@ -230,8 +230,8 @@ TEST_F(DeletePackageVDTest, DeletesVirtualDiskThenGroupWithDeleteMbrPerRequest) 
     zdsim_clear_calls();
     ASSERT_EQ(command(deleteRequest(data.id)), 0);
     EXPECT_EQ(actions(), (Lines{"ZD_LD_Delete 0 " + vd + " 1", "ZD_DG_Delete 0 " + id}));
-    EXPECT_NE(log().find("DeletePackageVD:(ZD_LD_Delete " + vd + ")( ret  0)(ZD_DG_Delete " + id + ")( ret  0)"),
-              std::string::npos);
+    EXPECT_TRUE(zdtest::contains(log(),
+        "DeletePackageVD:(ZD_LD_Delete " + vd + ")( ret  0)(ZD_DG_Delete " + id + ")( ret  0)"));
     bridge->unanswered("PackageVD", id);
 
     zdsim_clear_calls();
@@ -256,8 +256,8 @@ TEST_F(DeletePackageVDTest, RunningMigrationIsStoppedFirst) {
     zdsim_clear_calls();
     EXPECT_EQ(command(deleteRequest(data.id)), 0);
     EXPECT_EQ(actions(), (Lines{stops[0], stops[1], "ZD_LD_Delete 0 " + vd + " 1", "ZD_DG_Delete 0 " + id}));
-    EXPECT_NE(log().find("DeletePackageVD TERMINATE:(ZD_DG_BGAControl stop " + id + ")( ret  0)"), std::string::npos);
-    EXPECT_NE(log().find("DeletePackageVD TERMINATE:(ZD_LD_BGAControl stop " + vd + ")( ret  "), std::string::npos);
+    EXPECT_TRUE(zdtest::contains(log(), "DeletePackageVD TERMINATE:(ZD_DG_BGAControl stop " + id + ")( ret  0)"));
+    EXPECT_TRUE(zdtest::contains(log(), "DeletePackageVD TERMINATE:(ZD_LD_BGAControl stop " + vd + ")( ret  "));
 }
 
 TEST_F(DeletePackageVDTest, GroupDeletionDecidesTheResultAndCode76Wipes) {
@@ -279,9 +279,8 @@ TEST_F(DeletePackageVDTest, GroupDeletionDecidesTheResultAndCode76Wipes) {
     EXPECT_EQ(actions(), (Lines{"ZD_LD_Delete 0 " + vd + " 1", "ZD_DG_Delete 0 " + id, "ZD_PD_WipeHDMDD 0 0 1",
                                 "ZD_PD_WipeHDMDD 0 1 1", "ZD_PD_WipeHDMDD 0 2 1", "ZD_PD_WipeHDMDD 0 3 1",
                                 "ZD_PD_WipeHDMDD 0 5 1"}));
-    EXPECT_NE(log().find("DeletePackageVD retry:(wipe 0 ret 0)(wipe 1 ret 0)(wipe 2 ret 0)(wipe 3 ret 0)"
-                         "(wipe 5 ret 0)"),
-              std::string::npos);
+    EXPECT_TRUE(zdtest::contains(log(), "DeletePackageVD retry:(wipe 0 ret 0)(wipe 1 ret 0)(wipe 2 ret 0)"
+                                        "(wipe 3 ret 0)(wipe 5 ret 0)"));
     zdsim_inject_status("ZD_PD_WipeHDMDD", 9, -1);
     EXPECT_EQ(command(deleteRequest(data.id)), 181);
 }
@@ -292,7 +291,7 @@ TEST_F(CreatePackageVDTest, UsbAdapterIsRescannedAfterCreateAndDelete) {
     zdsim_clear_calls();
     ASSERT_EQ(command("<CreatePackageVD><Name>Usb</Name><RAID>1</RAID>" + disksXml({2, 3}) + "</CreatePackageVD>"), 0);
     EXPECT_EQ(actions().back(), "ZD_API_RescanAdapter");
-    EXPECT_NE(log().find("CreatePackageVD RescanAdapter:"), std::string::npos);
+    EXPECT_TRUE(zdtest::contains(log(), "CreatePackageVD RescanAdapter:"));
     zdsim_clear_calls();
     ASSERT_EQ(command("<CreatePackageVD>" + disksXml({99}) + "</CreatePackageVD>"), 9);
     EXPECT_EQ(actions(), Lines{"ZD_API_RescanAdapter"});
@@ -303,7 +302,7 @@ TEST_F(CreatePackageVDTest, UsbAdapterIsRescannedAfterCreateAndDelete) {
     ASSERT_EQ(command(deleteRequest(mirror.id)), 0);
     EXPECT_EQ(actions(), (Lines{"ZD_LD_Delete 1 " + std::to_string(mirror.ld_ids[0]) + " 1",
                                 "ZD_DG_Delete 1 " + std::to_string(mirror.id), "ZD_API_RescanAdapter"}));
-    EXPECT_NE(log().find("DeletePackageVD RescanAdapter:"), std::string::npos);
+    EXPECT_TRUE(zdtest::contains(log(), "DeletePackageVD RescanAdapter:"));
     zdsim_clear_calls();
     ASSERT_EQ(command(deleteRequest(77)), 8);
     EXPECT_EQ(actions(), Lines{"ZD_API_RescanAdapter"});

@@ -17,11 +17,13 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <ctime>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -61,6 +63,51 @@ std::vector<std::string> cells(const std::string& table, const std::string& text
     return found;
 }
 
+// A stand-in for systemd's notification socket, read all the time as systemd
+// reads it: a datagram socket holds only a few unread messages, and a sender
+// waits while it is full.
+class NotifySocket {
+public:
+    explicit NotifySocket(std::string path) : m_path(std::move(path))
+    {
+        m_fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::snprintf(address.sun_path, sizeof(address.sun_path), "%s", m_path.c_str());
+        EXPECT_EQ(bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+        m_reader = std::thread([this] {
+            while (!m_done) {
+                received();
+                std::this_thread::sleep_for(5ms);
+            }
+        });
+    }
+    ~NotifySocket()
+    {
+        m_done = true;
+        m_reader.join();
+        close(m_fd);
+    }
+
+    const std::string& path() const { return m_path; }
+    // Every message so far, each followed by "|".
+    std::string received()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        char buffer[512];
+        for (ssize_t got; (got = recv(m_fd, buffer, sizeof(buffer), 0)) > 0;)
+            m_received.append(buffer, static_cast<size_t>(got)) += "|";
+        return m_received;
+    }
+
+private:
+    std::string m_path;
+    int m_fd = -1;
+    std::atomic<bool> m_done{false};
+    std::mutex m_mutex;
+    std::string m_received;
+    std::thread m_reader;
+};
 }  // namespace
 
 TEST(DaemonEndToEnd, ADiskFailureIsStoredNotifiedAndClearedByTheRebuild)
@@ -175,22 +222,10 @@ TEST(DaemonEndToEnd, AScheduleDueNowStartsWithNobodyAskingForIt)
 TEST(DaemonEndToEnd, SignalsSystemdSecondInstanceOneshotAndTest)
 {
     Enclosure enclosure;
-    // A stand-in for systemd's notification socket.
-    const std::string socketPath = enclosure.file("notify");
-    int notify = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::snprintf(address.sun_path, sizeof(address.sun_path), "%s", socketPath.c_str());
-    ASSERT_EQ(bind(notify, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
-    std::string notices;
-    auto receive = [&] {
-        char buffer[512];
-        ssize_t got;
-        while ((got = recv(notify, buffer, sizeof(buffer), 0)) > 0) notices.append(buffer, static_cast<size_t>(got)) += "|";
-        return notices;
-    };
+    NotifySocket notify(enclosure.file("notify"));
+    auto receive = [&] { return notify.received(); };
 
-    Zdmond zdmond(enclosure, enclosure.daemonArgs(), {{"NOTIFY_SOCKET", socketPath}, {"WATCHDOG_USEC", "400000"}});
+    Zdmond zdmond(enclosure, enclosure.daemonArgs(), {{"NOTIFY_SOCKET", notify.path()}, {"WATCHDOG_USEC", "400000"}});
     ASSERT_TRUE(waitUntil([&] { return zdtest::contains(receive(), "READY=1"); }, "READY=1"));
     ASSERT_TRUE(waitUntil([&] { return zdtest::contains(zdmond.log(), "; controller: simulator zdsim"); },
                           "the controller named in the log"));
@@ -226,7 +261,6 @@ TEST(DaemonEndToEnd, SignalsSystemdSecondInstanceOneshotAndTest)
     EXPECT_EQ(zdmond.stop(SIGTERM, &took), 0);
     EXPECT_LT(took, 1000ms);
     EXPECT_TRUE(zdtest::contains(receive(), "STOPPING=1"));
-    close(notify);
 
     // --oneshot: one cycle, its events stored, exit 0.
     zdtest::writeFile(enclosure.file("zdmond.conf"), "[syslog]\nseverity = off\n");

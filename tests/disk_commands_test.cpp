@@ -24,15 +24,6 @@ _HD_CONFIG lastSetConfig() {
     return record;
 }
 
-std::string pdStatus(zdtest::LoadedBridge& bridge, const std::string& disk) {
-    std::string answer = bridge.single("PD", disk);
-    size_t begin = answer.find("<PDStatus>");
-    size_t end = answer.find("</PDStatus>");
-    if (begin == std::string::npos || end == std::string::npos) return "<none>";
-    begin += std::strlen("<PDStatus>");
-    return answer.substr(begin, end - begin);
-}
-
 }  // namespace
 
 TEST(DiskCommands, PdConfigRewritesTheWholeRecordWithOnlyTheCacheChanged) {
@@ -89,8 +80,6 @@ TEST(DiskCommands, BackgroundControlMediaPatrolAndWipe) {
     // The schedule runner drives its own objects of the patrol command.
     zdsim_advance_ms(60000);  // once the first patrol ended
     MPPD patrol;
-    EXPECT_EQ(patrol.getName(), "MediaPatrolPD");
-    EXPECT_EQ(patrol.getKey(), "ID");
     patrol.setKey("7");
     patrol.prepare(0);
     patrol.replacePara(nullptr);
@@ -103,7 +92,7 @@ TEST(DiskCommands, BackgroundControlMediaPatrolAndWipe) {
     bridge.selectAdapter("1");
     EXPECT_EQ(bridge.command("<SetPDFree><ID>3</ID></SetPDFree>"), 0);
     EXPECT_TRUE(called("ZD_PD_WipeHDMDD 1 3 1")) << simCallText();
-    EXPECT_EQ(pdStatus(bridge, "3"), "1");
+    EXPECT_EQ(zdtest::field(bridge.single("PD", "3"), "PDStatus"), "1");
 }
 
 TEST(DiskCommands, SparesMoveBetweenStates) {
@@ -112,12 +101,12 @@ TEST(DiskCommands, SparesMoveBetweenStates) {
     zdsim_clear_calls();
     EXPECT_EQ(bridge.command("<SparePD><DiskID>5</DiskID></SparePD>"), 0);
     EXPECT_TRUE(called("ZD_PD_FreeHD2GlobalSpare 0 5")) << simCallText();
-    EXPECT_EQ(pdStatus(bridge, "5"), "5");  // Global Spare (Free)
+    EXPECT_EQ(zdtest::field(bridge.single("PD", "5"), "PDStatus"), "5");  // Global Spare (Free)
 
     zdsim_clear_calls();
     EXPECT_EQ(bridge.command("<FreePD><DiskID>5</DiskID></FreePD>"), 0);
     EXPECT_TRUE(called("ZD_PD_Spare2FreeHD 0 5")) << simCallText();
-    EXPECT_EQ(pdStatus(bridge, "5"), "1");  // Free
+    EXPECT_EQ(zdtest::field(bridge.single("PD", "5"), "PDStatus"), "1");  // Free
 
     // Without "DiskID" the disk is 0, not the previous request's disk.
     zdsim_clear_calls();
@@ -135,6 +124,6 @@ TEST(DiskCommands, SparesMoveBetweenStates) {
     EXPECT_EQ(bridge.command("<PackageVDDSpare><PackageVDID>0</PackageVDID><DiskID>6</DiskID></PackageVDDSpare>"), 0);
     EXPECT_EQ(bridge.command("<PackageVDDSpare><DiskID>7</DiskID></PackageVDDSpare>"), 0);
     EXPECT_TRUE(called("ZD_PD_FreeHD2DGSpare 0 7 0")) << simCallText();
-    EXPECT_EQ(pdStatus(bridge, "6"), "65");  // Dedicated Spare (Free)
-    EXPECT_NE(bridge.single("PD", "6").find("<PackageVDID>0</PackageVDID>"), std::string::npos);
+    EXPECT_EQ(zdtest::field(bridge.single("PD", "6"), "PDStatus"), "65");  // Dedicated Spare (Free)
+    EXPECT_TRUE(zdtest::contains(bridge.single("PD", "6"), "<PackageVDID>0</PackageVDID>"));
 }

@@ -94,10 +94,10 @@ TEST(Events, SequenceBookkeeping) {
     EXPECT_EQ(zdsim_call_count("ZD_EVT_GetEvent"), 3u);
 
     const std::string log = bridge.log();
-    EXPECT_NE(log.find("  new seq:(adapter_count 0)\n"), std::string::npos) << log;
-    EXPECT_NE(log.find("  memcmp seq:(evt seq 6, mem seq 7)\n"), std::string::npos);
-    EXPECT_NE(log.find("  ZD_EVT_GetEvent:(count returned 3 )\n"), std::string::npos);
-    EXPECT_NE(log.find("  ZD_EVT_GetEvent:(count returned 30 )\n"), std::string::npos);
+    EXPECT_TRUE(zdtest::contains(log, "  new seq:(adapter_count 0)\n"));
+    EXPECT_TRUE(zdtest::contains(log, "  memcmp seq:(evt seq 6, mem seq 7)\n"));
+    EXPECT_TRUE(zdtest::contains(log, "  ZD_EVT_GetEvent:(count returned 3 )\n"));
+    EXPECT_TRUE(zdtest::contains(log, "  ZD_EVT_GetEvent:(count returned 30 )\n"));
 }
 
 TEST(Events, SixSlotsForSixAdapters) {
@@ -121,8 +121,8 @@ TEST(Events, SixSlotsForSixAdapters) {
     // A serial that starts with NUL never keeps its slot: everything comes again.
     const std::string unnamed = deliver(1, {5});
     EXPECT_EQ(indexes(unnamed), (Seq{5}));
-    EXPECT_NE(unnamed.find("<AdapterID>1</AdapterID>"), std::string::npos);
-    EXPECT_NE(unnamed.find("<Serial></Serial>"), std::string::npos) << unnamed;
+    EXPECT_TRUE(zdtest::contains(unnamed, "<AdapterID>1</AdapterID>"));
+    EXPECT_TRUE(zdtest::contains(unnamed, "<Serial></Serial>"));
     EXPECT_EQ(indexes(deliver(1, {5})), (Seq{5}));
     // Adapters 2 to 6 take the five remaining slots.
     for (uint8_t a = 2; a < 7; ++a) EXPECT_EQ(indexes(deliver(a, {5})), (Seq{5})) << "adapter " << int(a);
@@ -157,22 +157,20 @@ TEST(Events, ParametersAndSenseData) {
 
     const std::vector<std::string> events = eventsOf(bridge.events());
     ASSERT_EQ(events.size(), 6u);
-    EXPECT_NE(events[0].find("<Params><Param>9</Param><Param>0</Param><Param>0</Param><Param>4000000000</Param>"
-                             "</Params>"),
-              std::string::npos);
-    EXPECT_EQ(events[1].find("<Params>"), std::string::npos);
-    EXPECT_NE(events[2].find("<Params><Param>1</Param><Param>0</Param><Param>0</Param><Param>0</Param></Params>"),
-              std::string::npos);
-    EXPECT_NE(events[3].find("<Params><Param>0</Param><Param>0</Param><Param>0</Param><Param>0</Param></Params>"),
-              std::string::npos);
-    EXPECT_NE(events[4].find("<SenseDataLength>3</SenseDataLength><SenseDatas><SenseData>112</SenseData>"
-                             "<SenseData>0</SenseData><SenseData>255</SenseData></SenseDatas>"),
-              std::string::npos)
-        << events[4];
-    EXPECT_EQ(events[0].find("SenseData"), std::string::npos);
-    EXPECT_NE(events[5].find("<SenseDataLength>30</SenseDataLength>"), std::string::npos) << events[5];
+    EXPECT_TRUE(zdtest::contains(events[0], "<Params><Param>9</Param><Param>0</Param><Param>0</Param>"
+                                            "<Param>4000000000</Param></Params>"));
+    EXPECT_FALSE(zdtest::contains(events[1], "<Params>"));
+    EXPECT_TRUE(zdtest::contains(events[2], "<Params><Param>1</Param><Param>0</Param><Param>0</Param>"
+                                            "<Param>0</Param></Params>"));
+    EXPECT_TRUE(zdtest::contains(events[3], "<Params><Param>0</Param><Param>0</Param><Param>0</Param>"
+                                            "<Param>0</Param></Params>"));
+    EXPECT_TRUE(zdtest::contains(events[4], "<SenseDataLength>3</SenseDataLength><SenseDatas>"
+                                            "<SenseData>112</SenseData><SenseData>0</SenseData>"
+                                            "<SenseData>255</SenseData></SenseDatas>"));
+    EXPECT_FALSE(zdtest::contains(events[0], "SenseData"));
+    EXPECT_TRUE(zdtest::contains(events[5], "<SenseDataLength>30</SenseDataLength>"));
     EXPECT_EQ(zdtest::countOf(events[5], "<SenseData>"), 30u);
-    EXPECT_NE(events[5].find("<SenseData>29</SenseData></SenseDatas>"), std::string::npos);
+    EXPECT_TRUE(zdtest::contains(events[5], "<SenseData>29</SenseData></SenseDatas>"));
 }
 
 TEST(Events, VirtualDiskNamesAndLevels) {
@@ -197,26 +195,26 @@ TEST(Events, VirtualDiskNamesAndLevels) {
 
     const std::vector<std::string> events = eventsOf(bridge.events());
     ASSERT_EQ(events.size(), 8u);
-    EXPECT_NE(events[0].find("<Name>Gone</Name>"), std::string::npos) << events[0];
+    EXPECT_TRUE(zdtest::contains(events[0], "<Name>Gone</Name>"));
     // "Gone" read as a little-endian number.
-    EXPECT_NE(events[0].find("<Params><Param>1701736263</Param><Param>0</Param>"), std::string::npos);
-    EXPECT_NE(events[1].find("<Name>Ab</Name>"), std::string::npos) << events[1];
-    EXPECT_EQ(events[2].find("<Name>"), std::string::npos);
-    EXPECT_NE(events[3].find("<Name>Data</Name>"), std::string::npos) << events[3];
-    EXPECT_EQ(events[3].find("<Before>"), std::string::npos);
-    EXPECT_NE(events[4].find("<Before>" + std::to_string(disk.raid_level) + "</Before>"), std::string::npos);
-    EXPECT_EQ(events[4].find("<After>"), std::string::npos);
-    EXPECT_NE(events[5].find("<Before>6</Before>"), std::string::npos);
-    EXPECT_EQ(events[6].find("<Before>"), std::string::npos) << events[6];
-    EXPECT_EQ(events[7].find("<Name>"), std::string::npos);
-    EXPECT_EQ(events[7].find("<Before>"), std::string::npos);
+    EXPECT_TRUE(zdtest::contains(events[0], "<Params><Param>1701736263</Param><Param>0</Param>"));
+    EXPECT_TRUE(zdtest::contains(events[1], "<Name>Ab</Name>"));
+    EXPECT_FALSE(zdtest::contains(events[2], "<Name>"));
+    EXPECT_TRUE(zdtest::contains(events[3], "<Name>Data</Name>"));
+    EXPECT_FALSE(zdtest::contains(events[3], "<Before>"));
+    EXPECT_TRUE(zdtest::contains(events[4], "<Before>" + std::to_string(disk.raid_level) + "</Before>"));
+    EXPECT_FALSE(zdtest::contains(events[4], "<After>"));
+    EXPECT_TRUE(zdtest::contains(events[5], "<Before>6</Before>"));
+    EXPECT_FALSE(zdtest::contains(events[6], "<Before>"));
+    EXPECT_FALSE(zdtest::contains(events[7], "<Name>"));
+    EXPECT_FALSE(zdtest::contains(events[7], "<Before>"));
 
     const std::string log = bridge.log();
     EXPECT_EQ(zdtest::countOf(log, "  EVT_CODE_LD_DELETE:(name error name["), 12u + 12u + 16u);
-    EXPECT_NE(log.find("  EVT_CODE_LD_DELETE:(name error name[4] 0x0)\n"), std::string::npos);
-    EXPECT_NE(log.find("  EVT_CODE_LD_DELETE:(name error name[2] 0x1)\n"), std::string::npos);
-    EXPECT_NE(log.find("  EVT_CODE_LD_DELETE:(name error name[5] 0xffffff80)\n"), std::string::npos);
-    EXPECT_NE(log.find("  EVT CODE LD else:(code 2 name error name[4] 0x0)\n"), std::string::npos);
+    EXPECT_TRUE(zdtest::contains(log, "  EVT_CODE_LD_DELETE:(name error name[4] 0x0)\n"));
+    EXPECT_TRUE(zdtest::contains(log, "  EVT_CODE_LD_DELETE:(name error name[2] 0x1)\n"));
+    EXPECT_TRUE(zdtest::contains(log, "  EVT_CODE_LD_DELETE:(name error name[5] 0xffffff80)\n"));
+    EXPECT_TRUE(zdtest::contains(log, "  EVT CODE LD else:(code 2 name error name[4] 0x0)\n"));
 }
 
 TEST(Events, SimulatorActivityIsReportedOnce) {
@@ -229,8 +227,8 @@ TEST(Events, SimulatorActivityIsReportedOnce) {
     EXPECT_EQ(bridge.events(), "<Events />");
     zdsim_advance_ms(24ull * 3600 * 1000);
     const std::string rebuilt = bridge.events();
-    EXPECT_NE(rebuilt.find("<Class>1</Class><Code>31</Code>"), std::string::npos) << rebuilt;
-    EXPECT_NE(rebuilt.find("<Name>Data</Name>"), std::string::npos);
+    EXPECT_TRUE(zdtest::contains(rebuilt, "<Class>1</Class><Code>31</Code>"));
+    EXPECT_TRUE(zdtest::contains(rebuilt, "<Name>Data</Name>"));
     EXPECT_EQ(bridge.events(), "<Events />");
 }
 
@@ -242,9 +240,8 @@ TEST(Events, MigrationEventsCarryBothLevels) {
                              "</MigratePackageVD>"),
               0);
     const std::string answer = bridge.events();
-    EXPECT_NE(answer.find("<After>6</After><Before>5</Before><Class>1</Class><Code>80</Code>"), std::string::npos)
-        << answer;
-    EXPECT_NE(answer.find("<Name>Data</Name>"), std::string::npos);
+    EXPECT_TRUE(zdtest::contains(answer, "<After>6</After><Before>5</Before><Class>1</Class><Code>80</Code>"));
+    EXPECT_TRUE(zdtest::contains(answer, "<Name>Data</Name>"));
 }
 
 TEST(Events, NoAdapterAndFailingReads) {
@@ -266,7 +263,7 @@ TEST(Events, NoAdapterAndFailingReads) {
     EXPECT_EQ(bridge.events(), "<Events />");
     EXPECT_EQ(zdsim_call_count("ZD_API_RescanAdapter"), 1u);
     EXPECT_EQ(zdsim_call_count("ZD_EVT_GetEvent"), 0u);
-    EXPECT_NE(bridge.log().find("  getEvent RescanAdapter:\n"), std::string::npos);
+    EXPECT_TRUE(zdtest::contains(bridge.log(), "  getEvent RescanAdapter:\n"));
 }
 
 namespace {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -52,35 +53,11 @@ private:
     Log* m_log = nullptr;
 };
 
-// Whether text at pos is an asctime stamp: "Www Mmm dd hh:mm:ss yyyy\n".
-bool isStamp(const std::string& text, size_t pos) {
-    static const std::string days = "MonTueWedThuFriSatSun", months = "JanFebMarAprMayJunJulAugSepOctNovDec";
-    if (pos + 25 > text.size()) return false;
-    const std::string stamp = text.substr(pos, 25);
-    const std::string shape = "www mmm Dd dd:dd:dd dddd\n";
-    for (size_t i = 0; i < shape.size(); ++i) {
-        const char c = stamp[i];
-        const bool digit = c >= '0' && c <= '9';
-        if (shape[i] == 'd' && !digit) return false;
-        if (shape[i] == 'D' && !digit && c != ' ') return false;
-        if ((shape[i] == ' ' || shape[i] == ':' || shape[i] == '\n') && c != shape[i]) return false;
-    }
-    const size_t day = days.find(stamp.substr(0, 3)), month = months.find(stamp.substr(4, 3));
-    return day != std::string::npos && day % 3 == 0 && month != std::string::npos && month % 3 == 0;
-}
-
-// The log text with each asctime stamp replaced by "<time>\n".
+// The log text with each asctime stamp ("Www Mmm dd hh:mm:ss yyyy\n") replaced by "<time>\n".
 std::string withoutTimes(const std::string& text) {
-    std::string result;
-    for (size_t pos = 0; pos < text.size();) {
-        if (isStamp(text, pos)) {
-            result += "<time>\n";
-            pos += 25;
-        } else {
-            result += text[pos++];
-        }
-    }
-    return result;
+    static const std::regex stamp("(Mon|Tue|Wed|Thu|Fri|Sat|Sun) (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) "
+                                  "[ 0-9][0-9] [0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]{4}\n");
+    return std::regex_replace(text, stamp, "<time>\n");
 }
 
 bool enabledKinds(Log& log, bool apiData, bool interfaceLog, bool util, bool version) {

@@ -83,14 +83,6 @@ TEST(MiddleModel, FirstFieldWinsAndRefusedFieldsAreDestroyed) {
         EXPECT_EQ(nullptr, s.findSingle("C"));
     }
     EXPECT_EQ(2, destroyed);
-
-    ArrayField array("Disk", false);
-    array.prepareLength(4);
-    array.addValue("2");
-    array.addValue("1");
-    EXPECT_EQ((std::vector<std::string>{"2", "1"}), array.getValues());
-    EXPECT_EQ("Disk", array.getName());
-    EXPECT_FALSE(array.hasIndex());
 }
 
 TEST(MiddleRead, ParametersAndLists) {

@@ -3,11 +3,9 @@
 // request fields kept between requests.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
-#include <vector>
 
-#include "support/TestSupport.h"
+#include "SimTestHelpers.h"
 
 namespace {
 
@@ -31,10 +29,8 @@ TEST(BuzzerInfo, SingleAndArrayAnswers) {
 
     zdsim_clear_calls();
     EXPECT_EQ(bridge.answered("Buzzer", "ignored"), "<Buzzer><RingStatus>0</RingStatus></Buzzer>");
-    EXPECT_NE(simCallText().find("ZD_Adapter_Get_OEM_Data 0\n"), std::string::npos) << simCallText();
-    std::vector<uint8_t> sent(72, 0xEE);
-    ASSERT_EQ(zdsim_last_record("ZD_Adapter_Get_OEM_Data", sent.data(), sent.size()), 72u);
-    EXPECT_EQ(sent[8], 13);
+    EXPECT_TRUE(zdtest::contains(simCallText(), "ZD_Adapter_Get_OEM_Data 0\n"));
+    EXPECT_EQ(simtest::lastRecord("ZD_Adapter_Get_OEM_Data"), simtest::oemBlock(13, 0, 0, 0));
 
     bridge.selectAdapter("1");
     EXPECT_EQ(bridge.answered("Buzzer", "0"), "<Buzzer><RingStatus>1</RingStatus></Buzzer>");
@@ -90,14 +86,8 @@ TEST(OemStatusCondition, EchoesTheRequestAndReportsTheId) {
     zdsim_clear_calls();
     const std::string answer =
         bridge.condition("<GetOEMStatus><OEMType>12</OEMType><OEMValue>0</OEMValue></GetOEMStatus>");
-    EXPECT_NE(simCallText().find("ZD_Adapter_Get_OEM_Data 0\n"), std::string::npos) << simCallText();
-    std::vector<uint8_t> sent(72, 0xEE);
-    ASSERT_EQ(zdsim_last_record("ZD_Adapter_Get_OEM_Data", sent.data(), sent.size()), 72u);
-    std::vector<uint8_t> expected(72, 0);
-    expected[0] = 72;
-    std::memcpy(&expected[4], "1C19", 4);
-    expected[8] = 12;
-    EXPECT_EQ(sent, expected);
+    EXPECT_TRUE(zdtest::contains(simCallText(), "ZD_Adapter_Get_OEM_Data 0\n"));
+    EXPECT_EQ(simtest::lastRecord("ZD_Adapter_Get_OEM_Data"), simtest::oemBlock(12, 0, 0, 0));
     EXPECT_EQ(answer, "<GetOEMStatus><OEMID>0</OEMID><OEMType>12</OEMType><OEMValue>0</OEMValue></GetOEMStatus>");
 
     // Drive status: the enclosure reports its eight disks in the id byte; the value is kept.

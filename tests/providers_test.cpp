@@ -14,6 +14,7 @@
 
 namespace {
 
+using zdtest::field;
 using zdtest::simCallText;
 
 struct Split {
@@ -95,15 +96,6 @@ const std::string kAdapter0 =
     "<StripeSize>256</StripeSize><StripeSize>512</StripeSize><StripeSize>1024</StripeSize></SupportStripeSize>"
     "<SyncSpeed>50</SyncSpeed><Vendor>7193</Vendor></Adapter>";
 
-// The value of one field of an answer (its first occurrence), or "<none>".
-std::string field(const std::string& answer, const std::string& name) {
-    const std::string open = "<" + name + ">";
-    const size_t start = answer.find(open);
-    if (start == std::string::npos) return answer.find("<" + name + " />") != std::string::npos ? "" : "<none>";
-    const size_t end = answer.find("</" + name + ">", start);
-    return answer.substr(start + open.size(), end - start - open.size());
-}
-
 // A disk group on the given free disks of adapter 0; answers its id.
 uint16_t createGroup(const char* name, uint8_t raid, std::vector<uint16_t> disks) {
     _CreateOrModify_DG_Param group = simtest::groupParam(name, raid, disks);
@@ -155,15 +147,15 @@ TEST(AdapterProvider, KeyLimitAndNxpRules) {
     EXPECT_EQ(field(nine, "Firmware"), "0.0.0.0");
     EXPECT_EQ(field(nine, "NXPVersion"), "1.2.0.7");
     const std::string calls = simCallText();
-    EXPECT_NE(calls.find("ZD_Adapter_GetInfo 9"), std::string::npos) << calls;
-    EXPECT_NE(calls.find("ZD_Adapter_GetConfig 9"), std::string::npos) << calls;
-    EXPECT_NE(calls.find("ZD_Adapter_Get_OEM_Data 0"), std::string::npos) << calls;
-    EXPECT_NE(calls.find("ZD_Adapter_Get_OEM_Info 0"), std::string::npos) << calls;
+    EXPECT_TRUE(zdtest::contains(calls, "ZD_Adapter_GetInfo 9"));
+    EXPECT_TRUE(zdtest::contains(calls, "ZD_Adapter_GetConfig 9"));
+    EXPECT_TRUE(zdtest::contains(calls, "ZD_Adapter_Get_OEM_Data 0"));
+    EXPECT_TRUE(zdtest::contains(calls, "ZD_Adapter_Get_OEM_Info 0"));
 
     // Index 255 names every adapter at once: not asked for.
     zdsim_clear_calls();
     EXPECT_EQ(field(bridge.unanswered("Adapter", "255"), "ID"), "0");
-    EXPECT_EQ(simCallText().find(" 255"), std::string::npos) << simCallText();
+    EXPECT_FALSE(zdtest::contains(simCallText(), " 255"));
 
     // Sub-device 3 with 16 disks is shown as 4 only in the list; with exactly 12 in both.
     ASSERT_EQ(zdsim_set_adapter_value(0, "sub_device_id", 3), 0);
@@ -184,7 +176,7 @@ TEST(AdapterProvider, KeyLimitAndNxpRules) {
 
     // Stripe sizes only when one of the low seven mask bits is set.
     ASSERT_EQ(zdsim_set_adapter_value(0, "stripe_size_mask", 0x0180), 0);
-    EXPECT_NE(bridge.single("Adapter", "0").find("<SupportStripeSize />"), std::string::npos);
+    EXPECT_TRUE(zdtest::contains(bridge.single("Adapter", "0"), "<SupportStripeSize />"));
     ASSERT_EQ(zdsim_set_adapter_value(0, "stripe_size_mask", 0x0003), 0);
     EXPECT_EQ(field(bridge.single("Adapter", "0"), "SupportStripeSize"),
               "<StripeSize>16</StripeSize><StripeSize>32</StripeSize>");
@@ -250,14 +242,14 @@ TEST(PdProvider, SingleTexts) {
     const std::string empty = bridge.single("PD", "6");
     for (const char* name : {"SMARTID", "SMARTAttributeName", "SMARTCurrentValue", "SMARTWorstValue",
                              "SMARTThresholdValue", "SMARTRawValue0", "SMARTRawValue1", "SMARTStatusFlags"}) {
-        EXPECT_NE(empty.find(std::string("<") + name + " />"), std::string::npos) << name;
+        EXPECT_TRUE(zdtest::contains(empty, std::string("<") + name + " />")) << name;
     }
 
     // A failed SMART read: PDSMART 0 and no lists.
     zdsim_inject_status("ZD_PD_GET_SMART_INFO", 1, 1);
     const std::string failed = bridge.single("PD", "6");
     EXPECT_EQ(field(failed, "PDSMART"), "0");
-    EXPECT_EQ(failed.find("<SMART"), std::string::npos);
+    EXPECT_FALSE(zdtest::contains(failed, "<SMART"));
 
     // SMART polling off: no SMART read, and the built-in disk 2 in full.
     ASSERT_EQ(zdsim_set_adapter_value(0, "smart_polling", 0), 0);
@@ -316,7 +308,7 @@ TEST(PdProvider, ArrayAndDedicatedSpares) {
     const std::string list = bridge.array("PD");
     EXPECT_EQ(list.rfind("<PDs><PD><ID>0</ID><PDStatus>10</PDStatus><Size>7814037168</Size></PD><PD><ID>1</ID>", 0), 0u)
         << list;
-    EXPECT_NE(list.find("<ID>7</ID><PDStatus>65</PDStatus><PackageVDID>1</PackageVDID>"), std::string::npos);
+    EXPECT_TRUE(zdtest::contains(list, "<ID>7</ID><PDStatus>65</PDStatus><PackageVDID>1</PackageVDID>"));
 }
 
 namespace {
@@ -379,7 +371,7 @@ TEST(PackageVDProvider, SparesAndGroupsWithoutVirtualDisk) {
     // A disk group without a virtual disk is no package VD.
     const uint16_t bare = createGroup("Bare", 1, {5, 6});
     EXPECT_EQ(bridge.unanswered("PackageVD", std::to_string(bare)), "");
-    EXPECT_EQ(bridge.array("PackageVD").find("<Name>Bare</Name>"), std::string::npos);
+    EXPECT_FALSE(zdtest::contains(bridge.array("PackageVD"), "<Name>Bare</Name>"));
     EXPECT_EQ(bridge.unanswered("VDDistribution", std::to_string(bare)), "");
 
     zdsim_reset_empty(1);
@@ -435,11 +427,11 @@ TEST(PackageVDProvider, MigrationTarget) {
     // Blocks that cannot be found add nothing; without a target there are no Target fields.
     zdsim_inject_status("ZD_BLK_GetInfo", 1, -1);
     const std::string noBlocks = bridge.single("PackageVD", "0");
-    EXPECT_NE(noBlocks.find("<TargetDisks /><TargetRAID>5</TargetRAID>"), std::string::npos) << noBlocks;
+    EXPECT_TRUE(zdtest::contains(noBlocks, "<TargetDisks /><TargetRAID>5</TargetRAID>"));
     zdsim_clear_injections();
     zdsim_inject_status("ZD_LD_GetTargetLDInfo", 1, 1);
     const std::string noTarget = bridge.single("PackageVD", "0");
-    EXPECT_EQ(noTarget.find("<Target"), std::string::npos);
+    EXPECT_FALSE(zdtest::contains(noTarget, "<Target"));
     EXPECT_EQ(field(noTarget, "VDBGAType"), "32");
 }
 
@@ -482,7 +474,7 @@ TEST(ProviderLog, ControllerReadsAreLogged) {
                              "  VDDistribution reset:(raid 0x5,pd_count 4,NumParityDisk 1)\n",
                              "  VDDistribution setVDSize:(size 0x575423c10)\n", "  ZD_LD_GetTargetLDInfo:(key is 0)(file ",
                              "  ZD_BLK_GetInfo Info_Request:(key is 0)(file "}) {
-        EXPECT_NE(log.find(line), std::string::npos) << line;
+        EXPECT_TRUE(zdtest::contains(log, line)) << line;
     }
     // The block request is dumped as its header and two more bytes.
     const size_t dump = log.find("(file ", log.find("ZD_BLK_GetInfo Info_Request"));

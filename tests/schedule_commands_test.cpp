@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "ScheduleTestSupport.h"
 #include "support/TestSupport.h"
 
 using zdtest::countOf;
@@ -26,40 +27,9 @@ namespace {
 const char kSerial0[] = "ZDT8-2411-1001";
 const char kSerial1[] = "ZDU4-2411-1002";
 
-struct Row {
-    std::string index;
-    std::string adapter = "0";
-    std::string serial = kSerial0;
-    std::string disk = "0";
-    std::string activity = "4";
-    std::string type = "0";
-    std::string time = "0000";
-    std::string date = "20000101";
-    std::string day = "";
-    std::string start = "199912010000";
-    std::string status = "0";
-    std::string result = "0";
-    std::string raid = "";
-    std::string vdStatus = "";
-};
-
-std::string column(const std::string& name, const std::string& value) {
-    return value.empty() ? "<" + name + "/>" : "<" + name + ">" + value + "</" + name + ">";
-}
-
-std::string rowXml(const Row& r) {
-    return "<Sch>" + column("A", r.adapter) + column("BT", r.activity) + column("DS", r.day) +
-           column("Date", r.date) + column("R", r.result) + column("S", r.status) + column("SN", r.serial) +
-           column("ST", r.type) + column("Time", r.time) + column("VDID", r.disk) + column("VM", r.raid) +
-           column("VS", r.vdStatus) + column("index", r.index) + column("start", r.start) + "</Sch>";
-}
-
-std::string storeXml(const std::vector<Row>& rows) {
-    std::string body;
-    for (const Row& r : rows) body += rowXml(r);
-    if (body.empty()) return "<?xml version=\"1.0\"?>\n<root><BGASchedules/></root>\n";
-    return "<?xml version=\"1.0\"?>\n<root><BGASchedules>" + body + "</BGASchedules></root>\n";
-}
+using Row = zdtest::ScheduleRow;
+const auto rowXml = zdtest::scheduleRowXml;
+const auto storeXml = zdtest::scheduleStore;
 
 std::string localNow() {
     time_t now = time(nullptr);
@@ -136,16 +106,14 @@ TEST_F(ScheduleCommands, AddScheduleWritesOneRowWithAFreshIndexAndTheAdaptersSer
     EXPECT_EQ(zdtest::simCallsOf("ZD_Adapter_GetInfo"), std::vector<std::string>{"ZD_Adapter_GetInfo 1"});
     const std::string file = masked(readFile(db()), nullptr, nullptr);
     EXPECT_EQ(countOf(file, "<Sch>"), 5u);
-    EXPECT_NE(file.find("<Sch><A>1</A><BT>4</BT><DS>3</DS><Date>1</Date><R>0</R><S>0</S><SN>ZDU4-2411-1002</SN>"
-                        "<ST>1</ST><Time>2300</Time><VDID>1</VDID>"),
-              std::string::npos);
-    EXPECT_NE(file.find("<Sch><A>0</A><BT>4</BT><DS>3</DS><Date>1</Date><R>0</R><S>0</S><SN>AB?CD?</SN>"
-                        "<ST>1</ST><Time>2300</Time><VDID>2</VDID>"),
-              std::string::npos);
-    EXPECT_NE(file.find("<Sch><A>7</A><BT>4</BT><DS>3</DS><Date>1</Date><R>0</R><S>0</S><SN>AB?CD?</SN>"),
-              std::string::npos);
-    EXPECT_NE(file.find("<Sch><A>257</A><BT>4</BT><DS>3</DS><Date>1</Date><R>0</R><S>0</S><SN>ZDU4-2411-1002</SN>"),
-              std::string::npos);
+    EXPECT_TRUE(zdtest::contains(file, "<Sch><A>1</A><BT>4</BT><DS>3</DS><Date>1</Date><R>0</R><S>0</S>"
+                                       "<SN>ZDU4-2411-1002</SN><ST>1</ST><Time>2300</Time><VDID>1</VDID>"));
+    EXPECT_TRUE(zdtest::contains(file, "<Sch><A>0</A><BT>4</BT><DS>3</DS><Date>1</Date><R>0</R><S>0</S>"
+                                       "<SN>AB?CD?</SN><ST>1</ST><Time>2300</Time><VDID>2</VDID>"));
+    EXPECT_TRUE(zdtest::contains(file, "<Sch><A>7</A><BT>4</BT><DS>3</DS><Date>1</Date><R>0</R><S>0</S>"
+                                       "<SN>AB?CD?</SN>"));
+    EXPECT_TRUE(zdtest::contains(file, "<Sch><A>257</A><BT>4</BT><DS>3</DS><Date>1</Date><R>0</R><S>0</S>"
+                                       "<SN>ZDU4-2411-1002</SN>"));
 }
 
 TEST_F(ScheduleCommands, ListingAnswersTheStoredTextsInIndexTextOrder) {
@@ -204,8 +172,8 @@ TEST_F(ScheduleCommands, AtMost32SchedulesAndRemoval) {
     EXPECT_EQ(readFile(db()), full);
     EXPECT_EQ(command("<RemoveSchedule><Index>" + storedIndex(5) + "</Index></RemoveSchedule>"), 0);
     EXPECT_EQ(countOf(readFile(db()), "<Sch>"), 31u);
-    EXPECT_EQ(readFile(db()).find(rowXml(Row{storedIndex(5)})), std::string::npos);
-    EXPECT_NE(readFile(db()).find(rowXml(Row{storedIndex(4)}) + rowXml(Row{storedIndex(6)})), std::string::npos);
+    EXPECT_FALSE(zdtest::contains(readFile(db()), rowXml(Row{storedIndex(5)})));
+    EXPECT_TRUE(zdtest::contains(readFile(db()), rowXml(Row{storedIndex(4)}) + rowXml(Row{storedIndex(6)})));
     EXPECT_EQ(command(add), 0);
     EXPECT_EQ(countOf(readFile(db()), "<Sch>"), 32u);
     EXPECT_EQ(countOf(schedules(), "<Schedule>"), 32u);
@@ -225,7 +193,7 @@ TEST_F(ScheduleCommands, BrokenFileIsAnEmptyStoreAndIsLeftAlone) {
 TEST_F(ScheduleCommands, CheckScheduleRecordsSuccessfulRuns) {
     Row check{"1"};  // check only (4) of package VD 0 on adapter 0, due since 2000
     std::string file = checkWith({check});
-    EXPECT_NE(simCallText().find("ZD_LD_StartConsistencyCheck 0 0 0\n"), std::string::npos) << simCallText();
+    EXPECT_TRUE(zdtest::contains(simCallText(), "ZD_LD_StartConsistencyCheck 0 0 0\n"));
     std::vector<std::string> starts;
     check.status = "2";
     EXPECT_EQ(masked(file, nullptr, &starts), masked(storeXml({check}), nullptr, nullptr));
@@ -241,15 +209,15 @@ TEST_F(ScheduleCommands, CheckScheduleRecordsSuccessfulRuns) {
     patrol.activity = "33";
     patrol.disk = "5";
     checkWith({patrol});
-    EXPECT_NE(simCallText().find("ZD_PD_StartMediaPatrol 0 5\n"), std::string::npos) << simCallText();
-    EXPECT_NE(readFile(db()).find("<R>0</R><S>2</S>"), std::string::npos);
+    EXPECT_TRUE(zdtest::contains(simCallText(), "ZD_PD_StartMediaPatrol 0 5\n"));
+    EXPECT_TRUE(zdtest::contains(readFile(db()), "<R>0</R><S>2</S>"));
 
     Row byId{"3"};  // no serial: adapter 1 from "A"
     byId.serial = "";
     byId.adapter = "1";
     byId.activity = "2";
     checkWith({byId});
-    EXPECT_NE(simCallText().find("ZD_LD_StartConsistencyCheck 1 0 1\n"), std::string::npos) << simCallText();
+    EXPECT_TRUE(zdtest::contains(simCallText(), "ZD_LD_StartConsistencyCheck 1 0 1\n"));
 
     Row bySerial{"4"};  // the serial wins over "A"
     bySerial.serial = kSerial1;
@@ -257,24 +225,24 @@ TEST_F(ScheduleCommands, CheckScheduleRecordsSuccessfulRuns) {
     bySerial.activity = "16";
     checkWith({bySerial});
     EXPECT_EQ(zdsim_call_count("ZD_LD_StartINIT"), 1u);
-    EXPECT_NE(simCallText().find("ZD_LD_StartINIT 1 0 2\n"), std::string::npos) << simCallText();
+    EXPECT_TRUE(zdtest::contains(simCallText(), "ZD_LD_StartINIT 1 0 2\n"));
 }
 
 TEST_F(ScheduleCommands, CheckScheduleRecordsFailedRuns) {
     zdsim_inject_status("ZD_LD_StartConsistencyCheck", 0x20, 1);
     std::string file = checkWith({Row{"1"}});
-    EXPECT_NE(file.find("<R>32</R><S>2</S>"), std::string::npos) << file;
-    EXPECT_NE(file.find("<VM>5</VM><VS>"), std::string::npos) << file;  // RAID 5 and its status
-    EXPECT_EQ(schedules().find("<RAID>5</RAID><Result>32</Result>") != std::string::npos, true) << schedules();
+    EXPECT_TRUE(zdtest::contains(file, "<R>32</R><S>2</S>"));
+    EXPECT_TRUE(zdtest::contains(file, "<VM>5</VM><VS>"));  // RAID 5 and its status
+    EXPECT_TRUE(zdtest::contains(schedules(), "<RAID>5</RAID><Result>32</Result>"));
 
     Row missing{"2"};  // no package VD 9: the check fails with 1
     missing.disk = "9";
     file = checkWith({missing});
-    EXPECT_NE(file.find("<R>1</R><S>2</S>"), std::string::npos) << file;
-    EXPECT_NE(file.find("<VM/><VS>4</VS>"), std::string::npos) << file;
-    EXPECT_NE(schedules().find("<Result>1</Result>"), std::string::npos);
-    EXPECT_EQ(schedules().find("<RAID>"), std::string::npos);
-    EXPECT_NE(schedules().find("<VDStatus>4</VDStatus>"), std::string::npos);
+    EXPECT_TRUE(zdtest::contains(file, "<R>1</R><S>2</S>"));
+    EXPECT_TRUE(zdtest::contains(file, "<VM/><VS>4</VS>"));
+    EXPECT_TRUE(zdtest::contains(schedules(), "<Result>1</Result>"));
+    EXPECT_FALSE(zdtest::contains(schedules(), "<RAID>"));
+    EXPECT_TRUE(zdtest::contains(schedules(), "<VDStatus>4</VDStatus>"));
 }
 
 TEST_F(ScheduleCommands, SchedulesThatCannotStartStayWaiting) {
@@ -315,21 +283,18 @@ TEST(ScheduleRunner, AdapterWalkLogsEveryAdapter) {
     writeFile(bridge.dbPath(), storeXml({bySerial, byId}));
     EXPECT_EQ(bridge.command("<CheckSchedule/>"), 0);
     const std::string log = bridge.log();
-    EXPECT_NE(log.find(std::string("  ScheduleDataAccess::RunSchedule:(schedule ") + kSerial0 + ", local " + kSerial0 +
-                       ")(schedule " + kSerial0 + ", local " + kSerial1 + ")(found adapter: 0)\n"),
-              std::string::npos)
-        << log;
-    EXPECT_NE(log.find(std::string("  ScheduleDataAccess::RunSchedule:(schedule , local ") + kSerial0 +
-                       ")(found adapter: 1)\n"),
-              std::string::npos)
-        << log;
+    EXPECT_TRUE(zdtest::contains(log, std::string("  ScheduleDataAccess::RunSchedule:(schedule ") + kSerial0 +
+                                          ", local " + kSerial0 + ")(schedule " + kSerial0 + ", local " + kSerial1 +
+                                          ")(found adapter: 0)\n"));
+    EXPECT_TRUE(zdtest::contains(log, std::string("  ScheduleDataAccess::RunSchedule:(schedule , local ") + kSerial0 +
+                                          ")(found adapter: 1)\n"));
 
     // Two adapters carrying the same serial: the later one.
     zdsim_set_adapter_text(1, "serial_number", kSerial0);
     writeFile(bridge.dbPath(), storeXml({Row{"3"}}));
     zdsim_clear_calls();
     EXPECT_EQ(bridge.command("<CheckSchedule/>"), 0);
-    EXPECT_NE(simCallText().find("ZD_LD_StartConsistencyCheck 1 0 0\n"), std::string::npos) << simCallText();
+    EXPECT_TRUE(zdtest::contains(simCallText(), "ZD_LD_StartConsistencyCheck 1 0 0\n"));
 }
 
 // A check walks the rows once: a store of 200,000 rows (far beyond what the
@@ -348,9 +313,8 @@ TEST(ScheduleRunner, HugeStoreIsCheckedInOneWalk) {
     EXPECT_EQ(bridge.command("<CheckSchedule/>"), 0);
     EXPECT_EQ(zdsim_call_count("ZD_LD_StartConsistencyCheck"), 1u);
     const std::string file = readFile(bridge.dbPath());
-    EXPECT_NE(file.find("<S>2</S><SN>ZDT8-2411-1001</SN><ST>0</ST><Time>0000</Time><VDID>0</VDID><VM/><VS/>"
-                        "<index>9999990</index>"),
-              std::string::npos);
+    EXPECT_TRUE(zdtest::contains(file, "<S>2</S><SN>ZDT8-2411-1001</SN><ST>0</ST><Time>0000</Time><VDID>0</VDID>"
+                                       "<VM/><VS/><index>9999990</index>"));
     EXPECT_EQ(countOf(file, "<Sch>"), 200001u);
 }
 
@@ -392,5 +356,5 @@ TEST(ScheduleStore, UnwritableValueIsRefusedAndLibxmlSpeaksToTheLog) {
     EXPECT_EQ(answer, 1);
     EXPECT_EQ(readFile(bridge.dbPath()), before);
     EXPECT_EQ(readFile(captured), "");
-    EXPECT_NE(bridge.log().find("  libxml2:("), std::string::npos) << bridge.log();
+    EXPECT_TRUE(zdtest::contains(bridge.log(), "  libxml2:("));
 }

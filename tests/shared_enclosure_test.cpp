@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "CliTestSupport.h"
 #include "SimTestHelpers.h"
 #include "sim/EventCodes.h"
 #include "sim/EventQueue.h"
@@ -282,45 +283,37 @@ TEST_F(SharedEnclosureTest, PlantedLinksAreNeverWrittenThrough) {
 
 // zdctl against a state file that cannot be changed: the change fails with
 // a clear message and a non-zero exit, and reads go on.
-TEST_F(SharedEnclosureTest, ZdctlReportsAChangeThatCannotBeSaved) {
-    const std::vector<std::pair<std::string, std::string>> environment{
-        {"ZD_SIM_STATE", m_path},
-        {"ZDBRIDGE_DB_PATH", m_dir.file("db.xml")},
-        {"ZDBRIDGE_LOG_DIR", m_dir.path() + "/"},
-        {"ZDBRIDGE_CONTROLLER", "simulator"},
-    };
-    auto zdctl = [&](const std::vector<std::string>& args) {
-        return zdtest::runProgram(ZD_BINARY_DIR "/bin/zdctl", args, environment);
-    };
-    const std::string saved = zdtest::readFile(m_path);
-    ASSERT_EQ(chmod(m_path.c_str(), 0444), 0);
+TEST(SharedEnclosure, ZdctlReportsAChangeThatCannotBeSaved) {
+    zdtest::Enclosure enclosure;
+    const std::string state = enclosure.file("enclosure.json");
+    enclosure.succeeds({"--yes", "sim", "reset"});  // writes the state file
+    const std::string saved = zdtest::readFile(state);
+    ASSERT_EQ(chmod(state.c_str(), 0444), 0);
 
-    zdtest::ProgramOutcome create = zdctl({"array", "create", "--name", "New", "--raid", "1", "--disks", "5,6"});
+    zdtest::Outcome create = enclosure.zdctl({"array", "create", "--name", "New", "--raid", "1", "--disks", "5,6"});
     EXPECT_EQ(create.code, 4);
     EXPECT_FALSE(zdtest::contains(create.out, "Created"));
-    EXPECT_TRUE(zdtest::contains(create.err, "zdsim: the change was not made: the state file " + m_path +
+    EXPECT_TRUE(zdtest::contains(create.err, "zdsim: the change was not made: the state file " + state +
                                                  " is read-only.\n"));
     EXPECT_TRUE(zdtest::contains(create.err, "code 4 (Resource not available)"));
-    zdtest::ProgramOutcome rename = zdctl({"array", "rename", "0", "Renamed"});
-    EXPECT_EQ(rename.code, 4);
-    zdtest::ProgramOutcome fail = zdctl({"sim", "fail-disk", "1"});
+    EXPECT_EQ(enclosure.zdctl({"array", "rename", "0", "Renamed"}).code, 4);
+    zdtest::Outcome fail = enclosure.zdctl({"sim", "fail-disk", "1"});
     EXPECT_EQ(fail.code, 1);
     EXPECT_TRUE(zdtest::contains(fail.err, "simulator: the change could not be saved"));
-    EXPECT_EQ(zdtest::readFile(m_path), saved);
-    zdtest::ProgramOutcome status = zdctl({"--no-color", "status"});
+    EXPECT_EQ(zdtest::readFile(state), saved);
+    zdtest::Outcome status = enclosure.zdctl({"--no-color", "status"});
     EXPECT_EQ(status.code, 0);
     EXPECT_TRUE(zdtest::contains(status.out, "Data  RAID 5"));
     EXPECT_EQ(status.err, "");
 
     // A file that cannot be parsed: reads from the built-in enclosure with
     // one warning, changes refused.
-    ASSERT_EQ(chmod(m_path.c_str(), 0644), 0);
-    zdtest::writeFile(m_path, "{ torn");
-    status = zdctl({"--no-color", "status"});
+    ASSERT_EQ(chmod(state.c_str(), 0644), 0);
+    zdtest::writeFile(state, "{ torn");
+    status = enclosure.zdctl({"--no-color", "status"});
     EXPECT_EQ(status.code, 0);
     EXPECT_EQ(zdtest::countOf(status.err, "zdsim:"), 1u) << status.err;
-    EXPECT_TRUE(zdtest::contains(status.err, "zdsim: the state file " + m_path + " cannot be parsed"));
-    rename = zdctl({"array", "rename", "0", "Renamed"});
-    EXPECT_EQ(rename.code, 4);
-    EXPECT_EQ(zdtest::readFile(m_path), "{ torn");
+    EXPECT_TRUE(zdtest::contains(status.err, "zdsim: the state file " + state + " cannot be parsed"));
+    EXPECT_EQ(enclosure.zdctl({"array", "rename", "0", "Renamed"}).code, 4);
+    EXPECT_EQ(zdtest::readFile(state), "{ torn");
 }

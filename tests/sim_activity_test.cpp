@@ -136,27 +136,6 @@ TEST_F(SimActivityTest, ConsistencyCheck) {
     EXPECT_EQ(ZD_LD_StartConsistencyCheck(0, q.vd.ld_id, 0), 71);  // not initialised
 }
 
-// A check counts the inconsistent stripes in its completion event (check
-// only: found, none repaired, a warning); a check and fix repairs them.
-TEST_F(SimActivityTest, CheckReportsInconsistentStripes) {
-    EXPECT_EQ(zdsim_set_inconsistent_stripes(0, 7, 1), -1);
-    ASSERT_EQ(zdsim_set_inconsistent_stripes(0, 0, 5), 0);
-    auto completion = [] {
-        for (const EventRecord& e : drainEvents(0))
-            if (e.evt_class == kEvtVD && e.code == evt::kVdCheckBase + evt::kCompleted)
-                return std::to_string(e.severity) + ": " + std::to_string(e.params[0]) + " " +
-                       std::to_string(e.params[1]) + " " + std::to_string(e.params[2]);
-        return std::string("none");
-    };
-    for (const char* expected : {"3: 0 5 0", "2: 1 5 5", "2: 0 0 0"}) {
-        const bool fix = expected[3] == '1';
-        drainEvents(0);
-        ASSERT_EQ(ZD_LD_StartConsistencyCheck(0, 0, fix ? 1 : 0), 0);
-        zdsim_advance_ms(40000);
-        EXPECT_EQ(completion(), expected);
-    }
-}
-
 TEST_F(SimActivityTest, FailedMemberRebuiltByHand) {
     zdsim_set_adapter_value(0, "auto_rebuild", 0);
     ASSERT_EQ(zdsim_fail_disk(0, 1), 0);

@@ -133,7 +133,7 @@ TEST_F(SimFirmwareTest, OneAndTwoPassFlash) {
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0].evt_class, 10);
     EXPECT_EQ(events[0].params[0], 3u);
-    EXPECT_EQ(calls().find("ZD_Flash_Bin 0 15 3\n") != std::string::npos, true);
+    EXPECT_TRUE(zdtest::contains(calls(), "ZD_Flash_Bin 0 15 3\n"));
     EXPECT_EQ(lastRecord("ZD_Flash_Bin").size(), sizeof(_Flash_Page));
 
     // A corrupted image is refused at its last page and changes nothing.

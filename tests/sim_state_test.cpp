@@ -77,7 +77,7 @@ TEST_F(SimStateTest, RoundTrip) {
     zdsim_set_disk_text(0, 2, "model", "Model With Forty Characters Exactly 1234");
     ASSERT_TRUE(zdtest::fileExists(m_path));
     std::string saved = zdtest::readFile(m_path);
-    EXPECT_NE(saved.find("\"format_version\": 2"), std::string::npos);
+    EXPECT_TRUE(zdtest::contains(saved, "\"format_version\": 2"));
     EXPECT_EQ(directory(), (std::vector<std::string>{"state.json", "state.json.lock"}));
 
     // Reads, refused changes and an empty event drain leave the file alone.

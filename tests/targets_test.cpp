@@ -136,7 +136,7 @@ TEST_F(TargetTest, CreateTargetAnswersTheControllersCapacityForEveryLevel) {
         const uint64_t unused = backup + size < total ? total - backup - size : 0;
         EXPECT_EQ(answer, distribution("GetCreateTarget", size, backup, unused));
     }
-    EXPECT_NE(log().find("CreateTarget ZD_CreateOrModify_DG:(file "), std::string::npos);
+    EXPECT_TRUE(zdtest::contains(log(), "CreateTarget ZD_CreateOrModify_DG:(file "));
 }
 
 TEST_F(TargetTest, CreateTargetRefusalsAnswerZerosWithoutCalculation) {
@@ -186,8 +186,8 @@ TEST_F(TargetTest, MigrateTargetAnswersTheControllersCapacity) {
     ASSERT_GE(size, zdU64Value(data.total_size));
     const uint64_t backup = backupOf(6, size, 5, 2);
     EXPECT_EQ(answer, distribution("GetMigrateTarget", size, backup, backup + size < total ? total - backup - size : 0));
-    EXPECT_NE(log().find("MigrateTarget found old member disk:"), std::string::npos);
-    EXPECT_NE(log().find("MigrateTarget found diff disk:"), std::string::npos);
+    EXPECT_TRUE(zdtest::contains(log(), "MigrateTarget found old member disk:"));
+    EXPECT_TRUE(zdtest::contains(log(), "MigrateTarget found diff disk:"));
 
     // Without "ID" the previous array is used.
     EXPECT_EQ(condition(migrateRequest(-1, -1, {}, false)), answer);
@@ -198,23 +198,22 @@ TEST_F(TargetTest, MigrateTargetRefusals) {
     const auto zerosWithUnused = [](uint64_t unused) { return distribution("GetMigrateTarget", 0, 0, unused); };
 
     EXPECT_EQ(condition(migrateRequest(1, 0, {0, 1})), zerosWithUnused(0));  // rank 5 above rank 1
-    EXPECT_NE(log().find("MigrateTarget:(RAID_MODE_MAP failed source 5, target 1)"), std::string::npos);
+    EXPECT_TRUE(zdtest::contains(log(), "MigrateTarget:(RAID_MODE_MAP failed source 5, target 1)"));
     EXPECT_EQ(condition(migrateRequest(17, 0, {0, 1, 2, 3, 5})), zerosWithUnused(0));
-    EXPECT_NE(log().find("MigrateTarget:(valid_raid_mode failed target 17)"), std::string::npos);
+    EXPECT_TRUE(zdtest::contains(log(), "MigrateTarget:(valid_raid_mode failed target 17)"));
     EXPECT_EQ(condition(migrateRequest(16, 0, {0, 1, 2, 3, 5})), zerosWithUnused(0));
-    EXPECT_NE(log().find("MigrateTarget:(check_migration_para failed raid mode 0x10, disk count 5)"),
-              std::string::npos);
+    EXPECT_TRUE(zdtest::contains(log(), "MigrateTarget:(check_migration_para failed raid mode 0x10, disk count 5)"));
 
     EXPECT_EQ(condition(migrateRequest(5, 0, {5, 6, 7})), zerosWithUnused(3 * big));
-    EXPECT_NE(log().find("MigrateTarget target has not old member disk:"), std::string::npos);
+    EXPECT_TRUE(zdtest::contains(log(), "MigrateTarget target has not old member disk:"));
     EXPECT_EQ(condition(migrateRequest(5, 0, {0, 1, 2, 3})), zerosWithUnused(4 * big));
-    EXPECT_NE(log().find("MigrateTarget target has not diff disk:"), std::string::npos);
+    EXPECT_TRUE(zdtest::contains(log(), "MigrateTarget target has not diff disk:"));
     EXPECT_EQ(zdsim_call_count("ZD_CreateOrModify_DG"), 0u);
 
     // RAID 6 on four disks holds less than the RAID 5 it would replace.
     EXPECT_EQ(condition(migrateRequest(6, 2, {0, 1, 2, 5})), zerosWithUnused(4 * big));
     EXPECT_EQ(zdsim_call_count("ZD_CreateOrModify_DG"), 1u);
-    EXPECT_NE(log().find("MigrateTarget target size is smaller:"), std::string::npos);
+    EXPECT_TRUE(zdtest::contains(log(), "MigrateTarget target size is smaller:"));
     // Fewer of the array's own disks and no new one: only the capacity refuses it.
     EXPECT_EQ(condition(migrateRequest(5, 0, {0, 1, 2})), zerosWithUnused(3 * big));
     EXPECT_EQ(zdsim_call_count("ZD_CreateOrModify_DG"), 2u);

@@ -1,7 +1,6 @@
 #include "support/TestSupport.h"
 
 #include <dlfcn.h>
-#include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <signal.h>
@@ -36,6 +35,13 @@ std::string TempDir::file(const std::string& name) const { return m_path + "/" +
     if (text.find(part) != std::string::npos)
         return ::testing::AssertionSuccess() << "\"" << part << "\" is in \"" << text << "\"";
     return ::testing::AssertionFailure() << "\"" << part << "\" is not in \"" << text << "\"";
+}
+
+std::string field(const std::string& answer, const std::string& name) {
+    const std::string open = "<" + name + ">";
+    const size_t start = answer.find(open);
+    if (start == std::string::npos) return answer.find("<" + name + " />") != std::string::npos ? "" : "<none>";
+    return answer.substr(start + open.size(), answer.find("</" + name + ">", start) - start - open.size());
 }
 
 size_t countOf(const std::string& text, const std::string& piece) {
@@ -103,32 +109,6 @@ int waitForExit(pid_t child, std::chrono::seconds limit) {
     kill(child, SIGKILL);
     waitpid(child, &status, 0);
     return status;
-}
-
-ProgramOutcome runProgram(const std::string& program, const std::vector<std::string>& args,
-                          const std::vector<std::pair<std::string, std::string>>& variables) {
-    TempDir outputs;
-    const std::string outPath = outputs.file("stdout"), errPath = outputs.file("stderr");
-    const pid_t child = fork();
-    if (child == 0) {
-        for (const auto& [name, value] : variables) setenv(name.c_str(), value.c_str(), 1);
-        const int in = open("/dev/null", O_RDONLY);
-        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(126);
-        std::vector<char*> argv{const_cast<char*>(program.c_str())};
-        for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        execv(program.c_str(), argv.data());
-        _exit(127);
-    }
-    ProgramOutcome outcome;
-    int status = 0;
-    if (child > 0) status = waitForExit(child);
-    if (child > 0 && WIFEXITED(status)) outcome.code = WEXITSTATUS(status);
-    outcome.out = readFile(outPath);
-    outcome.err = readFile(errPath);
-    return outcome;
 }
 
 namespace {

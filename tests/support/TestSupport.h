@@ -16,7 +16,6 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "sim/zd_sim.h"
@@ -41,6 +40,10 @@ private:
 // Whether `part` occurs in `text`; a failure shows both.
 ::testing::AssertionResult contains(const std::string& text, const std::string& part);
 
+// The text of the first <name> element of an XML answer: "" for an empty
+// element (<name />), "<none>" when there is none.
+std::string field(const std::string& answer, const std::string& name);
+
 // How often `piece` occurs in `text` (overlapping occurrences included).
 size_t countOf(const std::string& text, const std::string& piece);
 
@@ -58,18 +61,6 @@ std::vector<std::string> simCallsOf(const std::string& function);
 // hung, so the test fails with its threads' stacks (from gdb, when there is
 // one) and the child is killed. Answers waitpid's status.
 int waitForExit(pid_t child, std::chrono::seconds limit = std::chrono::seconds(90));
-
-// What a program run by runProgram did.
-struct ProgramOutcome {
-    int code = -1;  // exit status; -1 when it did not exit
-    std::string out;
-    std::string err;
-};
-
-// Runs program with args (standard input from /dev/null, so not a terminal),
-// with this process's environment plus the given variables; waits for it.
-ProgramOutcome runProgram(const std::string& program, const std::vector<std::string>& args,
-                          const std::vector<std::pair<std::string, std::string>>& variables);
 
 struct BridgeOptions {
     bool resetSimulator = true;
