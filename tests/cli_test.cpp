@@ -1,6 +1,7 @@
 // zdctl end to end: the built program run as a user runs it, against the
 // simulator's built-in enclosure kept in a fresh state file per test.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -355,6 +356,19 @@ TEST(Cli, EventsRawAndSimulator)
     EXPECT_EQ(enclosure.zdctl({"sim", "fail-disk", "99"}).code, 3);
     EXPECT_EQ(enclosure.zdctl({"sim", "explode"}).code, 2);
     EXPECT_EQ(enclosure.zdctl({"sim", "make-image", enclosure.file("x.bin"), "--version", "1.2"}).code, 2);
+    // An image name is often in /tmp: a link planted there is not followed, a FIFO not waited on.
+    const std::string victim = enclosure.file("victim"), link = enclosure.file("link.bin"), fifo = enclosure.file("fifo");
+    zdtest::writeFile(victim, "keep");
+    ASSERT_EQ(symlink(victim.c_str(), link.c_str()), 0);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    Outcome linked = enclosure.zdctl({"sim", "make-image", link});
+    EXPECT_EQ(linked.code, 1);
+    EXPECT_EQ(linked.err, "zdctl: cannot write the firmware image " + link +
+                              ": it is a symbolic link, which is never followed\n");
+    EXPECT_EQ(zdtest::readFile(victim), "keep");
+    Outcome piped = enclosure.zdctl({"sim", "make-image", fifo});
+    EXPECT_EQ(piped.code, 1);
+    EXPECT_EQ(piped.err, "zdctl: cannot write the firmware image " + fifo + ": it is not a regular file\n");
     ASSERT_EQ(enclosure.zdctl({"--yes", "sim", "reset"}).code, 0);
     EXPECT_EQ(enclosure.zdctl({"status"}).code, 0);
 

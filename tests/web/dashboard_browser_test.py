@@ -238,6 +238,14 @@ class Dashboard(unittest.TestCase):
         enclosure.zdctl("sim", "fail-disk", "1")
         wait_for(lambda: any("DiskFailed" in row.text and "(new)" in row.text for row in self.finds("#events-body tr")),
                  "the DiskFailed event arriving")
+        # The count includes what arrived live, and no event is shown twice.
+        shown = lambda: browser.execute_script(
+            "const rows = [...document.querySelectorAll('#events-body tr')];"
+            "return [rows.length, new Set(rows.map((r) => r.dataset.id)).size,"
+            "        document.getElementById('events-count').textContent];")
+        wait_for(lambda: shown()[2] == f"{shown()[0]} event(s); new ones appear at the top.", "the count of shown events")
+        rows, distinct, _ = shown()
+        self.assertEqual(rows, distinct)
         self.shot("events")
         # ... and the overview is degraded, the disk red with its state in words.
         self.go("#/")

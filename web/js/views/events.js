@@ -28,7 +28,7 @@ export function eventsView(main, params, signal) {
     h('option', { value: 'warning' }, 'warning and above'), h('option', { value: 'critical' }, 'critical'));
   const since = h('select', { id: 'filter-since' }, spans.map(([value, text]) => h('option', { value, selected: value === '24h' }, text)));
   const body = h('tbody', { id: 'events-body' });
-  const count = h('p', { class: 'muted', 'aria-live': 'polite' });
+  const count = h('p', { id: 'events-count', class: 'muted', 'aria-live': 'polite' });
   let sinceTime = 0;
   const counted = () => { count.textContent = `${body.rows.length} event(s); new ones appear at the top.`; };
 
