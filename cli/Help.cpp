@@ -176,7 +176,8 @@ Global options:
       --no-color       no colour (colour is used only on a terminal)
       --simulator      run against the installed simulator, not the enclosure's controller library
   -y, --yes, --force   confirm destructive commands (required without a terminal)
-      --history FILE   zdmond's event history (default: ZDCTL_HISTORY, else /var/lib/zdmond/events.db);
+      --history FILE   zdmond's event history (default: ZDCTL_HISTORY, else the database named in
+                       /etc/zdbridge/zdmond.conf, else /var/lib/zdmond/events.db);
                        while zdmond runs with it, zdctl leaves the controller's events to zdmond
   -h, --help           this help;  --version  versions and paths of zdctl, the bridge and the controller
 

@@ -5,7 +5,8 @@
 
 #include "cli/CliError.h"
 #include "cli/Context.h"
-#include "front/EventHistory.h"
+#include "front/Error.h"
+#include "front/MonitorConfig.h"
 #include "front/MonitorLock.h"
 
 namespace zdctl::MonitorPresence {
@@ -14,7 +15,13 @@ std::string history(const Context& context)
 {
     if (context.options().history) return *context.options().history;
     if (const char* configured = std::getenv("ZDCTL_HISTORY"); configured && *configured) return configured;
-    return zdfront::EventHistory::defaultPath();
+    try {
+        return zdfront::configuredHistory();
+    } catch (const zdfront::Error& error) {
+        throw CliError(ExitFailure, std::string(error.what()) +
+                                        ": zdctl cannot tell where zdmond keeps its event history; name it with "
+                                        "--history FILE or ZDCTL_HISTORY");
+    }
 }
 
 void refuseDraining(const Context& context, const std::string& command)

@@ -5,7 +5,8 @@
 // them into its event history; zdctl then reads that history (`zdctl
 // events`, and the end of an activity it follows) and never drains the
 // controller itself. zdmond's history is --history FILE, else ZDCTL_HISTORY,
-// else zdmond's default; zdmond runs when it holds the lock beside it
+// else the database named in zdmond's configuration file, else zdmond's
+// default; zdmond runs when it holds the lock beside it
 // (front/MonitorLock.h), whether or not the history file exists.
 //
 //   const std::string path = MonitorPresence::history(context);

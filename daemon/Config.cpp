@@ -1,21 +1,18 @@
 #include "daemon/Config.h"
 
 #include <arpa/inet.h>
-#include <fcntl.h>
-#include <ini.h>
 #include <netinet/in.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <limits>
 #include <map>
 
 #include "daemon/Severity.h"
+#include "front/Error.h"
 #include "front/EventHistory.h"
+#include "front/MonitorConfig.h"
 
 namespace zdmond {
 
@@ -150,28 +147,24 @@ Config::Config()
 Config Config::load(const std::string& path, bool required)
 {
     Config config;
-    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT && !required) return config;
-        throw ConfigError(path + ": " + std::strerror(errno));
-    }
-    struct stat info {};
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close(fd);
-        throw ConfigError(path + ": not a regular file");
-    }
-    FILE* file = fdopen(fd, "r");
-    if (!file) {
-        close(fd);
-        throw ConfigError(path + ": " + std::strerror(errno));
-    }
     ParseState state{&config, {}};
-    int line = ini_parse_file(file, onValue, &state);
-    std::fclose(file);
-    if (line != 0) {
+    std::optional<int> line;
+    try {
+        line = zdfront::readIniFile(path, [&](const std::string& section, const std::string& key,
+                                              const std::string& value) {
+            return onValue(&state, section.c_str(), key.c_str(), value.c_str()) != 0;
+        });
+    } catch (const zdfront::Error& error) {
+        throw ConfigError(error.what());
+    }
+    if (!line) {
+        if (!required) return config;
+        throw ConfigError(path + ": " + std::strerror(ENOENT));
+    }
+    if (*line != 0) {
         std::string what = state.error.empty() ? "not INI text (KEY = VALUE lines under [SECTION] headers)"
                                                : state.error;
-        throw ConfigError(path + ":" + std::to_string(line) + ": " + what);
+        throw ConfigError(path + ":" + std::to_string(*line) + ": " + what);
     }
     config.path = path;
     return config;

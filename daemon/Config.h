@@ -15,6 +15,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "front/MonitorConfig.h"
+
 namespace zdmond {
 
 class ConfigError : public std::runtime_error {
@@ -37,7 +39,7 @@ struct ListenAddress {
 };
 
 struct Config {
-    static constexpr const char* kDefaultPath = "/etc/zdbridge/zdmond.conf";
+    static constexpr const char* kDefaultPath = zdfront::kMonitorConfigPath;
 
     std::string path;  // the file read; empty when none was
 

@@ -8,6 +8,8 @@
 
 #include "daemon/Config.h"
 #include "daemon/Severity.h"
+#include "front/Error.h"
+#include "front/MonitorConfig.h"
 #include "support/TestSupport.h"
 
 using zdmond::Config;
@@ -104,4 +106,30 @@ TEST(DaemonConfig, MistakesAreRefusedWithTheirLine)
     }
     EXPECT_THROW(ListenAddress::parse(":9788"), ConfigError);
     EXPECT_EQ(ListenAddress::parse("localhost:0").text(), "localhost:0");
+}
+
+// zdctl looks for zdmond's history where zdmond's configuration keeps it,
+// so that it never drains the controller while a zdmond with a moved
+// history runs; a file it cannot read is an error, not the default.
+TEST(DaemonConfig, FrontEndsFindTheHistoryZdmondIsConfiguredFor)
+{
+    zdtest::TempDir dir;
+    EXPECT_EQ(zdfront::configuredHistory(dir.file("absent.conf")), "/var/lib/zdmond/events.db");
+    zdtest::writeFile(dir.file("moved.conf"), "[monitor]\ninterval = 30\ndatabase = /srv/zdmond/events.db\n");
+    EXPECT_EQ(zdfront::configuredHistory(dir.file("moved.conf")), "/srv/zdmond/events.db");
+    EXPECT_EQ(Config::load(dir.file("moved.conf"), true).database, "/srv/zdmond/events.db");
+    zdtest::writeFile(dir.file("default.conf"), "[monitor]\n;database = /elsewhere.db\n");
+    EXPECT_EQ(zdfront::configuredHistory(dir.file("default.conf")), "/var/lib/zdmond/events.db");
+
+    zdtest::writeFile(dir.file("garbage.conf"), "[monitor\n");
+    ASSERT_EQ(mkfifo(dir.file("fifo.conf").c_str(), 0600), 0);
+    for (const auto& [name, why] : {std::pair<std::string, std::string>{"garbage.conf", ":1: not INI text"},
+                                    {"fifo.conf", ": not a regular file"}}) {
+        try {
+            zdfront::configuredHistory(dir.file(name));
+            ADD_FAILURE() << name << " was taken for the default";
+        } catch (const zdfront::Error& error) {
+            EXPECT_EQ(error.what(), dir.file(name) + why);
+        }
+    }
 }
