@@ -1,6 +1,5 @@
 #include "daemon/http/Dashboard.h"
 
-#include <arpa/inet.h>
 #include <httplib.h>
 
 #include <regex>
@@ -166,11 +165,7 @@ bool Dashboard::checkRequest(const httplib::Request& request, httplib::Response&
         const std::shared_ptr<const Settings> current = settings();
         // A name that resolves to this machine only by a rebinding trick is not one of its own names.
         if (current->loopback) {
-            const std::string host = hostName(request.get_header_value("Host"));
-            in_addr v4{};
-            const bool loopbackHost = host == "localhost" || host == "::1" ||
-                                      (inet_pton(AF_INET, host.c_str(), &v4) == 1 && (ntohl(v4.s_addr) >> 24) == 127);
-            if (!loopbackHost)
+            if (!ListenAddress{hostName(request.get_header_value("Host"))}.loopback())
                 throw HttpError(421, "forbidden", "this listener answers only to a loopback address or localhost");
         }
         const bool upload = request.method == "POST" && std::regex_match(request.path, m_uploadPath);
