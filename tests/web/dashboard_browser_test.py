@@ -151,6 +151,10 @@ class Dashboard(unittest.TestCase):
             self.browser.execute_script("document.getElementById('toasts').replaceChildren()")
         self.browser.save_screenshot(os.path.join(ARGS.artifacts, f"{name}.png"))
 
+    def press(self, selector, keys, what):
+        """Types into a control of a page that live updates redraw, finding it again after a redraw."""
+        wait_for(lambda: self.find(selector).send_keys(keys) or True, what)
+
     def go(self, fragment):
         self.browser.execute_script("location.hash = arguments[0]", fragment)
 
@@ -206,8 +210,7 @@ class Dashboard(unittest.TestCase):
 
         # Create an array with the keyboard; the preview follows the disks and the level.
         self.go("#/")
-        create = wait_for(lambda: self.finds("#create-0"), "the create button")[0]
-        create.send_keys(Keys.ENTER)
+        self.press("#create-0", Keys.ENTER, "the create button")
         name = self.in_dialog("#create-name", "the create dialog")
         name.send_keys("Web")
         Select(self.find("#create-raid")).select_by_visible_text("RAID 1")
@@ -265,7 +268,7 @@ class Dashboard(unittest.TestCase):
         # Rebuild array 0 onto the global spare and follow it to the end.
         self.go("#/adapter/0/array/0")
         wait_for(lambda: "Array 0 · Data" in self.text("h1"), "array 0's page")
-        self.find("#array-rebuild").click()
+        self.press("#array-rebuild", Keys.ENTER, "the rebuild button")
         self.in_dialog("#rebuild-disk-4", "the rebuild dialog").send_keys(Keys.SPACE)
         self.find("#rebuild-go").click()
         wait_for(lambda: "Rebuild of array 0 \"Data\"" in self.text("#toasts"), "the rebuild's start")
@@ -283,7 +286,7 @@ class Dashboard(unittest.TestCase):
         # Delete the new array: nothing happens until its name is typed exactly.
         self.go("#/adapter/0/array/1")
         wait_for(lambda: "Array 1 · Web" in self.text("h1"), "array 1's page")
-        self.find("#array-delete").click()
+        self.press("#array-delete", Keys.ENTER, "the delete button")
         typed = self.in_dialog("#confirm-text", "the typed confirmation")
         self.assertIn('array 1 "Web"', self.text("#dialog .losses"))
         typed.send_keys("web")
@@ -292,7 +295,7 @@ class Dashboard(unittest.TestCase):
         typed.send_keys(Keys.ESCAPE)
         wait_for(lambda: not self.find("#dialog").get_attribute("open"), "Escape closing the dialog")
         self.assertIn("Web", enclosure.zdctl("array", "list"))
-        self.find("#array-delete").click()
+        self.press("#array-delete", Keys.ENTER, "the delete button")
         typed = self.in_dialog("#confirm-text", "the typed confirmation again")
         typed.send_keys("Web")
         self.find("#confirm-go").click()
